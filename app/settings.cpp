@@ -1,0 +1,204 @@
+#include "app/settings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "util/error.h"
+#include "util/numbers.h"
+#include "util/paths.h"
+
+namespace corvelle {
+
+SettingsRecord& Settings() {
+    static SettingsRecord rec;
+    return rec;
+}
+
+void iniDataInit(SettingsRecord& rec, double screenWidthTw, double screenHeightTw,
+                 const std::string& currentFolder) {
+    rec.MainHeight = static_cast<int32_t>(std::floor(screenHeightTw * 0.7));
+    rec.MainWidth = static_cast<int32_t>(std::floor(screenWidthTw * 0.7));
+    rec.MainTop = static_cast<int32_t>(std::floor(screenHeightTw * 0.15));
+    rec.MainLeft = static_cast<int32_t>(std::floor(screenWidthTw * 0.15));
+    rec.SplitterMain = 5000;
+    rec.CurrentDirectory = AddBackslash(currentFolder);
+    rec.DirImageType = 1;
+    rec.DirQuickMode = false;
+    rec.ListViewMode = 2;
+    rec.DestDirCount = "0";
+    rec.SubFolderMode = true;
+    rec.FolderChangeMode = true;
+    rec.IgcMode = true;
+    rec.ShoriMode = 0;
+}
+
+namespace {
+
+constexpr int64_t kI32Min = std::numeric_limits<int32_t>::min();
+constexpr int64_t kI32Max = std::numeric_limits<int32_t>::max();
+constexpr int64_t kI16Min = std::numeric_limits<int16_t>::min();
+constexpr int64_t kI16Max = std::numeric_limits<int16_t>::max();
+
+bool StartsWith(const std::string& line, std::string_view key) {
+    return line.compare(0, key.size(), key) == 0;
+}
+
+// One line against every key in order; the first failing conversion stops the reading.
+Error ReadLine(SettingsRecord& rec, const std::string& line) {
+    int64_t n = 0;
+    struct Measure {
+        const char* key;
+        int32_t* field;
+    };
+    const Measure measures[] = {{"MainTop=", &rec.MainTop},
+                                {"MainLeft=", &rec.MainLeft},
+                                {"MainHeight=", &rec.MainHeight},
+                                {"MainWidth=", &rec.MainWidth},
+                                {"SplitterMain=", &rec.SplitterMain}};
+    for (const Measure& m : measures) {
+        if (!StartsWith(line, m.key)) continue;
+        if (Error e = LenientInteger(line.substr(strlen(m.key)), kI32Min, kI32Max, n)) return e;
+        *m.field = static_cast<int32_t>(n);
+    }
+    if (const std::string k = "CurrentDirectory="; StartsWith(line, k)) {
+        const std::string value = line.substr(k.size());
+        if (DirCanChange(value, CurrentFolder())) rec.CurrentDirectory = value;
+    }
+    if (const std::string k = "DirImageType="; StartsWith(line, k)) {
+        if (Error e = StrictInteger(line.substr(k.size()), kI32Min, kI32Max, n)) return e;
+        rec.DirImageType = static_cast<int32_t>(n);
+    }
+    if (const std::string k = "DirQuickMode="; StartsWith(line, k)) {
+        if (Error e = StrictBoolean(line.substr(k.size()), rec.DirQuickMode)) return e;
+    }
+    if (const std::string k = "ListViewMode="; StartsWith(line, k)) {
+        if (Error e = LenientInteger(line.substr(k.size()), kI16Min, kI16Max, n)) return e;
+        rec.ListViewMode = static_cast<int16_t>(n);
+    }
+    for (int i = 0; i <= 9; ++i) {
+        const std::string k = "DestDir " + std::to_string(i) + "=";
+        if (line.compare(0, 10, k) == 0) {
+            rec.DestDir[i] = line.substr(10);
+            rec.DestDirCount = std::to_string(i + 1);
+        }
+    }
+    struct Flag {
+        const char* key;
+        bool* field;
+    };
+    const Flag flags[] = {{"SubFolderMode=", &rec.SubFolderMode},
+                          {"FolderChangeMode=", &rec.FolderChangeMode},
+                          {"IgcMode=", &rec.IgcMode}};
+    for (const Flag& f : flags) {
+        if (!StartsWith(line, f.key)) continue;
+        if (Error e = StrictBoolean(line.substr(strlen(f.key)), *f.field)) return e;
+    }
+    if (const std::string k = "ShoriMode="; StartsWith(line, k)) {
+        if (Error e = StrictInteger(line.substr(k.size()), kI16Min, kI16Max, n)) return e;
+        rec.ShoriMode = static_cast<int16_t>(n);
+    }
+    return {};
+}
+
+Error ReadWholeFile(const std::string& path, std::string& data) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? MakeError(kErrFileNotFound) : SystemError(errno, path);
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        return SystemError(EISDIR, path);
+    }
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0) {
+            const int err = errno;
+            close(fd);
+            return SystemError(err, path);
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return {};
+}
+
+}  // namespace
+
+void iniFileLoad(SettingsRecord& rec, const std::string& path) {
+    std::string data;
+    Error err = ReadWholeFile(path, data);
+    // Lines end at CR LF or a lone CR; a lone LF stays inside the line.
+    for (size_t pos = 0; !err && pos < data.size();) {
+        size_t cr = data.find('\r', pos);
+        if (cr == std::string::npos) cr = data.size();
+        err = ReadLine(rec, data.substr(pos, cr - pos));
+        pos = cr + 1;
+        if (cr + 1 < data.size() && data[cr + 1] == '\n') ++pos;
+    }
+    if (err && err.number != kErrFileNotFound)
+        MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+std::string iniFileText(const SettingsRecord& rec) {
+    const std::string nl = "\r\n";
+    std::string out = "[Corvelle]" + nl;
+    out += "MainTop=" + FormatIniNumber(rec.MainTop) + nl;
+    out += "MainLeft=" + FormatIniNumber(rec.MainLeft) + nl;
+    out += "MainHeight=" + FormatIniNumber(rec.MainHeight) + nl;
+    out += "MainWidth=" + FormatIniNumber(rec.MainWidth) + nl;
+    out += "SplitterMain=" + FormatIniNumber(rec.SplitterMain) + nl;
+    out += "CurrentDirectory=" + rec.CurrentDirectory + nl;
+    out += "DirImageType=" + FormatIniNumber(rec.DirImageType) + nl;
+    out += "DirQuickMode=" + FormatBoolean(rec.DirQuickMode) + nl;
+    out += "ListViewMode=" + FormatIniNumber(rec.ListViewMode) + nl;
+    int64_t last = -1;
+    if (!LenientInteger(rec.DestDirCount, kI16Min, kI16Max, last)) --last;
+    // Only real slots: a count beyond them must not read past the array.
+    if (last > 9) last = 9;
+    for (int64_t i = 0; i <= last; ++i) {
+        if (!rec.DestDir[i].empty())
+            out += "DestDir " + std::to_string(i) + "=" + rec.DestDir[i] + nl;
+    }
+    out += "SubFolderMode=" + FormatBoolean(rec.SubFolderMode) + nl;
+    out += "FolderChangeMode=" + FormatBoolean(rec.FolderChangeMode) + nl;
+    out += "IgcMode=" + FormatBoolean(rec.IgcMode) + nl;
+    out += "ShoriMode=" + FormatIniNumber(rec.ShoriMode) + nl;
+    return out;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::string& data) {
+    for (size_t done = 0; done < data.size();) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+void iniFileSave(const SettingsRecord& rec, const std::string& path) {
+    // Written beside the file and renamed over it, so a full disk keeps the old settings.
+    const std::string data = iniFileText(rec);
+    const std::string tmp = path + ".tmp";
+    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    const bool ok = WriteAll(fd, data) && fsync(fd) == 0;
+    if (close(fd) != 0 || !ok || rename(tmp.c_str(), path.c_str()) != 0) unlink(tmp.c_str());
+}
+
+std::string SettingsFilePath() { return AddBackslash(ProgramFolder()) + kSettingsFileName; }
+
+}  // namespace corvelle

@@ -1,0 +1,46 @@
+// The process-wide settings record and its file "RUZO.INI".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace corvelle {
+
+inline constexpr const char* kSettingsFileName = "RUZO.INI";
+inline constexpr int kDestDirSlots = 11;  // 0..10; slots 0..9 are stored
+
+struct SettingsRecord {
+    int32_t MainTop = 0;
+    int32_t MainLeft = 0;
+    int32_t MainHeight = 0;
+    int32_t MainWidth = 0;
+    int32_t SplitterMain = 5000;
+    std::string CurrentDirectory;
+    int32_t DirImageType = 1;
+    bool DirQuickMode = false;
+    int16_t ListViewMode = 2;
+    std::array<std::string, kDestDirSlots> DestDir{};
+    std::string DestDirCount = "0";
+    bool SubFolderMode = true;
+    bool FolderChangeMode = true;
+    bool IgcMode = true;
+    int16_t ShoriMode = 0;
+};
+
+// The record the whole program shares.
+SettingsRecord& Settings();
+
+// Defaults from the primary screen (in twips) and the process's current folder.
+void iniDataInit(SettingsRecord& rec, double screenWidthTw, double screenHeightTw,
+                 const std::string& currentFolder);
+// Reads the file over the record; a missing file is silent, other errors an OK-only box.
+void iniFileLoad(SettingsRecord& rec, const std::string& path);
+// The bytes iniFileSave writes.
+std::string iniFileText(const SettingsRecord& rec);
+// Writes the file; failures are silent and leave any earlier file whole.
+void iniFileSave(const SettingsRecord& rec, const std::string& path);
+// The settings file in the program's folder.
+std::string SettingsFilePath();
+
+}  // namespace corvelle

@@ -1,0 +1,67 @@
+#include "app/startup.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <csignal>
+
+#include "platform/os/folders.h"
+#include "ui/frm_main.h"
+#include "ui/frm_splash.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+std::string MarkerPath() { return AddBackslash(ProgramFolder()) + "NOSPLASH"; }
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &c, 1);
+}
+
+}  // namespace
+
+frmMain* Main() {
+    QPointer<frmSplash> splash;
+    if (!FileExists(MarkerPath())) {
+        splash = new frmSplash;
+        splash->setAttribute(Qt::WA_DeleteOnClose);
+        splash->show();
+        splash->repaint();
+        QApplication::processEvents();
+    }
+    auto* window = new frmMain;
+    if (!window->Form_Load()) {
+        window->Terminate();
+        delete window;
+        return nullptr;
+    }
+    // A splash the user already closed is gone; closing it again does nothing.
+    if (!FileExists(MarkerPath()) && splash) splash->close();
+    window->show();
+    return window;
+}
+
+void CloseOnSessionEnd(frmMain* window) {
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+        char c;
+        [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &c, 1);
+        window->close();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}
+
+}  // namespace corvelle

@@ -1,0 +1,54 @@
+#include "platform/os/codec.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace corvelle {
+namespace {
+
+CodePage& Current() {
+    static CodePage page = CodePage::Utf8;
+    return page;
+}
+
+std::string Convert(std::string_view in, const char* to, const char* from, bool keepBad) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    std::string out;
+    std::string chunk(4 * in.size() + 16, '\0');
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    while (srcLeft > 0) {
+        char* dst = chunk.data();
+        size_t dstLeft = chunk.size();
+        const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(chunk.data(), chunk.size() - dstLeft);
+        if (rc == static_cast<size_t>(-1) && (errno == EILSEQ || errno == EINVAL)) {
+            out += keepBad ? *src : '?';
+            ++src;
+            --srcLeft;
+        } else if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+            break;
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+}  // namespace
+
+CodePage SystemCodePage() { return Current(); }
+void SetSystemCodePage(CodePage page) { Current() = page; }
+
+std::string ToSystemText(std::string_view utf8) {
+    if (Current() == CodePage::Utf8) return std::string(utf8);
+    return Convert(utf8, "CP932", "UTF-8", false);
+}
+
+std::string FromSystemText(std::string_view text) {
+    if (Current() == CodePage::Utf8) return std::string(text);
+    return Convert(text, "UTF-8", "CP932", true);
+}
+
+}  // namespace corvelle

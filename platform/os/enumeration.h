@@ -1,0 +1,33 @@
+// Folder enumeration over byte names; never follows links.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "util/error.h"
+
+namespace corvelle {
+
+enum class EntryKind { File, Folder, Link, Other };
+
+struct DirEntry {
+    std::string name;
+    EntryKind kind = EntryKind::File;
+};
+
+// True for names starting with "." (hidden on this platform).
+inline bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
+
+// Calls back for every entry but "." and ".."; the callback returns false to stop early.
+// An error opening or reading the folder is returned (entries seen so far were delivered).
+Error EnumerateFolder(const std::string& folder, const std::function<bool(const DirEntry&)>& each);
+
+// Test seam: a hook that may make the enumeration of a folder fail (tests run as root, so
+// permissions cannot). Returns an errno value, or 0 to go on.
+void SetEnumerationFailureHook(std::function<int(const std::string& folder)> hook);
+
+// Sub-folder names sorted byte by byte; hidden ones and links left out.
+Error ListSubFolders(const std::string& folder, std::vector<std::string>& names);
+
+}  // namespace corvelle

@@ -1,0 +1,88 @@
+#include "platform/os/folders.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/os/message_service.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+std::string& ProgramFolderOverride() {
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+    if (!ProgramFolderOverride().empty()) return ProgramFolderOverride();
+    std::string buf(PATH_MAX, '\0');
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n <= 0) return CurrentFolder();
+    buf.resize(static_cast<size_t>(n));
+    return PathParent(buf);
+}
+
+void SetProgramFolder(const std::string& folder) {
+    ProgramFolderOverride() = folder.empty() ? folder : AddBackslash(folder);
+}
+
+std::string CurrentFolder() {
+    std::string buf(PATH_MAX, '\0');
+    if (!getcwd(buf.data(), buf.size())) return {};
+    return AddBackslash(NullTrim(buf));
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && lstat(path.c_str(), &st) == 0;
+}
+
+bool FolderExists(const std::string& path) {
+    struct stat st;
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool DirCanChange(const std::string& folder, const std::string& back) {
+    const bool ok = !folder.empty() && chdir(folder.c_str()) == 0;
+    if (!back.empty() && chdir(back.c_str()) != 0) {
+        // The folder to return to vanished; the caller's view of the current folder stays.
+    }
+    return ok;
+}
+
+std::string WindowsDirGet() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return {};
+}
+
+Error MakeFolderIn(const std::string& parent, const std::string& name) {
+    if (parent.empty() || name.empty() || name.find(kSep) != std::string::npos ||
+        name == "." || name == "..")
+        return MakeError(kErrPathFile);
+    const int dir = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return SystemError(errno, parent);
+    const int rc = mkdirat(dir, name.c_str(), 0777);
+    const int err = errno;
+    close(dir);
+    return rc == 0 ? Error{} : SystemError(err, AddBackslash(parent) + name);
+}
+
+int MkDirIn(const std::string& parent, const std::string& name) {
+    if (const Error err = MakeFolderIn(parent, name)) {
+        MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
+        return 99;
+    }
+    return 0;
+}
+
+}  // namespace corvelle

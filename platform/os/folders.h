@@ -1,0 +1,30 @@
+// Folders the process knows about, and the small system calls the helpers need.
+#pragma once
+
+#include <string>
+
+#include "util/error.h"
+
+namespace corvelle {
+
+// The folder holding the program file, ending in "/"; tests may point it elsewhere.
+std::string ProgramFolder();
+void SetProgramFolder(const std::string& folder);
+
+// The process's current folder, ending in "/" ("" when it cannot be read).
+std::string CurrentFolder();
+
+// True when the path names an existing item (a dangling link counts: the name exists).
+bool FileExists(const std::string& path);
+// True when the path is a folder (or a link to one).
+bool FolderExists(const std::string& path);
+// True when the process can make folder current; the current folder is then set back to back.
+bool DirCanChange(const std::string& folder, const std::string& back);
+// The last-resort folder: the user's home folder, or "".
+std::string WindowsDirGet();
+// Creates parent/name (one level). 0 on success; 99 after telling the user why not.
+int MkDirIn(const std::string& parent, const std::string& name);
+// The same without a message box.
+Error MakeFolderIn(const std::string& parent, const std::string& name);
+
+}  // namespace corvelle

@@ -1,0 +1,94 @@
+#include "platform/ui/dir_tree.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "platform/os/folders.h"
+#include "platform/ui/dir_tree_model.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+// Asks the owner before a label edit begins.
+class TreeView : public QTreeView {
+public:
+    explicit TreeView(DirTree* owner) : QTreeView(owner), owner_(owner) {}
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        if (trigger & editTriggers()) {
+            bool cancel = false;
+            emit owner_->LabelEditStarting(&cancel);
+            if (cancel) return false;
+        }
+        return QTreeView::edit(index, trigger, event);
+    }
+
+private:
+    DirTree* owner_;
+};
+
+}  // namespace
+
+DirTree::DirTree(QWidget* parent) : QWidget(parent), model_(new DirTreeModel(this)) {
+    view_ = new TreeView(this);
+    view_->setModel(model_);
+    view_->setHeaderHidden(true);
+    view_->setUniformRowHeights(true);
+    view_->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    view_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view_->header()->setStretchLastSection(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { OnCurrentChanged(); });
+    connect(view_, &QTreeView::clicked, this, [this] { emit TreeActivated(); });
+    model_->SetRenameHandler([this](const QModelIndex& index, const std::string& name) {
+        SelectIndex(index);
+        bool cancel = false;
+        emit LabelEditDone(&cancel, name);
+    });
+    view_->expand(model_->index(0, 0, {}));
+}
+
+std::string DirTree::Path() const {
+    const QModelIndex cur = view_->currentIndex();
+    return cur.isValid() ? model_->PathOf(cur) : std::string();
+}
+
+void DirTree::SelectIndex(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) view_->expand(p);
+    view_->setCurrentIndex(index);
+    view_->scrollTo(index);
+}
+
+void DirTree::SetPath(const std::string& path) { SelectIndex(model_->IndexOf(path)); }
+
+int DirTree::ImageType() const { return model_->ImageType(); }
+void DirTree::SetImageType(int type) { model_->SetImageType(type); }
+bool DirTree::QuickMode() const { return model_->QuickMode(); }
+void DirTree::SetQuickMode(bool quick) { model_->SetQuickMode(quick); }
+
+void DirTree::Redisplay() {
+    const std::string wanted = Path();
+    model_->Refresh();
+    // Keep the selection where it still exists, else move up to the nearest folder that does.
+    std::string path = wanted;
+    while (!path.empty() && path != "/" && !FolderExists(path))
+        path = PathParent(RemoveBackslash(path));
+    if (!path.empty()) SetPath(path);
+}
+
+void DirTree::OnCurrentChanged() {
+    const std::string now = Path();
+    if (now == lastPath_) return;
+    lastPath_ = now;
+    emit PathChanged();
+}
+
+}  // namespace corvelle

@@ -1,0 +1,47 @@
+// The directory-tree control: the folder tree from "/", with a selected path and events.
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+class QTreeView;
+class QModelIndex;
+
+namespace corvelle {
+
+class DirTreeModel;
+
+class DirTree : public QWidget {
+    Q_OBJECT
+public:
+    explicit DirTree(QWidget* parent = nullptr);
+
+    // The selection as a folder path ending in "/" ("" when nothing is selected).
+    std::string Path() const;
+    // Selects and reveals the folder (or the deepest existing folder on its way).
+    void SetPath(const std::string& path);
+    int ImageType() const;
+    void SetImageType(int type);
+    bool QuickMode() const;
+    void SetQuickMode(bool quick);
+    // Re-reads what has been read; keeps the selection while it exists, else its parent.
+    void Redisplay();
+
+    QTreeView* View() const { return view_; }
+
+signals:
+    void PathChanged();
+    void LabelEditStarting(bool* cancel);
+    void LabelEditDone(bool* cancel, const std::string& newName);
+    void TreeActivated();
+
+private:
+    void OnCurrentChanged();
+    void SelectIndex(const QModelIndex& index);
+
+    DirTreeModel* model_;
+    QTreeView* view_;
+    std::string lastPath_;
+};
+
+}  // namespace corvelle

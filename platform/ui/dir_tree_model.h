@@ -1,0 +1,63 @@
+// The folder tree under "/" as a lazily read model over byte paths.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvelle {
+
+class DirTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    explicit DirTreeModel(QObject* parent = nullptr);
+    ~DirTreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent) const override;
+    int columnCount(const QModelIndex& parent) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool hasChildren(const QModelIndex& parent) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    // "/a/b/" for the folder at index.
+    std::string PathOf(const QModelIndex& index) const;
+    // The index of a folder path, reading and revealing (even hidden) folders on the way;
+    // the deepest existing folder when the path goes on past it.
+    QModelIndex IndexOf(const std::string& path);
+    // Re-reads every folder already read; kept nodes keep their indexes.
+    void Refresh();
+
+    void SetImageType(int type);
+    int ImageType() const { return imageType_; }
+    void SetQuickMode(bool quick) { quick_ = quick; }
+    bool QuickMode() const { return quick_; }
+    // Called with the folder index and the edited name (bytes); the model itself keeps the
+    // old label, the handler renames on disk and redisplays.
+    void SetRenameHandler(std::function<void(const QModelIndex&, const std::string&)> h) {
+        renameHandler_ = std::move(h);
+    }
+
+    struct Node;
+
+private:
+    Node* NodeAt(const QModelIndex& index) const;
+    QModelIndex IndexFor(Node* node) const;
+    void List(Node* node, bool notify);
+    void Merge(Node* node);
+
+    std::unique_ptr<Node> top_;  // invisible; its one child is "/"
+    int imageType_ = 1;
+    bool quick_ = false;
+    QIcon closed_[2], open_[2];
+    std::function<void(const QModelIndex&, const std::string&)> renameHandler_;
+};
+
+}  // namespace corvelle

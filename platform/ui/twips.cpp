@@ -1,0 +1,30 @@
+#include "platform/ui/twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+namespace corvelle {
+namespace {
+
+double Dpi(const QWidget* w, bool x) {
+    const QScreen* s = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    const double dpi = s ? (x ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY()) : 96.0;
+    return dpi > 0 ? dpi : 96.0;
+}
+
+}  // namespace
+
+double TwipsPerPixelX(const QWidget* w) { return 1440.0 / Dpi(w, true); }
+double TwipsPerPixelY(const QWidget* w) { return 1440.0 / Dpi(w, false); }
+int TwipsToPixelsX(double twips, const QWidget* w) {
+    return static_cast<int>(std::lround(twips / TwipsPerPixelX(w)));
+}
+int TwipsToPixelsY(double twips, const QWidget* w) {
+    return static_cast<int>(std::lround(twips / TwipsPerPixelY(w)));
+}
+double PixelsToTwipsX(int px, const QWidget* w) { return px * TwipsPerPixelX(w); }
+double PixelsToTwipsY(int px, const QWidget* w) { return px * TwipsPerPixelY(w); }
+
+}  // namespace corvelle

@@ -1,0 +1,43 @@
+// Builds folder trees for tests in a fresh temporary folder, removed at the end.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <string>
+
+namespace corvelle::test {
+
+class TestDir {
+public:
+    explicit TestDir(const std::string& base = "/tmp");
+    ~TestDir();
+    TestDir(const TestDir&) = delete;
+    TestDir& operator=(const TestDir&) = delete;
+
+    // The root, ending in "/".
+    const std::string& Root() const { return root_; }
+    std::string Path(const std::string& rel) const { return root_ + rel; }
+
+    // Parents are made as needed. Content defaults to the name; mtime 0 keeps "now".
+    void File(const std::string& rel, const std::string& content = {}, time_t mtime = 0);
+    void Dir(const std::string& rel);
+    void Link(const std::string& rel, const std::string& target);
+    void Fifo(const std::string& rel);
+
+    bool Exists(const std::string& rel) const;
+    std::string Read(const std::string& rel) const;
+    // Relative path -> content (files), "<dir>" (folders), "-> target" (links), "<fifo>".
+    // Below sub (default: the whole tree), hidden entries included, links not followed.
+    std::map<std::string, std::string> Snapshot(const std::string& sub = {}) const;
+
+private:
+    std::string root_;
+};
+
+// Removes a tree without following links.
+void RemoveTree(const std::string& path);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace corvelle::test

@@ -1,0 +1,148 @@
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+#include <atomic>
+
+#include "platform/os/enumeration.h"
+#include "platform/ui/dir_tree.h"
+#include "tests/support/test_dir.h"
+
+using namespace corvelle;
+
+namespace {
+
+QStringList ChildNames(QTreeView* view, const QModelIndex& parent) {
+    QStringList names;
+    QAbstractItemModel* m = view->model();
+    if (m->canFetchMore(parent)) m->fetchMore(parent);
+    for (int r = 0; r < m->rowCount(parent); ++r) names << m->index(r, 0, parent).data().toString();
+    return names;
+}
+
+}  // namespace
+
+class TestDirTree : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void pathWriteSelectsAndReadEndsInSeparator() {
+        test::TestDir t;
+        t.Dir("a/b/c");
+        DirTree tree;
+        QSignalSpy changed(&tree, &DirTree::PathChanged);
+        tree.SetPath(t.Path("a/b"));
+        QCOMPARE(tree.Path(), t.Path("a/b/"));
+        QCOMPARE(changed.count(), 1);
+        tree.SetPath(t.Path("a/b/"));  // same folder: no new event
+        QCOMPARE(changed.count(), 1);
+        tree.SetPath("/");
+        QCOMPARE(tree.Path(), std::string("/"));
+        // A path that goes on past existing folders stops at the deepest one.
+        tree.SetPath(t.Path("a/missing/deeper"));
+        QCOMPARE(tree.Path(), t.Path("a/"));
+    }
+
+    void hiddenFoldersShownOnlyWhenAskedFor() {
+        test::TestDir t;
+        t.Dir("p/visible");
+        t.Dir("p/.hidden/inner");
+        DirTree tree;
+        tree.SetPath(t.Path("p"));
+        const QModelIndex p = tree.View()->currentIndex();
+        QCOMPARE(ChildNames(tree.View(), p), QStringList{"visible"});
+        tree.SetPath(t.Path("p/.hidden/inner"));
+        QCOMPARE(tree.Path(), t.Path("p/.hidden/inner/"));
+        QCOMPARE(ChildNames(tree.View(), p), (QStringList{".hidden", "visible"}));
+    }
+
+    void linksToFoldersAreNotEntered() {
+        test::TestDir t;
+        t.Dir("target/deep");
+        t.Link("p/link", t.Path("target"));
+        t.Dir("p/real");
+        DirTree tree;
+        tree.SetPath(t.Path("p"));
+        const QModelIndex p = tree.View()->currentIndex();
+        QCOMPARE(ChildNames(tree.View(), p), (QStringList{"link", "real"}));
+        const QModelIndex link = tree.View()->model()->index(0, 0, p);
+        QVERIFY(!tree.View()->model()->hasChildren(link));
+        QVERIFY(!tree.View()->model()->canFetchMore(link));
+    }
+
+    void redisplayFollowsTheDisk() {
+        test::TestDir t;
+        t.Dir("p/keep");
+        t.Dir("p/gone/inner");
+        DirTree tree;
+        tree.SetPath(t.Path("p/gone/inner"));
+        t.Dir("p/new");
+        test::RemoveTree(t.Path("p/gone"));
+        tree.Redisplay();
+        QCOMPARE(tree.Path(), t.Path("p/"));  // the selection moved to a folder that exists
+        QCOMPARE(ChildNames(tree.View(), tree.View()->currentIndex()),
+                 (QStringList{"keep", "new"}));
+        tree.SetPath(t.Path("p/keep"));
+        tree.Redisplay();
+        QCOMPARE(tree.Path(), t.Path("p/keep/"));
+    }
+
+    void bigFolderIsReadOnce() {
+        test::TestDir t;
+        for (int i = 0; i < 20000; ++i) t.Dir("big/d" + std::to_string(i));
+        std::atomic<int> reads{0};
+        SetEnumerationFailureHook([&](const std::string&) {
+            ++reads;
+            return 0;
+        });
+        DirTree tree;
+        tree.resize(300, 400);
+        tree.show();
+        tree.SetPath(t.Path("big"));
+        reads = 0;
+        tree.View()->expand(tree.View()->currentIndex());
+        QCOMPARE(tree.View()->model()->rowCount(tree.View()->currentIndex()), 20000);
+        QCoreApplication::processEvents();
+        // The folder itself once, plus probes of the few rows on screen, never all of them.
+        QVERIFY2(reads < 200, qPrintable(QString::number(reads)));
+        SetEnumerationFailureHook(nullptr);
+    }
+
+    void imageTypeSwitchesIconSet() {
+        test::TestDir t;
+        t.Dir("a");
+        DirTree tree;
+        tree.SetPath(t.Path("a"));
+        const QModelIndex i = tree.View()->currentIndex();
+        tree.SetImageType(0);
+        const QImage zero = qvariant_cast<QIcon>(i.data(Qt::DecorationRole)).pixmap(16).toImage();
+        tree.SetImageType(1);
+        const QImage one = qvariant_cast<QIcon>(i.data(Qt::DecorationRole)).pixmap(16).toImage();
+        QCOMPARE(tree.ImageType(), 1);
+        QVERIFY(zero != one);
+    }
+
+    void labelEditEvents() {
+        test::TestDir t;
+        t.Dir("p/old");
+        DirTree tree;
+        tree.show();
+        tree.SetPath(t.Path("p/old"));
+        bool refuse = true;
+        connect(&tree, &DirTree::LabelEditStarting, this, [&](bool* cancel) { *cancel = refuse; });
+        std::string newName;
+        connect(&tree, &DirTree::LabelEditDone, this,
+                [&](bool*, const std::string& name) { newName = name; });
+        QTest::keyClick(tree.View(), Qt::Key_F2);
+        QVERIFY(!tree.View()->findChild<QLineEdit*>());
+        refuse = false;
+        QTest::keyClick(tree.View(), Qt::Key_F2);
+        QLineEdit* editor = tree.View()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText("新しい名前");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(newName, std::string("新しい名前"));
+    }
+};
+
+QTEST_MAIN(TestDirTree)
+#include "tst_dir_tree.moc"

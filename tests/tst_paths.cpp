@@ -1,0 +1,161 @@
+#include <unistd.h>
+
+#include <QtTest>
+
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "tests/support/fetch.h"
+#include "tests/support/test_dir.h"
+#include "util/numbers.h"
+#include "util/paths.h"
+
+using namespace corvelle;
+
+class TestPaths : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void pathTable_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("leaf");
+        QTest::addColumn<QByteArray>("parent");
+        QTest::addColumn<QByteArray>("added");
+        QTest::addColumn<QByteArray>("removed");
+        QTest::newRow("folder") << QByteArray("/data/Photos") << QByteArray("Photos")
+                                << QByteArray("/data/") << QByteArray("/data/Photos/")
+                                << QByteArray("/data/Photos");
+        QTest::newRow("trailing") << QByteArray("/data/Photos/") << QByteArray("")
+                                  << QByteArray("/data/Photos/") << QByteArray("/data/Photos/")
+                                  << QByteArray("/data/Photos");
+        QTest::newRow("root") << QByteArray("/") << QByteArray("") << QByteArray("/")
+                              << QByteArray("/") << QByteArray("");
+        QTest::newRow("bare name") << QByteArray("Photos") << QByteArray("Photos")
+                                   << QByteArray("") << QByteArray("Photos/")
+                                   << QByteArray("Photos");
+        QTest::newRow("empty") << QByteArray("") << QByteArray("") << QByteArray("")
+                               << QByteArray("/") << QByteArray("");
+        QTest::newRow("japanese") << QByteArray("/home/u/写真") << QByteArray("写真")
+                                  << QByteArray("/home/u/") << QByteArray("/home/u/写真/")
+                                  << QByteArray("/home/u/写真");
+        QTest::newRow("not utf-8") << QByteArray("/a/b\xff\xfe") << QByteArray("b\xff\xfe")
+                                   << QByteArray("/a/") << QByteArray("/a/b\xff\xfe/")
+                                   << QByteArray("/a/b\xff\xfe");
+        QByteArray deep;
+        for (int i = 0; i < 150; ++i) deep += "/d";
+        QTest::newRow("150 levels") << deep + "/leaf" << QByteArray("leaf") << deep + "/"
+                                    << deep + "/leaf/" << deep + "/leaf";
+    }
+    void pathTable() {
+        QFETCH(QByteArray, input);
+        const std::string in = input.toStdString();
+        QCOMPARE(QByteArray::fromStdString(PathLeaf(in)), FETCHED(QByteArray, leaf));
+        QCOMPARE(QByteArray::fromStdString(PathParent(in)), FETCHED(QByteArray, parent));
+        QCOMPARE(QByteArray::fromStdString(AddBackslash(in)), FETCHED(QByteArray, added));
+        QCOMPARE(QByteArray::fromStdString(RemoveBackslash(in)), FETCHED(QByteArray, removed));
+    }
+
+    void parentOfFolderPath() {
+        QCOMPARE(PathParent(RemoveBackslash("/data/Photos/")), std::string("/data/"));
+        QCOMPARE(RemoveBackslash("//"), std::string("/"));
+    }
+
+    void strSplit_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("pieces");
+        QTest::newRow("none") << "abc" << QStringList{"abc"};
+        QTest::newRow("adjacent") << "a//b" << QStringList{"a", "", "b"};
+        QTest::newRow("trailing") << "a/" << QStringList{"a", ""};
+        QTest::newRow("empty") << "" << QStringList{""};
+    }
+    void strSplit() {
+        QFETCH(QString, text);
+        std::vector<std::string> pieces{"stale"};
+        const int n = StrSplit(text.toStdString(), '/', pieces);
+        QStringList got;
+        for (const auto& p : pieces) got << QString::fromStdString(p);
+        QCOMPARE(got, FETCHED(QStringList, pieces));
+        QCOMPARE(n, got.size());
+    }
+
+    void nullTrim_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("trimmed");
+        QTest::newRow("no NUL") << QByteArray("abc") << QByteArray("abc");
+        QTest::newRow("leading NUL") << QByteArray("\0abc", 4) << QByteArray("");
+        QTest::newRow("middle") << QByteArray("ab\0c\0", 5) << QByteArray("ab");
+    }
+    void nullTrim() {
+        QFETCH(QByteArray, text);
+        const std::string s(text.constData(), static_cast<size_t>(text.size()));
+        QCOMPARE(QByteArray::fromStdString(NullTrim(s)), FETCHED(QByteArray, trimmed));
+        QCOMPARE(NullCut(s), NullTrim(s));
+    }
+
+    void unsignedLong_data() {
+        QTest::addColumn<int>("word");
+        QTest::addColumn<qint64>("value");
+        QTest::newRow("zero") << 0 << qint64(0);
+        QTest::newRow("minus one") << -1 << qint64(4294967295LL);
+        QTest::newRow("int min") << int(INT32_MIN) << qint64(2147483648LL);
+        QTest::newRow("int max") << int(INT32_MAX) << qint64(2147483647LL);
+    }
+    void unsignedLong() {
+        QFETCH(int, word);
+        QCOMPARE(UnsignedLong(word).Whole(), FETCHED(qint64, value));
+        QCOMPARE(UnsignedLong(word).raw, FETCHED(qint64, value) * 10000);
+    }
+    void sizeFromHalves() {
+        // 5 GiB + 7: high word 1, low word 1 GiB + 7.
+        const Currency size =
+            UnsignedLong(1) * HighDwordFactor() + UnsignedLong(1073741824 + 7);
+        QCOMPARE(size.Whole(), qint64(5368709127LL));
+    }
+
+    void fileExistsAndDirCanChange() {
+        test::TestDir t;
+        t.File("f.txt");
+        t.Dir("sub");
+        t.Link("dangling", "nowhere");
+        QVERIFY(FileExists(t.Path("f.txt")));
+        QVERIFY(FileExists(t.Path("sub")));
+        QVERIFY(FileExists(t.Path("dangling")));
+        QVERIFY(!FileExists(t.Path("missing")));
+        QVERIFY(!FileExists(""));
+
+        const std::string before = CurrentFolder();
+        QVERIFY(DirCanChange(t.Path("sub"), before));
+        QCOMPARE(CurrentFolder(), before);
+        QVERIFY(!DirCanChange(t.Path("missing"), before));
+        QVERIFY(!DirCanChange(t.Path("f.txt"), before));
+        QVERIFY(!DirCanChange("", before));
+        QCOMPARE(CurrentFolder(), before);
+    }
+
+    void windowsDirIsHome() {
+        const QByteArray saved = qgetenv("HOME");
+        qputenv("HOME", "/some/home");
+        QCOMPARE(WindowsDirGet(), std::string("/some/home"));
+        qputenv("HOME", saved);
+    }
+
+    void mkDirIn() {
+        test::TestDir t;
+        MessageService::ResetScript();
+        QCOMPARE(MkDirIn(t.Root(), "新しいフォルダ"), 0);
+        QVERIFY(t.Exists("新しいフォルダ"));
+        QVERIFY(MessageService::Shown().empty());
+
+        t.File("新しいフォルダ/keep.txt");
+        QCOMPARE(MkDirIn(t.Root(), "新しいフォルダ"), 99);
+        QCOMPARE(MessageService::Shown().size(), size_t(1));
+        QCOMPARE(MessageService::Shown()[0].icon, MsgIcon::Exclamation);
+        QVERIFY(t.Exists("新しいフォルダ/keep.txt"));
+
+        QCOMPARE(MkDirIn(t.Path("missing"), "x"), 99);
+        QCOMPARE(MkDirIn(t.Root(), "a/b"), 99);
+        QVERIFY(!t.Exists("a"));
+        MessageService::ResetScript();
+    }
+};
+
+QTEST_APPLESS_MAIN(TestPaths)
+#include "tst_paths.moc"

@@ -1,0 +1,227 @@
+#include <QtTest>
+
+#include "app/settings.h"
+#include "platform/os/codec.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "tests/support/fetch.h"
+#include "tests/support/test_dir.h"
+
+using namespace corvelle;
+
+namespace {
+
+SettingsRecord Defaults() {
+    SettingsRecord r;
+    iniDataInit(r, 28800, 16200, "/");
+    return r;
+}
+
+// Loads text as RUZO.INI; returns the record and the boxes shown.
+SettingsRecord Load(const std::string& text, std::vector<MessageRequest>* shown = nullptr) {
+    test::TestDir t;
+    test::WriteFileBytes(t.Path(kSettingsFileName), text);
+    MessageService::ResetScript();
+    SettingsRecord r = Defaults();
+    iniFileLoad(r, t.Path(kSettingsFileName));
+    if (shown) *shown = MessageService::Shown();
+    MessageService::ResetScript();
+    return r;
+}
+
+}  // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultsFromScreen() {
+        const SettingsRecord r = Defaults();
+        QCOMPARE(r.MainHeight, 11340);
+        QCOMPARE(r.MainWidth, 20160);
+        QCOMPARE(r.MainTop, 2430);
+        QCOMPARE(r.MainLeft, 4320);
+        QCOMPARE(r.SplitterMain, 5000);
+        QCOMPARE(r.DirImageType, 1);
+        QCOMPARE(r.ListViewMode, int16_t(2));
+        QCOMPARE(r.DestDirCount, std::string("0"));
+        QVERIFY(r.SubFolderMode && r.FolderChangeMode && r.IgcMode && !r.DirQuickMode);
+        QCOMPARE(r.ShoriMode, int16_t(0));
+        SettingsRecord odd;
+        iniDataInit(odd, 1001, 1001, "/x");
+        QCOMPARE(odd.MainHeight, 700);  // floor, not round
+        QCOMPARE(odd.MainTop, 150);
+        QCOMPARE(odd.CurrentDirectory, std::string("/x/"));
+    }
+
+    void missingFileIsSilent() {
+        test::TestDir t;
+        MessageService::ResetScript();
+        SettingsRecord r = Defaults();
+        iniFileLoad(r, t.Path("RUZO.INI"));
+        QVERIFY(MessageService::Shown().empty());
+        QCOMPARE(iniFileText(r), iniFileText(Defaults()));
+    }
+
+    void readMainTop_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("mainTop");
+        QTest::newRow("abc") << QByteArray("MainTop=abc\r\n") << 0;
+        QTest::newRow("writer layout") << QByteArray("MainTop= 1620 \r\n") << 1620;
+        QTest::newRow("2.5 to even") << QByteArray("MainTop=2.5\r\n") << 2;
+        QTest::newRow("3.5 to even") << QByteArray("MainTop=3.5\r\n") << 4;
+        QTest::newRow("lower-case key") << QByteArray("maintop=7\r\n") << 2430;
+        QTest::newRow("blank before key") << QByteArray(" MainTop=7\r\n") << 2430;
+        QTest::newRow("repeated key, last wins")
+            << QByteArray("MainTop=1\r\nMainTop=2\r\n") << 2;
+        QTest::newRow("lone CR ends a line") << QByteArray("MainTop=5\rMainLeft=6\r") << 5;
+        QTest::newRow("lone LF stays in the line") << QByteArray("MainTop=1\n2\r\n") << 12;
+        QTest::newRow("no final line end") << QByteArray("MainTop= 33") << 33;
+        QTest::newRow("empty file") << QByteArray("") << 2430;
+        QTest::newRow("section only") << QByteArray("[Corvelle]\r\n") << 2430;
+    }
+    void readMainTop() {
+        QFETCH(QByteArray, file);
+        std::vector<MessageRequest> shown;
+        const SettingsRecord r = Load(file.toStdString(), &shown);
+        QCOMPARE(r.MainTop, FETCHED(int, mainTop));
+        QVERIFY(shown.empty());
+    }
+
+    void conversionErrorsStopTheReading_data() {
+        QTest::addColumn<QByteArray>("badLine");
+        QTest::newRow("letter for DirImageType") << QByteArray("DirImageType=a");
+        QTest::newRow("ShoriMode word") << QByteArray("ShoriMode=one");
+        QTest::newRow("boolean word") << QByteArray("SubFolderMode=yes");
+        QTest::newRow("beyond 32 bits") << QByteArray("MainWidth=99999999999");
+        QTest::newRow("ListViewMode beyond 16 bits") << QByteArray("ListViewMode=70000");
+    }
+    void conversionErrorsStopTheReading() {
+        QFETCH(QByteArray, badLine);
+        std::vector<MessageRequest> shown;
+        const SettingsRecord r = Load(
+            "MainTop= 100 \r\n" + badLine.toStdString() + "\r\nMainLeft= 200 \r\nIgcMode=False\r\n",
+            &shown);
+        QCOMPARE(r.MainTop, 100);    // before the bad line: read
+        QCOMPARE(r.MainLeft, 4320);  // after it: default
+        QVERIFY(r.IgcMode);
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown[0].buttons, MsgButtons::Ok);
+        QCOMPARE(shown[0].icon, MsgIcon::Exclamation);
+    }
+
+    void booleansAndNumbers() {
+        const SettingsRecord r = Load(
+            "DirQuickMode=TRUE\r\nSubFolderMode=0\r\nFolderChangeMode=false\r\n"
+            "ShoriMode= 1 \r\nDirImageType= 0 \r\nListViewMode= 3 \r\nSplitterMain=-60 \r\n");
+        QVERIFY(r.DirQuickMode);
+        QVERIFY(!r.SubFolderMode);
+        QVERIFY(!r.FolderChangeMode);
+        QCOMPARE(r.ShoriMode, int16_t(1));
+        QCOMPARE(r.DirImageType, 0);
+        QCOMPARE(r.ListViewMode, int16_t(3));
+        QCOMPARE(r.SplitterMain, -60);
+    }
+
+    void destinationSlots() {
+        SettingsRecord r = Load(
+            "DestDir 2=/two/\r\nDestDir 5=/five/\r\nDestDir7=/no blank/\r\n"
+            "DestDir 10=/ten/\r\n");
+        QCOMPARE(r.DestDirCount, std::string("6"));
+        QCOMPARE(r.DestDir[2], std::string("/two/"));
+        QCOMPARE(r.DestDir[5], std::string("/five/"));
+        for (int i : {0, 1, 3, 4, 7, 10}) QVERIFY(r.DestDir[i].empty());
+        const std::string text = iniFileText(r);
+        QVERIFY(text.find("DestDir 2=/two/\r\nDestDir 5=/five/\r\nSubFolderMode=") !=
+                std::string::npos);
+        QVERIFY(text.find("DestDir 0") == std::string::npos);
+        // A count reaching beyond the stored slots never reads past them.
+        r.DestDirCount = "40";
+        r.DestDir[9] = "/nine/";
+        QVERIFY(iniFileText(r).find("DestDir 9=/nine/\r\n") != std::string::npos);
+    }
+
+    void currentDirectoryMustBeEnterable() {
+        test::TestDir t;
+        t.Dir("real");
+        const std::string cwd = CurrentFolder();
+        SettingsRecord r = Load("CurrentDirectory=" + t.Path("real/") + "\r\n");
+        QCOMPARE(r.CurrentDirectory, t.Path("real/"));
+        r = Load("CurrentDirectory=" + t.Path("gone/") + "\r\n");
+        QCOMPARE(r.CurrentDirectory, std::string("/"));
+        r = Load("CurrentDirectory=//server/share/\r\n");
+        QCOMPARE(r.CurrentDirectory, std::string("/"));
+        QCOMPARE(CurrentFolder(), cwd);
+    }
+
+    void writerBytes() {
+        SettingsRecord r = Defaults();
+        r.MainTop = 1620;
+        r.MainLeft = -60;
+        r.CurrentDirectory = "/home/u/";
+        r.DestDir[0] = "/d0/";
+        r.DestDir[1] = "";
+        r.DestDir[2] = "/d2/";
+        r.DestDirCount = "3";
+        r.ShoriMode = 1;
+        r.IgcMode = false;
+        const std::string expected =
+            "[Corvelle]\r\nMainTop= 1620 \r\nMainLeft=-60 \r\nMainHeight= 11340 \r\n"
+            "MainWidth= 20160 \r\nSplitterMain= 5000 \r\nCurrentDirectory=/home/u/\r\n"
+            "DirImageType= 1 \r\nDirQuickMode=False\r\nListViewMode= 2 \r\n"
+            "DestDir 0=/d0/\r\nDestDir 2=/d2/\r\nSubFolderMode=True\r\n"
+            "FolderChangeMode=True\r\nIgcMode=False\r\nShoriMode= 1 \r\n";
+        test::TestDir t;
+        iniFileSave(r, t.Path("RUZO.INI"));
+        QCOMPARE(QByteArray::fromStdString(t.Read("RUZO.INI")), QByteArray::fromStdString(expected));
+        QVERIFY(!t.Exists("RUZO.INI.tmp"));
+    }
+
+    void japaneseFolderRoundTrip_data() {
+        QTest::addColumn<bool>("cp932");
+        QTest::newRow("utf-8") << false;
+        QTest::newRow("cp932 forced") << true;
+    }
+    void japaneseFolderRoundTrip() {
+        QFETCH(bool, cp932);
+        SetSystemCodePage(cp932 ? CodePage::Cp932 : CodePage::Utf8);
+        test::TestDir t;
+        t.Dir("写真フォルダ");
+        SettingsRecord r = Defaults();
+        r.CurrentDirectory = t.Path("写真フォルダ/");
+        r.DestDir[0] = t.Path("写真フォルダ/");
+        r.DestDirCount = "1";
+        iniFileSave(r, t.Path("RUZO.INI"));
+        // Paths are written as the file system holds them.
+        QVERIFY(t.Read("RUZO.INI").find("CurrentDirectory=" + t.Path("写真フォルダ/") + "\r\n") !=
+                std::string::npos);
+        SettingsRecord back = Defaults();
+        iniFileLoad(back, t.Path("RUZO.INI"));
+        QCOMPARE(back.CurrentDirectory, r.CurrentDirectory);
+        QCOMPARE(back.DestDir[0], r.DestDir[0]);
+        QCOMPARE(iniFileText(back), iniFileText(r));
+        SetSystemCodePage(CodePage::Utf8);
+    }
+
+    void codecEncodesProgramTexts() {
+        SetSystemCodePage(CodePage::Cp932);
+        // "成功" in Shift-JIS.
+        QCOMPARE(QByteArray::fromStdString(ToSystemText("成功")), QByteArray("\x90\xac\x8c\xf7"));
+        QCOMPARE(FromSystemText(ToSystemText("◆失敗!◆")), std::string("◆失敗!◆"));
+        SetSystemCodePage(CodePage::Utf8);
+        QCOMPARE(ToSystemText("成功"), std::string("成功"));
+    }
+
+    void writeFailureIsSilentAndKeepsOldFile() {
+        test::TestDir t;
+        t.Dir("RUZO.INI");  // a folder where the file should be
+        MessageService::ResetScript();
+        iniFileSave(Defaults(), t.Path("RUZO.INI"));
+        QVERIFY(MessageService::Shown().empty());
+        QVERIFY(!t.Exists("RUZO.INI.tmp"));
+        iniFileSave(Defaults(), t.Path("missing-folder/RUZO.INI"));
+        QVERIFY(MessageService::Shown().empty());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -1,0 +1,131 @@
+#include <QApplication>
+#include <QtTest>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/dir_tree.h"
+#include "tests/support/test_dir.h"
+#include "ui/frm_main.h"
+#include "ui/frm_splash.h"
+
+using namespace corvelle;
+
+namespace {
+
+// One run of the program in the given program folder: load, show, close.
+void RunOnce(bool minimise = false) {
+    frmMain w;
+    bool ended = false;
+    w.Terminate = [&] { ended = true; };
+    QVERIFY(w.Form_Load());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    if (minimise) w.showMinimized();
+    w.close();
+    QVERIFY(ended);
+}
+
+bool SplashVisible() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<frmSplash*>(w) && w->isVisible()) return true;
+    return false;
+}
+
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { MessageService::ResetScript(); }
+
+    void closeWritesSettingsByteForByte() {
+        test::TestDir prog;
+        test::TestDir data;
+        data.Dir("フォルダ");
+        SetProgramFolder(prog.Root());
+        const std::string ini =
+            "[Corvelle]\r\nMainTop= 1500 \r\nMainLeft= 1800 \r\nMainHeight= 7200 \r\n"
+            "MainWidth= 9600 \r\nSplitterMain= 5000 \r\nCurrentDirectory=" +
+            data.Path("フォルダ/") +
+            "\r\nDirImageType= 0 \r\nDirQuickMode=False\r\nListViewMode= 2 \r\n"
+            "DestDir 0=/x/\r\nSubFolderMode=False\r\nFolderChangeMode=True\r\nIgcMode=True\r\n"
+            "ShoriMode= 0 \r\n";
+        prog.File("RUZO.INI", ini);
+        // Five runs in a row leave the geometry (and everything else) as it was.
+        for (int run = 0; run < 5; ++run) {
+            RunOnce();
+            QCOMPARE(QByteArray::fromStdString(prog.Read("RUZO.INI")), QByteArray::fromStdString(ini));
+        }
+        QVERIFY(MessageService::Shown().empty());
+        SetProgramFolder({});
+    }
+
+    void treeStartsOnTheStoredFolder() {
+        test::TestDir prog;
+        test::TestDir data;
+        data.Dir("start");
+        SetProgramFolder(prog.Root());
+        prog.File("RUZO.INI", "CurrentDirectory=" + data.Path("start/") + "\r\nDirImageType= 0 \r\n");
+        frmMain w;
+        w.Terminate = [] {};
+        QVERIFY(w.Form_Load());
+        QCOMPARE(w.dirTree->Path(), data.Path("start/"));
+        QCOMPARE(w.dirTree->ImageType(), 0);
+        QVERIFY(!StartupInProgress);
+        SetProgramFolder({});
+    }
+
+    void noFileGivesCompleteFileAtExit() {
+        test::TestDir prog;
+        SetProgramFolder(prog.Root());
+        RunOnce();
+        const std::string text = prog.Read("RUZO.INI");
+        QVERIFY(text.rfind("[Corvelle]\r\nMainTop=", 0) == 0);
+        QVERIFY(text.find("\r\nShoriMode= 0 \r\n") != std::string::npos);
+        QVERIFY(MessageService::Shown().empty());
+        SetProgramFolder({});
+    }
+
+    void minimisedWindowKeepsStoredGeometry() {
+        test::TestDir prog;
+        SetProgramFolder(prog.Root());
+        prog.File("RUZO.INI", "MainTop= 1500 \r\nMainLeft= 1500 \r\nMainHeight= 6000 \r\n"
+                              "MainWidth= 9000 \r\n");
+        RunOnce(true);
+        const std::string text = prog.Read("RUZO.INI");
+        QVERIFY(text.find("MainTop= 1500 \r\nMainLeft= 1500 \r\nMainHeight= 6000 \r\n"
+                          "MainWidth= 9000 \r\n") != std::string::npos);
+        SetProgramFolder({});
+    }
+
+    void splashMarker_data() {
+        QTest::addColumn<int>("marker");  // 0 none, 1 file, 2 folder
+        QTest::newRow("no marker") << 0;
+        QTest::newRow("marker file") << 1;
+        QTest::newRow("marker folder") << 2;
+    }
+    void splashMarker() {
+        QFETCH(int, marker);
+        test::TestDir prog;
+        SetProgramFolder(prog.Root());
+        if (marker == 1) prog.File("NOSPLASH", "x");
+        if (marker == 2) prog.Dir("NOSPLASH");
+        bool splashDuringLoad = false;
+        frmMain* w = Main();
+        QVERIFY(w);
+        w->Terminate = [] {};
+        // The splash was created only without the marker, and is gone once the window shows.
+        for (QObject* o : QApplication::topLevelWidgets())
+            if (qobject_cast<frmSplash*>(o)) splashDuringLoad = true;
+        QCOMPARE(splashDuringLoad, marker == 0);
+        QVERIFY(!SplashVisible());
+        QVERIFY(w->isVisible());
+        delete w;
+        SetProgramFolder({});
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

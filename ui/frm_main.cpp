@@ -1,0 +1,122 @@
+#include "ui/frm_main.h"
+
+#include <unistd.h>
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <cstdio>
+
+#include "app/settings.h"
+#include "platform/os/folders.h"
+#include "platform/os/guarded_steps.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/dir_tree.h"
+#include "platform/ui/twips.h"
+#include "util/numbers.h"
+
+namespace corvelle {
+
+bool StartupInProgress = false;
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("frmMain");
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    Terminate = [] {
+        std::fflush(nullptr);
+        _exit(0);
+    };
+    mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
+    connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+    mnuView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+
+    dirTree = new DirTree(this);
+    dirTree->setObjectName("DirTree");
+    setCentralWidget(dirTree);
+    stbMain = new QStatusBar(this);
+    stbMain->setObjectName("stbMain");
+    setStatusBar(stbMain);
+}
+
+frmMain::~frmMain() = default;
+
+bool frmMain::Form_Load() {
+    const GuardOutcome outcome = RunGuardedSteps(
+        {
+            [] {
+                StartupInProgress = true;
+                return Error{};
+            },
+            [] {
+                const QScreen* s = QGuiApplication::primaryScreen();
+                const QSize px = s ? s->size() : QSize(1024, 768);
+                iniDataInit(Settings(), PixelsToTwipsX(px.width()), PixelsToTwipsY(px.height()),
+                            CurrentFolder());
+                return Error{};
+            },
+            [] {
+                iniFileLoad(Settings(), SettingsFilePath());
+                return Error{};
+            },
+            [this] { return FormLayoutRestore(); },
+            [this] { return ControlStateRestore(); },
+            [] {
+                StartupInProgress = false;
+                return Error{};
+            },
+        },
+        {kErrMissingElement});
+    return outcome == GuardOutcome::Completed;
+}
+
+Error frmMain::FormLayoutRestore() {
+    const SettingsRecord& s = Settings();
+    move(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this));
+    resize(TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this));
+    splitterLeft_ = s.SplitterMain;
+    return {};
+}
+
+Error frmMain::ControlStateRestore() {
+    const SettingsRecord& s = Settings();
+    dirTree->SetPath(s.CurrentDirectory);
+    dirTree->SetImageType(s.DirImageType);
+    dirTree->SetQuickMode(s.DirQuickMode);
+    dirTree->Redisplay();
+    return {};
+}
+
+void frmMain::iniDataWrite() {
+    if (isMinimized()) return;
+    SettingsRecord& s = Settings();
+    auto tw = [](double v) { return static_cast<int32_t>(RoundHalfEven(v)); };
+    // Position of the frame, size of the client area: the same measures the restore sets,
+    // so repeated runs do not drift by the frame's size.
+    const QRect client = geometry();
+    const QPoint frame = pos();
+    s.MainTop = tw(PixelsToTwipsY(frame.y(), this));
+    s.MainLeft = tw(PixelsToTwipsX(frame.x(), this));
+    s.MainHeight = tw(PixelsToTwipsY(client.height(), this));
+    s.MainWidth = tw(PixelsToTwipsX(client.width(), this));
+    s.SplitterMain = tw(splitterLeft_);
+}
+
+void frmMain::mnuFileExit_Click() {
+    iniDataWrite();
+    iniFileSave(Settings(), SettingsFilePath());
+    Terminate();
+}
+
+void frmMain::Form_QueryUnload() { mnuFileExit_Click(); }
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Closing is never refused; the exit command saves and ends the process.
+    event->accept();
+    Form_QueryUnload();
+}
+
+}  // namespace corvelle

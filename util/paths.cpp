@@ -1,0 +1,45 @@
+#include "util/paths.h"
+
+namespace corvelle {
+
+std::string AddBackslash(std::string_view text) {
+    std::string out(text);
+    if (out.empty() || out.back() != kSep) out += kSep;
+    return out;
+}
+
+std::string RemoveBackslash(std::string_view text) {
+    if (!text.empty() && text.back() == kSep) text.remove_suffix(1);
+    return std::string(text);
+}
+
+int StrSplit(std::string_view text, char separator, std::vector<std::string>& pieces) {
+    pieces.clear();
+    size_t previous = 0;
+    for (size_t p = text.find(separator); p != std::string_view::npos;
+         p = text.find(separator, previous)) {
+        pieces.emplace_back(text.substr(previous, p - previous));
+        previous = p + 1;
+    }
+    pieces.emplace_back(text.substr(previous));
+    return static_cast<int>(pieces.size());
+}
+
+std::string PathLeaf(std::string_view path) {
+    // Equivalent to the last piece of StrSplit, without a piece limit.
+    const size_t p = path.rfind(kSep);
+    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+std::string PathParent(std::string_view path) {
+    return std::string(path.substr(0, path.size() - PathLeaf(path).size()));
+}
+
+std::string NullTrim(std::string_view text) {
+    const size_t p = text.find('\0');
+    return std::string(p == std::string_view::npos ? text : text.substr(0, p));
+}
+
+std::string NullCut(std::string_view text) { return NullTrim(text); }
+
+}  // namespace corvelle

@@ -1,0 +1,26 @@
+// Path and text helpers over byte strings. The separator is "/", the root is "/".
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvelle {
+
+inline constexpr char kSep = '/';
+
+// Text ending in exactly the separator it already had, or one more; "" gives "/".
+std::string AddBackslash(std::string_view text);
+// Text without one trailing separator.
+std::string RemoveBackslash(std::string_view text);
+// Pieces between separators; always separators + 1 pieces.
+int StrSplit(std::string_view text, char separator, std::vector<std::string>& pieces);
+// Text after the last separator (any depth).
+std::string PathLeaf(std::string_view path);
+// Path without its last component, the trailing separator kept.
+std::string PathParent(std::string_view path);
+// Text before the first NUL.
+std::string NullTrim(std::string_view text);
+std::string NullCut(std::string_view text);
+
+}  // namespace corvelle
