@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
     corvelle::InstallQtMessageBoxes();
     corvelle::frmMain* window = corvelle::Main();
-    if (!window) return 1;
+    if (!window)
+        return 1;
     corvelle::CloseOnSessionEnd(window);
     return app.exec();
 }

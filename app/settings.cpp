@@ -64,23 +64,29 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
                                 {"MainWidth=", &rec.MainWidth},
                                 {"SplitterMain=", &rec.SplitterMain}};
     for (const Measure& m : measures) {
-        if (!StartsWith(line, m.key)) continue;
-        if (Error e = LenientInteger(line.substr(strlen(m.key)), kI32Min, kI32Max, n)) return e;
+        if (!StartsWith(line, m.key))
+            continue;
+        if (Error e = LenientInteger(line.substr(strlen(m.key)), kI32Min, kI32Max, n))
+            return e;
         *m.field = static_cast<int32_t>(n);
     }
     if (const std::string k = "CurrentDirectory="; StartsWith(line, k)) {
         const std::string value = line.substr(k.size());
-        if (DirCanChange(value, CurrentFolder())) rec.CurrentDirectory = value;
+        if (DirCanChange(value, CurrentFolder()))
+            rec.CurrentDirectory = value;
     }
     if (const std::string k = "DirImageType="; StartsWith(line, k)) {
-        if (Error e = StrictInteger(line.substr(k.size()), kI32Min, kI32Max, n)) return e;
+        if (Error e = StrictInteger(line.substr(k.size()), kI32Min, kI32Max, n))
+            return e;
         rec.DirImageType = static_cast<int32_t>(n);
     }
     if (const std::string k = "DirQuickMode="; StartsWith(line, k)) {
-        if (Error e = StrictBoolean(line.substr(k.size()), rec.DirQuickMode)) return e;
+        if (Error e = StrictBoolean(line.substr(k.size()), rec.DirQuickMode))
+            return e;
     }
     if (const std::string k = "ListViewMode="; StartsWith(line, k)) {
-        if (Error e = LenientInteger(line.substr(k.size()), kI16Min, kI16Max, n)) return e;
+        if (Error e = LenientInteger(line.substr(k.size()), kI16Min, kI16Max, n))
+            return e;
         rec.ListViewMode = static_cast<int16_t>(n);
     }
     for (int i = 0; i <= 9; ++i) {
@@ -98,11 +104,14 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
                           {"FolderChangeMode=", &rec.FolderChangeMode},
                           {"IgcMode=", &rec.IgcMode}};
     for (const Flag& f : flags) {
-        if (!StartsWith(line, f.key)) continue;
-        if (Error e = StrictBoolean(line.substr(strlen(f.key)), *f.field)) return e;
+        if (!StartsWith(line, f.key))
+            continue;
+        if (Error e = StrictBoolean(line.substr(strlen(f.key)), *f.field))
+            return e;
     }
     if (const std::string k = "ShoriMode="; StartsWith(line, k)) {
-        if (Error e = StrictInteger(line.substr(k.size()), kI16Min, kI16Max, n)) return e;
+        if (Error e = StrictInteger(line.substr(k.size()), kI16Min, kI16Max, n))
+            return e;
         rec.ShoriMode = static_cast<int16_t>(n);
     }
     return {};
@@ -110,7 +119,8 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
 
 Error ReadWholeFile(const std::string& path, std::string& data) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? MakeError(kErrFileNotFound) : SystemError(errno, path);
+    if (fd < 0)
+        return errno == ENOENT ? MakeError(kErrFileNotFound) : SystemError(errno, path);
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         close(fd);
@@ -124,7 +134,8 @@ Error ReadWholeFile(const std::string& path, std::string& data) {
             close(fd);
             return SystemError(err, path);
         }
-        if (n == 0) break;
+        if (n == 0)
+            break;
         data.append(buf, static_cast<size_t>(n));
     }
     close(fd);
@@ -139,10 +150,12 @@ void iniFileLoad(SettingsRecord& rec, const std::string& path) {
     // Lines end at CR LF or a lone CR; a lone LF stays inside the line.
     for (size_t pos = 0; !err && pos < data.size();) {
         size_t cr = data.find('\r', pos);
-        if (cr == std::string::npos) cr = data.size();
+        if (cr == std::string::npos)
+            cr = data.size();
         err = ReadLine(rec, data.substr(pos, cr - pos));
         pos = cr + 1;
-        if (cr + 1 < data.size() && data[cr + 1] == '\n') ++pos;
+        if (cr + 1 < data.size() && data[cr + 1] == '\n')
+            ++pos;
     }
     if (err && err.number != kErrFileNotFound)
         MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
@@ -161,9 +174,11 @@ std::string iniFileText(const SettingsRecord& rec) {
     out += "DirQuickMode=" + FormatBoolean(rec.DirQuickMode) + nl;
     out += "ListViewMode=" + FormatIniNumber(rec.ListViewMode) + nl;
     int64_t last = -1;
-    if (!LenientInteger(rec.DestDirCount, kI16Min, kI16Max, last)) --last;
+    if (!LenientInteger(rec.DestDirCount, kI16Min, kI16Max, last))
+        --last;
     // Only real slots: a count beyond them must not read past the array.
-    if (last > 9) last = 9;
+    if (last > 9)
+        last = 9;
     for (int64_t i = 0; i <= last; ++i) {
         if (!rec.DestDir[i].empty())
             out += "DestDir " + std::to_string(i) + "=" + rec.DestDir[i] + nl;
@@ -180,8 +195,10 @@ namespace {
 bool WriteAll(int fd, const std::string& data) {
     for (size_t done = 0; done < data.size();) {
         const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         done += static_cast<size_t>(n);
     }
     return true;
@@ -194,11 +211,15 @@ void iniFileSave(const SettingsRecord& rec, const std::string& path) {
     const std::string data = iniFileText(rec);
     const std::string tmp = path + ".tmp";
     const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     const bool ok = WriteAll(fd, data) && fsync(fd) == 0;
-    if (close(fd) != 0 || !ok || rename(tmp.c_str(), path.c_str()) != 0) unlink(tmp.c_str());
+    if (close(fd) != 0 || !ok || rename(tmp.c_str(), path.c_str()) != 0)
+        unlink(tmp.c_str());
 }
 
-std::string SettingsFilePath() { return AddBackslash(ProgramFolder()) + kSettingsFileName; }
+std::string SettingsFilePath() {
+    return AddBackslash(ProgramFolder()) + kSettingsFileName;
+}
 
 }  // namespace corvelle

@@ -16,7 +16,9 @@
 namespace corvelle {
 namespace {
 
-std::string MarkerPath() { return AddBackslash(ProgramFolder()) + "NOSPLASH"; }
+std::string MarkerPath() {
+    return AddBackslash(ProgramFolder()) + "NOSPLASH";
+}
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -43,13 +45,15 @@ frmMain* Main() {
         return nullptr;
     }
     // A splash the user already closed is gone; closing it again does nothing.
-    if (!FileExists(MarkerPath()) && splash) splash->close();
+    if (!FileExists(MarkerPath()) && splash)
+        splash->close();
     window->show();
     return window;
 }
 
 void CloseOnSessionEnd(frmMain* window) {
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
         char c;

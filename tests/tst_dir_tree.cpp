@@ -15,7 +15,8 @@ namespace {
 QStringList ChildNames(QTreeView* view, const QModelIndex& parent) {
     QStringList names;
     QAbstractItemModel* m = view->model();
-    if (m->canFetchMore(parent)) m->fetchMore(parent);
+    if (m->canFetchMore(parent))
+        m->fetchMore(parent);
     for (int r = 0; r < m->rowCount(parent); ++r) names << m->index(r, 0, parent).data().toString();
     return names;
 }
@@ -24,7 +25,7 @@ QStringList ChildNames(QTreeView* view, const QModelIndex& parent) {
 
 class TestDirTree : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void pathWriteSelectsAndReadEndsInSeparator() {
         test::TestDir t;
         t.Dir("a/b/c");

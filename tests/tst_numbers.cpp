@@ -1,14 +1,13 @@
 #include <QtTest>
 
 #include "tests/support/fetch.h"
-
 #include "util/numbers.h"
 
 using namespace corvelle;
 
 class TestNumbers : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void lenient_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
@@ -64,7 +63,8 @@ private Q_SLOTS:
         int64_t v = 0;
         const Error e = StrictInteger(text.toStdString(), -32768, 32767, v);
         QCOMPARE(e.number, error);
-        if (!error) QCOMPARE(qint64(v), FETCHED(qint64, value));
+        if (!error)
+            QCOMPARE(qint64(v), FETCHED(qint64, value));
     }
 
     void strictBoolean_data() {
@@ -84,7 +84,8 @@ private Q_SLOTS:
         QFETCH(int, error);
         bool v = !FETCHED(bool, value);
         QCOMPARE(StrictBoolean(text.toStdString(), v).number, error);
-        if (!error) QCOMPARE(v, FETCHED(bool, value));
+        if (!error)
+            QCOMPARE(v, FETCHED(bool, value));
     }
 
     void iniNumberLayout() {

@@ -13,7 +13,7 @@ using namespace corvelle;
 
 class TestPaths : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void pathTable_data() {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("leaf");
@@ -28,17 +28,16 @@ private Q_SLOTS:
                                   << QByteArray("/data/Photos");
         QTest::newRow("root") << QByteArray("/") << QByteArray("") << QByteArray("/")
                               << QByteArray("/") << QByteArray("");
-        QTest::newRow("bare name") << QByteArray("Photos") << QByteArray("Photos")
-                                   << QByteArray("") << QByteArray("Photos/")
-                                   << QByteArray("Photos");
+        QTest::newRow("bare name") << QByteArray("Photos") << QByteArray("Photos") << QByteArray("")
+                                   << QByteArray("Photos/") << QByteArray("Photos");
         QTest::newRow("empty") << QByteArray("") << QByteArray("") << QByteArray("")
                                << QByteArray("/") << QByteArray("");
         QTest::newRow("japanese") << QByteArray("/home/u/写真") << QByteArray("写真")
                                   << QByteArray("/home/u/") << QByteArray("/home/u/写真/")
                                   << QByteArray("/home/u/写真");
-        QTest::newRow("not utf-8") << QByteArray("/a/b\xff\xfe") << QByteArray("b\xff\xfe")
-                                   << QByteArray("/a/") << QByteArray("/a/b\xff\xfe/")
-                                   << QByteArray("/a/b\xff\xfe");
+        QTest::newRow("not utf-8")
+            << QByteArray("/a/b\xff\xfe") << QByteArray("b\xff\xfe") << QByteArray("/a/")
+            << QByteArray("/a/b\xff\xfe/") << QByteArray("/a/b\xff\xfe");
         QByteArray deep;
         for (int i = 0; i < 150; ++i) deep += "/d";
         QTest::newRow("150 levels") << deep + "/leaf" << QByteArray("leaf") << deep + "/"
@@ -105,8 +104,7 @@ private Q_SLOTS:
     }
     void sizeFromHalves() {
         // 5 GiB + 7: high word 1, low word 1 GiB + 7.
-        const Currency size =
-            UnsignedLong(1) * HighDwordFactor() + UnsignedLong(1073741824 + 7);
+        const Currency size = UnsignedLong(1) * HighDwordFactor() + UnsignedLong(1073741824 + 7);
         QCOMPARE(size.Whole(), qint64(5368709127LL));
     }
 

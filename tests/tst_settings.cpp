@@ -24,7 +24,8 @@ SettingsRecord Load(const std::string& text, std::vector<MessageRequest>* shown 
     MessageService::ResetScript();
     SettingsRecord r = Defaults();
     iniFileLoad(r, t.Path(kSettingsFileName));
-    if (shown) *shown = MessageService::Shown();
+    if (shown)
+        *shown = MessageService::Shown();
     MessageService::ResetScript();
     return r;
 }
@@ -33,7 +34,7 @@ SettingsRecord Load(const std::string& text, std::vector<MessageRequest>* shown 
 
 class TestSettings : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void defaultsFromScreen() {
         const SettingsRecord r = Defaults();
         QCOMPARE(r.MainHeight, 11340);
@@ -71,8 +72,7 @@ private Q_SLOTS:
         QTest::newRow("3.5 to even") << QByteArray("MainTop=3.5\r\n") << 4;
         QTest::newRow("lower-case key") << QByteArray("maintop=7\r\n") << 2430;
         QTest::newRow("blank before key") << QByteArray(" MainTop=7\r\n") << 2430;
-        QTest::newRow("repeated key, last wins")
-            << QByteArray("MainTop=1\r\nMainTop=2\r\n") << 2;
+        QTest::newRow("repeated key, last wins") << QByteArray("MainTop=1\r\nMainTop=2\r\n") << 2;
         QTest::newRow("lone CR ends a line") << QByteArray("MainTop=5\rMainLeft=6\r") << 5;
         QTest::newRow("lone LF stays in the line") << QByteArray("MainTop=1\n2\r\n") << 12;
         QTest::newRow("no final line end") << QByteArray("MainTop= 33") << 33;
@@ -172,7 +172,8 @@ private Q_SLOTS:
             "FolderChangeMode=True\r\nIgcMode=False\r\nShoriMode= 1 \r\n";
         test::TestDir t;
         iniFileSave(r, t.Path("RUZO.INI"));
-        QCOMPARE(QByteArray::fromStdString(t.Read("RUZO.INI")), QByteArray::fromStdString(expected));
+        QCOMPARE(QByteArray::fromStdString(t.Read("RUZO.INI")),
+                 QByteArray::fromStdString(expected));
         QVERIFY(!t.Exists("RUZO.INI.tmp"));
     }
 

@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QtTest>
+#include <csignal>
 
 #include "app/settings.h"
 #include "app/startup.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/shell_open.h"
+#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
@@ -22,14 +25,16 @@ void RunOnce(bool minimise = false) {
     QVERIFY(w.Form_Load());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    if (minimise) w.showMinimized();
+    if (minimise)
+        w.showMinimized();
     w.close();
     QVERIFY(ended);
 }
 
 bool SplashVisible() {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<frmSplash*>(w) && w->isVisible()) return true;
+        if (qobject_cast<frmSplash*>(w) && w->isVisible())
+            return true;
     return false;
 }
 
@@ -37,7 +42,7 @@ bool SplashVisible() {
 
 class TestStartup : public QObject {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() { MessageService::ResetScript(); }
 
     void closeWritesSettingsByteForByte() {
@@ -56,7 +61,8 @@ private Q_SLOTS:
         // Five runs in a row leave the geometry (and everything else) as it was.
         for (int run = 0; run < 5; ++run) {
             RunOnce();
-            QCOMPARE(QByteArray::fromStdString(prog.Read("RUZO.INI")), QByteArray::fromStdString(ini));
+            QCOMPARE(QByteArray::fromStdString(prog.Read("RUZO.INI")),
+                     QByteArray::fromStdString(ini));
         }
         QVERIFY(MessageService::Shown().empty());
         SetProgramFolder({});
@@ -67,7 +73,8 @@ private Q_SLOTS:
         test::TestDir data;
         data.Dir("start");
         SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", "CurrentDirectory=" + data.Path("start/") + "\r\nDirImageType= 0 \r\n");
+        prog.File("RUZO.INI",
+                  "CurrentDirectory=" + data.Path("start/") + "\r\nDirImageType= 0 \r\n");
         frmMain w;
         w.Terminate = [] {};
         QVERIFY(w.Form_Load());
@@ -91,8 +98,9 @@ private Q_SLOTS:
     void minimisedWindowKeepsStoredGeometry() {
         test::TestDir prog;
         SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", "MainTop= 1500 \r\nMainLeft= 1500 \r\nMainHeight= 6000 \r\n"
-                              "MainWidth= 9000 \r\n");
+        prog.File("RUZO.INI",
+                  "MainTop= 1500 \r\nMainLeft= 1500 \r\nMainHeight= 6000 \r\n"
+                  "MainWidth= 9000 \r\n");
         RunOnce(true);
         const std::string text = prog.Read("RUZO.INI");
         QVERIFY(text.find("MainTop= 1500 \r\nMainLeft= 1500 \r\nMainHeight= 6000 \r\n"
@@ -110,20 +118,57 @@ private Q_SLOTS:
         QFETCH(int, marker);
         test::TestDir prog;
         SetProgramFolder(prog.Root());
-        if (marker == 1) prog.File("NOSPLASH", "x");
-        if (marker == 2) prog.Dir("NOSPLASH");
+        if (marker == 1)
+            prog.File("NOSPLASH", "x");
+        if (marker == 2)
+            prog.Dir("NOSPLASH");
         bool splashDuringLoad = false;
         frmMain* w = Main();
         QVERIFY(w);
         w->Terminate = [] {};
         // The splash was created only without the marker, and is gone once the window shows.
         for (QObject* o : QApplication::topLevelWidgets())
-            if (qobject_cast<frmSplash*>(o)) splashDuringLoad = true;
+            if (qobject_cast<frmSplash*>(o))
+                splashDuringLoad = true;
         QCOMPARE(splashDuringLoad, marker == 0);
         QVERIFY(!SplashVisible());
         QVERIFY(w->isVisible());
         delete w;
         SetProgramFolder({});
+    }
+
+    void sessionEndSavesLikeClose_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void sessionEndSavesLikeClose() {
+        test::TestDir prog;
+        SetProgramFolder(prog.Root());
+        frmMain w;
+        bool ended = false;
+        w.Terminate = [&] { ended = true; };
+        QVERIFY(w.Form_Load());
+        w.show();
+        CloseOnSessionEnd(&w);
+        raise(FETCHED(int, signal));
+        QTRY_VERIFY(ended);
+        QVERIFY(prog.Exists("RUZO.INI"));
+        SetProgramFolder({});
+    }
+
+    void shellOpenUnwrapsQuotes() {
+        std::vector<std::string> opened;
+        SetShellOpenBackend([&](const std::string& t) {
+            opened.push_back(t);
+            return t != "/missing";
+        });
+        QCOMPARE(ShellOpen(nullptr, "\"/a b/guide.pdf\""), 33);
+        QCOMPARE(ShellOpen(nullptr, "https://example.invalid/"), 33);
+        QCOMPARE(ShellOpen(nullptr, "/missing"), 2);
+        QCOMPARE(opened, (std::vector<std::string>{"/a b/guide.pdf", "https://example.invalid/",
+                                                   "/missing"}));
+        SetShellOpenBackend(nullptr);
     }
 };
 

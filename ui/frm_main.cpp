@@ -45,31 +45,31 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() = default;
 
 bool frmMain::Form_Load() {
-    const GuardOutcome outcome = RunGuardedSteps(
-        {
-            [] {
-                StartupInProgress = true;
-                return Error{};
-            },
-            [] {
-                const QScreen* s = QGuiApplication::primaryScreen();
-                const QSize px = s ? s->size() : QSize(1024, 768);
-                iniDataInit(Settings(), PixelsToTwipsX(px.width()), PixelsToTwipsY(px.height()),
-                            CurrentFolder());
-                return Error{};
-            },
-            [] {
-                iniFileLoad(Settings(), SettingsFilePath());
-                return Error{};
-            },
-            [this] { return FormLayoutRestore(); },
-            [this] { return ControlStateRestore(); },
-            [] {
-                StartupInProgress = false;
-                return Error{};
-            },
-        },
-        {kErrMissingElement});
+    const GuardOutcome outcome =
+        RunGuardedSteps({
+                            [] {
+                                StartupInProgress = true;
+                                return Error{};
+                            },
+                            [] {
+                                const QScreen* s = QGuiApplication::primaryScreen();
+                                const QSize px = s ? s->size() : QSize(1024, 768);
+                                iniDataInit(Settings(), PixelsToTwipsX(px.width()),
+                                            PixelsToTwipsY(px.height()), CurrentFolder());
+                                return Error{};
+                            },
+                            [] {
+                                iniFileLoad(Settings(), SettingsFilePath());
+                                return Error{};
+                            },
+                            [this] { return FormLayoutRestore(); },
+                            [this] { return ControlStateRestore(); },
+                            [] {
+                                StartupInProgress = false;
+                                return Error{};
+                            },
+                        },
+                        {kErrMissingElement});
     return outcome == GuardOutcome::Completed;
 }
 
@@ -91,7 +91,8 @@ Error frmMain::ControlStateRestore() {
 }
 
 void frmMain::iniDataWrite() {
-    if (isMinimized()) return;
+    if (isMinimized())
+        return;
     SettingsRecord& s = Settings();
     auto tw = [](double v) { return static_cast<int32_t>(RoundHalfEven(v)); };
     // Position of the frame, size of the client area: the same measures the restore sets,
@@ -111,7 +112,9 @@ void frmMain::mnuFileExit_Click() {
     Terminate();
 }
 
-void frmMain::Form_QueryUnload() { mnuFileExit_Click(); }
+void frmMain::Form_QueryUnload() {
+    mnuFileExit_Click();
+}
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // Closing is never refused; the exit command saves and ends the process.

@@ -20,7 +20,7 @@ extern bool StartupInProgress;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -40,10 +40,10 @@ public:
     QMenu* mnuHelp = nullptr;
     QAction* mnuFileExit = nullptr;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void Form_QueryUnload();
     Error FormLayoutRestore();
     Error ControlStateRestore();

@@ -7,7 +7,7 @@ namespace corvelle {
 
 class frmSplash : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit frmSplash(QWidget* parent = nullptr);
 };
 

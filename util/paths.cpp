@@ -4,12 +4,14 @@ namespace corvelle {
 
 std::string AddBackslash(std::string_view text) {
     std::string out(text);
-    if (out.empty() || out.back() != kSep) out += kSep;
+    if (out.empty() || out.back() != kSep)
+        out += kSep;
     return out;
 }
 
 std::string RemoveBackslash(std::string_view text) {
-    if (!text.empty() && text.back() == kSep) text.remove_suffix(1);
+    if (!text.empty() && text.back() == kSep)
+        text.remove_suffix(1);
     return std::string(text);
 }
 
@@ -40,6 +42,8 @@ std::string NullTrim(std::string_view text) {
     return std::string(p == std::string_view::npos ? text : text.substr(0, p));
 }
 
-std::string NullCut(std::string_view text) { return NullTrim(text); }
+std::string NullCut(std::string_view text) {
+    return NullTrim(text);
+}
 
 }  // namespace corvelle

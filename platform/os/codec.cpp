@@ -14,7 +14,8 @@ CodePage& Current() {
 
 std::string Convert(std::string_view in, const char* to, const char* from, bool keepBad) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(in);
     std::string out;
     std::string chunk(4 * in.size() + 16, '\0');
     char* src = const_cast<char*>(in.data());
@@ -38,16 +39,22 @@ std::string Convert(std::string_view in, const char* to, const char* from, bool 
 
 }  // namespace
 
-CodePage SystemCodePage() { return Current(); }
-void SetSystemCodePage(CodePage page) { Current() = page; }
+CodePage SystemCodePage() {
+    return Current();
+}
+void SetSystemCodePage(CodePage page) {
+    Current() = page;
+}
 
 std::string ToSystemText(std::string_view utf8) {
-    if (Current() == CodePage::Utf8) return std::string(utf8);
+    if (Current() == CodePage::Utf8)
+        return std::string(utf8);
     return Convert(utf8, "CP932", "UTF-8", false);
 }
 
 std::string FromSystemText(std::string_view text) {
-    if (Current() == CodePage::Utf8) return std::string(text);
+    if (Current() == CodePage::Utf8)
+        return std::string(text);
     return Convert(text, "UTF-8", "CP932", true);
 }
 

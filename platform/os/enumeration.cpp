@@ -18,16 +18,24 @@ std::function<int(const std::string&)>& FailureHook() {
 
 EntryKind KindOf(int dirfd, const dirent* d) {
     switch (d->d_type) {
-        case DT_DIR: return EntryKind::Folder;
-        case DT_REG: return EntryKind::File;
-        case DT_LNK: return EntryKind::Link;
-        case DT_UNKNOWN: break;
-        default: return EntryKind::Other;
+        case DT_DIR:
+            return EntryKind::Folder;
+        case DT_REG:
+            return EntryKind::File;
+        case DT_LNK:
+            return EntryKind::Link;
+        case DT_UNKNOWN:
+            break;
+        default:
+            return EntryKind::Other;
     }
     struct stat st;
-    if (fstatat(dirfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
-    if (S_ISDIR(st.st_mode)) return EntryKind::Folder;
-    if (S_ISLNK(st.st_mode)) return EntryKind::Link;
+    if (fstatat(dirfd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return EntryKind::Other;
+    if (S_ISDIR(st.st_mode))
+        return EntryKind::Folder;
+    if (S_ISLNK(st.st_mode))
+        return EntryKind::Link;
     return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
@@ -37,13 +45,14 @@ void SetEnumerationFailureHook(std::function<int(const std::string&)> hook) {
     FailureHook() = std::move(hook);
 }
 
-Error EnumerateFolder(const std::string& folder,
-                      const std::function<bool(const DirEntry&)>& each) {
+Error EnumerateFolder(const std::string& folder, const std::function<bool(const DirEntry&)>& each) {
     if (FailureHook()) {
-        if (const int err = FailureHook()(folder)) return SystemError(err, folder);
+        if (const int err = FailureHook()(folder))
+            return SystemError(err, folder);
     }
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return SystemError(errno, folder);
+    if (fd < 0)
+        return SystemError(errno, folder);
     DIR* dir = fdopendir(fd);
     if (!dir) {
         const int err = errno;
@@ -64,7 +73,8 @@ Error EnumerateFolder(const std::string& folder,
             continue;
         entry.name = d->d_name;
         entry.kind = KindOf(dirfd(dir), d);
-        if (!each(entry)) break;
+        if (!each(entry))
+            break;
     }
     closedir(dir);
     return {};
@@ -73,7 +83,8 @@ Error EnumerateFolder(const std::string& folder,
 Error ListSubFolders(const std::string& folder, std::vector<std::string>& names) {
     names.clear();
     Error err = EnumerateFolder(folder, [&](const DirEntry& e) {
-        if (e.kind == EntryKind::Folder && !IsHiddenName(e.name)) names.push_back(e.name);
+        if (e.kind == EntryKind::Folder && !IsHiddenName(e.name))
+            names.push_back(e.name);
         return true;
     });
     std::sort(names.begin(), names.end());

@@ -17,7 +17,9 @@ struct DirEntry {
 };
 
 // True for names starting with "." (hidden on this platform).
-inline bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
+inline bool IsHiddenName(const std::string& name) {
+    return !name.empty() && name[0] == '.';
+}
 
 // Calls back for every entry but "." and ".."; the callback returns false to stop early.
 // An error opening or reading the folder is returned (entries seen so far were delivered).

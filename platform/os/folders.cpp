@@ -23,10 +23,12 @@ std::string& ProgramFolderOverride() {
 }  // namespace
 
 std::string ProgramFolder() {
-    if (!ProgramFolderOverride().empty()) return ProgramFolderOverride();
+    if (!ProgramFolderOverride().empty())
+        return ProgramFolderOverride();
     std::string buf(PATH_MAX, '\0');
     const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n <= 0) return CurrentFolder();
+    if (n <= 0)
+        return CurrentFolder();
     buf.resize(static_cast<size_t>(n));
     return PathParent(buf);
 }
@@ -37,7 +39,8 @@ void SetProgramFolder(const std::string& folder) {
 
 std::string CurrentFolder() {
     std::string buf(PATH_MAX, '\0');
-    if (!getcwd(buf.data(), buf.size())) return {};
+    if (!getcwd(buf.data(), buf.size()))
+        return {};
     return AddBackslash(NullTrim(buf));
 }
 
@@ -60,17 +63,20 @@ bool DirCanChange(const std::string& folder, const std::string& back) {
 }
 
 std::string WindowsDirGet() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
     return {};
 }
 
 Error MakeFolderIn(const std::string& parent, const std::string& name) {
-    if (parent.empty() || name.empty() || name.find(kSep) != std::string::npos ||
-        name == "." || name == "..")
+    if (parent.empty() || name.empty() || name.find(kSep) != std::string::npos || name == "." ||
+        name == "..")
         return MakeError(kErrPathFile);
     const int dir = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return SystemError(errno, parent);
+    if (dir < 0)
+        return SystemError(errno, parent);
     const int rc = mkdirat(dir, name.c_str(), 0777);
     const int err = errno;
     close(dir);

@@ -13,9 +13,12 @@ bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent) {
             return true;
         switch (MessageService::Show(err.description, MsgIcon::Exclamation,
                                      MsgButtons::AbortRetryIgnore)) {
-            case MsgAnswer::Retry: continue;
-            case MsgAnswer::Ignore: return true;
-            default: return false;
+            case MsgAnswer::Retry:
+                continue;
+            case MsgAnswer::Ignore:
+                return true;
+            default:
+                return false;
         }
     }
 }
@@ -23,7 +26,8 @@ bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent) {
 GuardOutcome RunGuardedSteps(std::initializer_list<GuardedStep> steps,
                              std::initializer_list<int> silent) {
     for (const GuardedStep& step : steps) {
-        if (!RunGuarded(step, silent)) return GuardOutcome::Aborted;
+        if (!RunGuarded(step, silent))
+            return GuardOutcome::Aborted;
     }
     return GuardOutcome::Completed;
 }

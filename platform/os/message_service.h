@@ -22,7 +22,7 @@ struct MessageRequest {
 };
 
 class MessageService {
-public:
+  public:
     using Backend = std::function<MsgAnswer(const MessageRequest&)>;
 
     static MsgAnswer Show(const std::string& text, MsgIcon icon, MsgButtons buttons);

@@ -13,20 +13,21 @@ namespace {
 
 // Asks the owner before a label edit begins.
 class TreeView : public QTreeView {
-public:
+  public:
     explicit TreeView(DirTree* owner) : QTreeView(owner), owner_(owner) {}
 
-protected:
+  protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
         if (trigger & editTriggers()) {
             bool cancel = false;
             emit owner_->LabelEditStarting(&cancel);
-            if (cancel) return false;
+            if (cancel)
+                return false;
         }
         return QTreeView::edit(index, trigger, event);
     }
 
-private:
+  private:
     DirTree* owner_;
 };
 
@@ -61,18 +62,29 @@ std::string DirTree::Path() const {
 }
 
 void DirTree::SelectIndex(const QModelIndex& index) {
-    if (!index.isValid()) return;
+    if (!index.isValid())
+        return;
     for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) view_->expand(p);
     view_->setCurrentIndex(index);
     view_->scrollTo(index);
 }
 
-void DirTree::SetPath(const std::string& path) { SelectIndex(model_->IndexOf(path)); }
+void DirTree::SetPath(const std::string& path) {
+    SelectIndex(model_->IndexOf(path));
+}
 
-int DirTree::ImageType() const { return model_->ImageType(); }
-void DirTree::SetImageType(int type) { model_->SetImageType(type); }
-bool DirTree::QuickMode() const { return model_->QuickMode(); }
-void DirTree::SetQuickMode(bool quick) { model_->SetQuickMode(quick); }
+int DirTree::ImageType() const {
+    return model_->ImageType();
+}
+void DirTree::SetImageType(int type) {
+    model_->SetImageType(type);
+}
+bool DirTree::QuickMode() const {
+    return model_->QuickMode();
+}
+void DirTree::SetQuickMode(bool quick) {
+    model_->SetQuickMode(quick);
+}
 
 void DirTree::Redisplay() {
     const std::string wanted = Path();
@@ -81,12 +93,14 @@ void DirTree::Redisplay() {
     std::string path = wanted;
     while (!path.empty() && path != "/" && !FolderExists(path))
         path = PathParent(RemoveBackslash(path));
-    if (!path.empty()) SetPath(path);
+    if (!path.empty())
+        SetPath(path);
 }
 
 void DirTree::OnCurrentChanged() {
     const std::string now = Path();
-    if (now == lastPath_) return;
+    if (now == lastPath_)
+        return;
     lastPath_ = now;
     emit PathChanged();
 }

@@ -13,7 +13,7 @@ class DirTreeModel;
 
 class DirTree : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit DirTree(QWidget* parent = nullptr);
 
     // The selection as a folder path ending in "/" ("" when nothing is selected).
@@ -29,13 +29,13 @@ public:
 
     QTreeView* View() const { return view_; }
 
-signals:
+  signals:
     void PathChanged();
     void LabelEditStarting(bool* cancel);
     void LabelEditDone(bool* cancel, const std::string& newName);
     void TreeActivated();
 
-private:
+  private:
     void OnCurrentChanged();
     void SelectIndex(const QModelIndex& index);
 

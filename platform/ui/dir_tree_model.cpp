@@ -1,12 +1,12 @@
 #include "platform/ui/dir_tree_model.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/os/enumeration.h"
 #include "util/paths.h"
@@ -56,9 +56,11 @@ QIcon FolderIcon(QColor body, QColor tab, bool open) {
 
 bool IsFolderOrLinkToFolder(const std::string& path, bool& link) {
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return false;
+    if (lstat(path.c_str(), &st) != 0)
+        return false;
     link = S_ISLNK(st.st_mode);
-    if (!link) return S_ISDIR(st.st_mode);
+    if (!link)
+        return S_ISDIR(st.st_mode);
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -84,67 +86,88 @@ DirTreeModel::Node* DirTreeModel::NodeAt(const QModelIndex& index) const {
 }
 
 QModelIndex DirTreeModel::IndexFor(Node* node) const {
-    if (!node || node == top_.get()) return {};
+    if (!node || node == top_.get())
+        return {};
     return createIndex(node->row, 0, node);
 }
 
 QModelIndex DirTreeModel::index(int row, int column, const QModelIndex& parent) const {
     Node* p = NodeAt(parent);
-    if (column != 0 || row < 0 || row >= static_cast<int>(p->kids.size())) return {};
+    if (column != 0 || row < 0 || row >= static_cast<int>(p->kids.size()))
+        return {};
     return createIndex(row, 0, p->kids[static_cast<size_t>(row)].get());
 }
 
 QModelIndex DirTreeModel::parent(const QModelIndex& child) const {
-    if (!child.isValid()) return {};
+    if (!child.isValid())
+        return {};
     return IndexFor(NodeAt(child)->parent);
 }
 
 int DirTreeModel::rowCount(const QModelIndex& parent) const {
-    if (parent.column() > 0) return 0;
+    if (parent.column() > 0)
+        return 0;
     return static_cast<int>(NodeAt(parent)->kids.size());
 }
 
-int DirTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int DirTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant DirTreeModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid()) return {};
+    if (!index.isValid())
+        return {};
     const Node* n = NodeAt(index);
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole: return QString::fromLocal8Bit(n->name);
-        case Qt::ToolTipRole: return QString::fromLocal8Bit(PathOf(index));
+        case Qt::EditRole:
+            return QString::fromLocal8Bit(n->name);
+        case Qt::ToolTipRole:
+            return QString::fromLocal8Bit(PathOf(index));
         case Qt::DecorationRole: {
             const int set = imageType_ == 0 ? 0 : 1;
             return n->listed && !n->kids.empty() ? open_[set] : closed_[set];
         }
-        default: return {};
+        default:
+            return {};
     }
 }
 
 bool DirTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !index.isValid() || !renameHandler_) return false;
+    if (role != Qt::EditRole || !index.isValid() || !renameHandler_)
+        return false;
     const std::string name = value.toString().toLocal8Bit().toStdString();
-    if (name == NodeAt(index)->name) return false;
+    if (name == NodeAt(index)->name)
+        return false;
     // The handler changes the disk and this model; it runs after the editor has closed.
     const QPersistentModelIndex where(index);
     QMetaObject::invokeMethod(
-        this, [this, where, name] { if (where.isValid()) renameHandler_(where, name); },
+        this,
+        [this, where, name] {
+            if (where.isValid())
+                renameHandler_(where, name);
+        },
         Qt::QueuedConnection);
     return false;
 }
 
 Qt::ItemFlags DirTreeModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (NodeAt(index)->parent != top_.get()) f |= Qt::ItemIsEditable;
+    if (NodeAt(index)->parent != top_.get())
+        f |= Qt::ItemIsEditable;
     return f;
 }
 
 bool DirTreeModel::hasChildren(const QModelIndex& parent) const {
     Node* n = NodeAt(parent);
-    if (n->listed) return !n->kids.empty();
-    if (n->link) return false;
-    if (quick_) return true;
+    if (n->listed)
+        return !n->kids.empty();
+    if (n->link)
+        return false;
+    if (quick_)
+        return true;
     if (n->hasKids < 0) {
         // A folder's link count is 2 plus its sub-folders where the file system keeps it
         // (1 where it does not): one stat instead of a listing, for every row of a big folder.
@@ -161,7 +184,8 @@ bool DirTreeModel::canFetchMore(const QModelIndex& parent) const {
 
 void DirTreeModel::fetchMore(const QModelIndex& parent) {
     Node* n = NodeAt(parent);
-    if (!n->listed && !n->link) List(n, true);
+    if (!n->listed && !n->link)
+        List(n, true);
 }
 
 std::string DirTreeModel::PathOf(const QModelIndex& index) const {
@@ -169,7 +193,8 @@ std::string DirTreeModel::PathOf(const QModelIndex& index) const {
     for (const Node* n = NodeAt(index); n && n != top_.get(); n = n->parent) chain.push_back(n);
     std::string path;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        if ((*it)->name != "/") path.append((*it)->name);
+        if ((*it)->name != "/")
+            path.append((*it)->name);
         path.push_back(kSep);
     }
     return path;
@@ -179,7 +204,8 @@ void DirTreeModel::List(Node* node, bool notify) {
     const std::string path = PathOf(IndexFor(node));
     std::vector<std::unique_ptr<Node>> kids;
     EnumerateFolder(path, [&](const DirEntry& e) {
-        if (IsHiddenName(e.name)) return true;
+        if (IsHiddenName(e.name))
+            return true;
         bool link = false;
         if (e.kind == EntryKind::Folder ||
             (e.kind == EntryKind::Link && IsFolderOrLinkToFolder(path + e.name, link))) {
@@ -191,16 +217,18 @@ void DirTreeModel::List(Node* node, bool notify) {
         }
         return true;
     });
-    std::sort(kids.begin(), kids.end(), [](const auto& a, const auto& b) {
-        return NameLess(a->name, b->name);
-    });
+    std::sort(kids.begin(), kids.end(),
+              [](const auto& a, const auto& b) { return NameLess(a->name, b->name); });
     node->listed = true;
     node->hasKids = kids.empty() ? 0 : 1;
-    if (kids.empty()) return;
-    if (notify) beginInsertRows(IndexFor(node), 0, static_cast<int>(kids.size()) - 1);
+    if (kids.empty())
+        return;
+    if (notify)
+        beginInsertRows(IndexFor(node), 0, static_cast<int>(kids.size()) - 1);
     node->kids = std::move(kids);
     node->Renumber();
-    if (notify) endInsertRows();
+    if (notify)
+        endInsertRows();
 }
 
 void DirTreeModel::Merge(Node* node) {
@@ -220,7 +248,8 @@ void DirTreeModel::Merge(Node* node) {
     for (int row = static_cast<int>(node->kids.size()) - 1; row >= 0; --row) {
         const Node* k = node->kids[static_cast<size_t>(row)].get();
         const bool present = std::binary_search(names.begin(), names.end(), k->name);
-        if (present && (!IsHiddenName(k->name) || k->revealed)) continue;
+        if (present && (!IsHiddenName(k->name) || k->revealed))
+            continue;
         beginRemoveRows(parentIndex, row, row);
         node->kids.erase(node->kids.begin() + row);
         node->Renumber();
@@ -228,12 +257,13 @@ void DirTreeModel::Merge(Node* node) {
     }
     // Add new ones at their sorted places.
     for (const std::string& name : names) {
-        if (IsHiddenName(name)) continue;
-        auto pos = std::lower_bound(node->kids.begin(), node->kids.end(), name,
-                                    [](const auto& k, const std::string& n) {
-                                        return NameLess(k->name, n);
-                                    });
-        if (pos != node->kids.end() && (*pos)->name == name) continue;
+        if (IsHiddenName(name))
+            continue;
+        auto pos = std::lower_bound(
+            node->kids.begin(), node->kids.end(), name,
+            [](const auto& k, const std::string& n) { return NameLess(k->name, n); });
+        if (pos != node->kids.end() && (*pos)->name == name)
+            continue;
         const int row = static_cast<int>(pos - node->kids.begin());
         auto k = std::make_unique<Node>();
         k->name = name;
@@ -248,41 +278,47 @@ void DirTreeModel::Merge(Node* node) {
     }
     node->hasKids = node->kids.empty() ? 0 : 1;
     for (auto& k : node->kids) {
-        if (k->listed) Merge(k.get());
-        else k->hasKids = -1;
+        if (k->listed)
+            Merge(k.get());
+        else
+            k->hasKids = -1;
     }
 }
 
 void DirTreeModel::Refresh() {
     Node* root = top_->kids.front().get();
-    if (root->listed) Merge(root);
+    if (root->listed)
+        Merge(root);
     emit dataChanged(IndexFor(root), IndexFor(root));
 }
 
 QModelIndex DirTreeModel::IndexOf(const std::string& path) {
-    if (path.empty() || path[0] != kSep) return {};
+    if (path.empty() || path[0] != kSep)
+        return {};
     Node* node = top_->kids.front().get();
     std::vector<std::string> parts;
     StrSplit(path, kSep, parts);
     for (const std::string& part : parts) {
-        if (part.empty() || part == ".") continue;
-        if (!node->listed) List(node, true);
+        if (part.empty() || part == ".")
+            continue;
+        if (!node->listed)
+            List(node, true);
         auto it = std::find_if(node->kids.begin(), node->kids.end(),
                                [&](const auto& k) { return k->name == part; });
         if (it == node->kids.end()) {
             bool link = false;
             const std::string full = PathOf(IndexFor(node)) + part;
-            if (part == ".." || !IsFolderOrLinkToFolder(full, link)) break;
+            if (part == ".." || !IsFolderOrLinkToFolder(full, link))
+                break;
             // A hidden folder (or one made since the last read) shown because it was asked for.
             auto k = std::make_unique<Node>();
             k->name = part;
             k->parent = node;
             k->link = link;
             k->revealed = true;
-            auto pos = std::lower_bound(node->kids.begin(), node->kids.end(), part,
-                                        [](const auto& a, const std::string& n) {
-                                            return NameLess(a->name, n);
-                                        });
+            auto pos = std::lower_bound(
+                node->kids.begin(), node->kids.end(), part,
+                [](const auto& a, const std::string& n) { return NameLess(a->name, n); });
             const int row = static_cast<int>(pos - node->kids.begin());
             beginInsertRows(IndexFor(node), row, row);
             it = node->kids.insert(pos, std::move(k));

@@ -12,7 +12,7 @@ namespace corvelle {
 
 class DirTreeModel : public QAbstractItemModel {
     Q_OBJECT
-public:
+  public:
     explicit DirTreeModel(QObject* parent = nullptr);
     ~DirTreeModel() override;
 
@@ -47,7 +47,7 @@ public:
 
     struct Node;
 
-private:
+  private:
     Node* NodeAt(const QModelIndex& index) const;
     QModelIndex IndexFor(Node* node) const;
     void List(Node* node, bool notify);

@@ -16,15 +16,23 @@ double Dpi(const QWidget* w, bool x) {
 
 }  // namespace
 
-double TwipsPerPixelX(const QWidget* w) { return 1440.0 / Dpi(w, true); }
-double TwipsPerPixelY(const QWidget* w) { return 1440.0 / Dpi(w, false); }
+double TwipsPerPixelX(const QWidget* w) {
+    return 1440.0 / Dpi(w, true);
+}
+double TwipsPerPixelY(const QWidget* w) {
+    return 1440.0 / Dpi(w, false);
+}
 int TwipsToPixelsX(double twips, const QWidget* w) {
     return static_cast<int>(std::lround(twips / TwipsPerPixelX(w)));
 }
 int TwipsToPixelsY(double twips, const QWidget* w) {
     return static_cast<int>(std::lround(twips / TwipsPerPixelY(w)));
 }
-double PixelsToTwipsX(int px, const QWidget* w) { return px * TwipsPerPixelX(w); }
-double PixelsToTwipsY(int px, const QWidget* w) { return px * TwipsPerPixelY(w); }
+double PixelsToTwipsX(int px, const QWidget* w) {
+    return px * TwipsPerPixelX(w);
+}
+double PixelsToTwipsY(int px, const QWidget* w) {
+    return px * TwipsPerPixelY(w);
+}
 
 }  // namespace corvelle

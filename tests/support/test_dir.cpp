@@ -22,17 +22,20 @@ void MakeParents(const std::string& path) {
 void Walk(const std::string& root, const std::string& rel,
           std::map<std::string, std::string>& out) {
     DIR* d = opendir((root + rel).c_str());
-    if (!d) return;
+    if (!d)
+        return;
     std::vector<std::string> names;
     while (const dirent* e = readdir(d)) {
         const std::string n = e->d_name;
-        if (n != "." && n != "..") names.push_back(n);
+        if (n != "." && n != "..")
+            names.push_back(n);
     }
     closedir(d);
     for (const std::string& n : names) {
         const std::string r = rel.empty() ? n : rel + "/" + n;
         struct stat st;
-        if (lstat((root + r).c_str(), &st) != 0) continue;
+        if (lstat((root + r).c_str(), &st) != 0)
+            continue;
         if (S_ISDIR(st.st_mode)) {
             out[r] = "<dir>";
             Walk(root, r, out);
@@ -52,11 +55,14 @@ void Walk(const std::string& root, const std::string& rel,
 
 TestDir::TestDir(const std::string& base) {
     std::string tmpl = base + "/corvelle-test-XXXXXX";
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed in " + base);
+    if (!mkdtemp(tmpl.data()))
+        throw std::runtime_error("mkdtemp failed in " + base);
     root_ = tmpl + "/";
 }
 
-TestDir::~TestDir() { RemoveTree(root_.substr(0, root_.size() - 1)); }
+TestDir::~TestDir() {
+    RemoveTree(root_.substr(0, root_.size() - 1));
+}
 
 void TestDir::File(const std::string& rel, const std::string& content, time_t mtime) {
     MakeParents(Path(rel));
@@ -73,12 +79,14 @@ void TestDir::Dir(const std::string& rel) {
 
 void TestDir::Link(const std::string& rel, const std::string& target) {
     MakeParents(Path(rel));
-    if (symlink(target.c_str(), Path(rel).c_str()) != 0) throw std::runtime_error("symlink");
+    if (symlink(target.c_str(), Path(rel).c_str()) != 0)
+        throw std::runtime_error("symlink");
 }
 
 void TestDir::Fifo(const std::string& rel) {
     MakeParents(Path(rel));
-    if (mkfifo(Path(rel).c_str(), 0644) != 0) throw std::runtime_error("mkfifo");
+    if (mkfifo(Path(rel).c_str(), 0644) != 0)
+        throw std::runtime_error("mkfifo");
 }
 
 bool TestDir::Exists(const std::string& rel) const {
@@ -86,7 +94,9 @@ bool TestDir::Exists(const std::string& rel) const {
     return lstat(Path(rel).c_str(), &st) == 0;
 }
 
-std::string TestDir::Read(const std::string& rel) const { return ReadFileBytes(Path(rel)); }
+std::string TestDir::Read(const std::string& rel) const {
+    return ReadFileBytes(Path(rel));
+}
 
 std::map<std::string, std::string> TestDir::Snapshot(const std::string& sub) const {
     std::map<std::string, std::string> out;
@@ -96,14 +106,16 @@ std::map<std::string, std::string> TestDir::Snapshot(const std::string& sub) con
 
 void RemoveTree(const std::string& path) {
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return;
+    if (lstat(path.c_str(), &st) != 0)
+        return;
     if (S_ISDIR(st.st_mode)) {
         chmod(path.c_str(), 0755);
         if (DIR* d = opendir(path.c_str())) {
             std::vector<std::string> names;
             while (const dirent* e = readdir(d)) {
                 const std::string n = e->d_name;
-                if (n != "." && n != "..") names.push_back(n);
+                if (n != "." && n != "..")
+                    names.push_back(n);
             }
             closedir(d);
             for (const std::string& n : names) RemoveTree(path + "/" + n);

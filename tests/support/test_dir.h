@@ -9,7 +9,7 @@
 namespace corvelle::test {
 
 class TestDir {
-public:
+  public:
     explicit TestDir(const std::string& base = "/tmp");
     ~TestDir();
     TestDir(const TestDir&) = delete;
@@ -31,7 +31,7 @@ public:
     // Below sub (default: the whole tree), hidden entries included, links not followed.
     std::map<std::string, std::string> Snapshot(const std::string& sub = {}) const;
 
-private:
+  private:
     std::string root_;
 };
 
