@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/qt_message_box.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
     corvelle::InstallQtMessageBoxes();
+    corvelle::InstallFontSubstitutes();
     corvelle::frmMain* window = corvelle::Main();
     if (!window)
         return 1;

@@ -4,9 +4,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QMenuBar>
 #include <QScreen>
-#include <QStatusBar>
 #include <cstdio>
 
 #include "app/settings.h"
@@ -28,18 +26,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         std::fflush(nullptr);
         _exit(0);
     };
-    mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
-    connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
-    mnuView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-
-    dirTree = new DirTree(this);
-    dirTree->setObjectName("DirTree");
-    setCentralWidget(dirTree);
-    stbMain = new QStatusBar(this);
-    stbMain->setObjectName("stbMain");
-    setStatusBar(stbMain);
+    CreateControls();
 }
 
 frmMain::~frmMain() = default;
@@ -77,7 +64,7 @@ Error frmMain::FormLayoutRestore() {
     const SettingsRecord& s = Settings();
     move(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this));
     resize(TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this));
-    splitterLeft_ = s.SplitterMain;
+    layout_.bar.left = s.SplitterMain;
     return {};
 }
 
@@ -87,6 +74,7 @@ Error frmMain::ControlStateRestore() {
     dirTree->SetImageType(s.DirImageType);
     dirTree->SetQuickMode(s.DirQuickMode);
     dirTree->Redisplay();
+    tabDisplay_Click();
     return {};
 }
 
@@ -103,7 +91,7 @@ void frmMain::iniDataWrite() {
     s.MainLeft = tw(PixelsToTwipsX(frame.x(), this));
     s.MainHeight = tw(PixelsToTwipsY(client.height(), this));
     s.MainWidth = tw(PixelsToTwipsX(client.width(), this));
-    s.SplitterMain = tw(splitterLeft_);
+    s.SplitterMain = tw(layout_.bar.left);
 }
 
 void frmMain::mnuFileExit_Click() {

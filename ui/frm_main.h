@@ -1,19 +1,32 @@
-// The main window: control tree, start-up and shutdown. Subsystems live in their own files.
+// The main window: the control tree, start-up and shutdown. The layout, the tabs and each
+// subsystem's handlers live in their own files.
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 #include <string>
 
+#include "ui/panel_layout.h"
 #include "util/error.h"
 
-class QStatusBar;
-class QMenu;
 class QAction;
+class QCheckBox;
+class QGroupBox;
+class QListView;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QToolBar;
+class QTreeView;
 
 namespace corvelle {
 
 class DirTree;
+class KeyedStatusBar;
+class SplitterGrip;
+class TabStrip;
 
 // True from the first step of the load until the tree has been configured.
 extern bool StartupInProgress;
@@ -29,12 +42,44 @@ class frmMain : public QMainWindow {
     void mnuFileExit_Click();
     void iniDataWrite();
 
+    // Layout (twips arithmetic in panel_layout, applied here).
+    void Form_Resize();
+    void PanelLayoutSet();
+    void imgSplitterMain_MouseDown();
+    void imgSplitterMain_MouseMove(int xPixels);
+    void imgSplitterMain_MouseUp();
+    void picPanelDirSelect_Resize();
+    void picPanelFileView_Resize();
+    void picDisplay_Resize(int index);
+    void tabDisplay_Click();
+    const MainLayout& Layout() const { return layout_; }
+
     // How the process ends; tests replace it.
     std::function<void()> Terminate;
 
     // Controls.
+    QToolBar* tlbCommon = nullptr;
+    QAction* phPbGeneral = nullptr;
+    QProgressBar* pbGeneral = nullptr;
+    KeyedStatusBar* stbMain = nullptr;
+    QWidget* picPanelDirSelect = nullptr;
     DirTree* dirTree = nullptr;
-    QStatusBar* stbMain = nullptr;
+    QWidget* picPanelRenameType = nullptr;
+    QGroupBox* fraMode = nullptr;
+    std::array<QRadioButton*, 2> optMode{};
+    QCheckBox* chkSubFolderMode = nullptr;
+    QPushButton* cmdSearchStart = nullptr;
+    QPushButton* cmdSearchStop = nullptr;
+    QWidget* picPanelFileView = nullptr;
+    TabStrip* tabDisplay = nullptr;
+    std::array<QWidget*, 2> picDisplay{};
+    QListView* lvwFileName = nullptr;
+    QPushButton* cmdReplace = nullptr;
+    QPushButton* cmdLogSave = nullptr;
+    QPushButton* cmdUndo = nullptr;
+    QTreeView* lvwLog = nullptr;
+    QWidget* picSplitterMain = nullptr;
+    SplitterGrip* imgSplitterMain = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuView = nullptr;
     QMenu* mnuHelp = nullptr;
@@ -42,13 +87,22 @@ class frmMain : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void CreateControls();
+    void CreateMenus();
     void Form_QueryUnload();
     Error FormLayoutRestore();
     Error ControlStateRestore();
+    void RefreshLayoutInputs();
+    void ApplyLayout();
+    void ApplyBar();
 
-    double splitterLeft_ = 5000;  // twips
+    QWidget* surface_ = nullptr;  // the window's own surface between toolbar and status bar
+    MainLayout layout_;
+    DirSelectLayout dirSelect_;
+    FileViewLayout fileView_;
 };
 
 }  // namespace corvelle

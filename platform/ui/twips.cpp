@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace corvelle {
@@ -33,6 +34,20 @@ double PixelsToTwipsX(int px, const QWidget* w) {
 }
 double PixelsToTwipsY(int px, const QWidget* w) {
     return px * TwipsPerPixelY(w);
+}
+
+QRect TwipsToRect(const TwRect& r, const QWidget* w) {
+    return QRect(TwipsToPixelsX(r.left, w), TwipsToPixelsY(r.top, w),
+                 std::max(0, TwipsToPixelsX(r.width, w)), std::max(0, TwipsToPixelsY(r.height, w)));
+}
+
+TwRect RectToTwips(const QRect& r, const QWidget* w) {
+    return {PixelsToTwipsX(r.x(), w), PixelsToTwipsY(r.y(), w), PixelsToTwipsX(r.width(), w),
+            PixelsToTwipsY(r.height(), w)};
+}
+
+void PlaceTw(QWidget* widget, const TwRect& r) {
+    widget->setGeometry(TwipsToRect(r, widget));
 }
 
 }  // namespace corvelle

@@ -1,0 +1,12 @@
+// The window fonts the program asks for, with the families this desktop has in their place.
+#pragma once
+
+class QFont;
+
+namespace corvelle {
+
+// "ＭＳ Ｐゴシック" -> IPAPGothic, "Arial" -> Liberation Sans.
+void InstallFontSubstitutes();
+QFont UiFont(double pointSize = 9);
+
+}  // namespace corvelle

@@ -1,0 +1,173 @@
+#include <QDir>
+#include <QGroupBox>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTabBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/settings.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/dir_tree.h"
+#include "platform/ui/fonts.h"
+#include "tests/support/test_dir.h"
+#include "ui/frm_main.h"
+#include "ui/keyed_status_bar.h"
+#include "ui/splitter_grip.h"
+#include "ui/tab_strip.h"
+
+using namespace corvelle;
+
+namespace {
+
+// A loaded, shown main window in a temporary program folder.
+struct Running {
+    test::TestDir prog;
+    frmMain w;
+    bool ended = false;
+    explicit Running(const std::string& ini = {}) {
+        SetProgramFolder(prog.Root());
+        if (!ini.empty())
+            prog.File("RUZO.INI", ini);
+        w.Terminate = [this] { ended = true; };
+        w.Form_Load();
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w))
+            qWarning("window not exposed");
+    }
+    ~Running() { SetProgramFolder({}); }
+};
+
+int Px(double twips) {
+    return qRound(twips / 15.0);
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void controlTreeAsDesigned() {
+        Running r;
+        frmMain& w = r.w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Corvelle"));
+        QCOMPARE(w.fraMode->title(), QStringLiteral("処理内容"));
+        QCOMPARE(w.optMode[0]->text(), QStringLiteral("単独フォルダ配下の階層を上げる"));
+        QCOMPARE(w.optMode[1]->text(), QStringLiteral("空のフォルダを削除"));
+        QVERIFY(w.cmdSearchStart->isEnabled());
+        QVERIFY(!w.cmdSearchStop->isEnabled());
+        QCOMPARE(w.cmdSearchStop->geometry(), QRect(Px(1440), Px(1440), Px(1215), Px(375)));
+        QVERIFY(!w.cmdReplace->isEnabled());
+        QVERIFY(w.cmdLogSave->isEnabled());
+        QVERIFY(!w.cmdUndo->isEnabled());
+        QVERIFY(w.cmdUndo->isHidden());
+        QVERIFY(w.picSplitterMain->isHidden());
+        QVERIFY(w.stbMain->Panel("files") && w.stbMain->Panel("pbgeneral") &&
+                w.stbMain->Panel("pbFileName"));
+        QCOMPARE(w.tabDisplay->Bar()->count(), 2);
+        QCOMPARE(w.tabDisplay->Key(1), QStringLiteral("Filename"));
+        QCOMPARE(w.tabDisplay->Key(2), QStringLiteral("Log"));
+        QCOMPARE(w.tabDisplay->Bar()->tabToolTip(0), QStringLiteral("ファイル名のリスト表示"));
+        QCOMPARE(w.tabDisplay->Bar()->tabToolTip(1), QStringLiteral("ログを表示"));
+        QVERIFY(w.picDisplay[0]->isVisible());
+        QVERIFY(!w.picDisplay[1]->isVisible());
+        QCOMPARE(w.imgSplitterMain->cursor().hotSpot(), QPoint(11, 11));
+        QCOMPARE(w.imgSplitterMain->cursor().bitmap().size(), QSize(32, 32));
+        // The progress bar sits on the placeholder at the end of the toolbar.
+        QWidget* ph = w.tlbCommon->findChild<QWidget*>("phPbGeneral");
+        QVERIFY(ph);
+        QCOMPARE(w.pbGeneral->x(), ph->x());
+    }
+
+    void resizeLaysOutPanels() {
+        // Wide enough that the stored position needs no correction at the first layout.
+        Running r("MainWidth= 13500 \r\nMainHeight= 9000 \r\nSplitterMain= 6000 \r\n");
+        frmMain& w = r.w;
+        w.resize(900, 600);
+        QTRY_COMPARE(w.picPanelDirSelect->width(), Px(6000));
+        QWidget* surface = w.centralWidget();
+        const int bar = Px(72);
+        QCOMPARE(w.picPanelFileView->width(), surface->width() - Px(6000) - bar);
+        QCOMPARE(w.picPanelFileView->x() + w.picPanelFileView->width(), surface->width());
+        QCOMPARE(w.picPanelDirSelect->height(), surface->height());
+        QCOMPARE(w.imgSplitterMain->x(), Px(6000));
+        QCOMPARE(w.imgSplitterMain->height(), surface->height());
+        // Tall left panel: mode panel 1935 high under the tree, 50 apart.
+        QCOMPARE(w.picPanelRenameType->height(), Px(1935));
+        QCOMPARE(w.dirTree->width(), w.picPanelDirSelect->width());
+        QVERIFY(qAbs(w.picPanelRenameType->y() - (w.dirTree->height() + Px(50))) <= 1);
+        QVERIFY(qAbs(w.picPanelRenameType->y() + w.picPanelRenameType->height() -
+                     w.picPanelDirSelect->height()) <= 1);
+        // Lists fill their pages; the log list sits 545 below the page top.
+        QCOMPARE(w.lvwFileName->size(), w.picDisplay[0]->size());
+        QVERIFY(qAbs(w.lvwLog->y() - Px(545)) <= 1);
+        QCOMPARE(w.lvwLog->width(), w.picDisplay[1]->width());
+
+        // Narrow: the right panel keeps 5000 and the left gives way.
+        w.resize(600, 600);
+        QTRY_COMPARE(w.picPanelFileView->width(), Px(5000));
+        QVERIFY(qAbs(w.picPanelDirSelect->width() - (surface->width() - Px(5000) - bar)) <= 1);
+    }
+
+    void dragTheGripAndSave() {
+        Running r;
+        frmMain& w = r.w;
+        w.resize(1000, 600);
+        QTRY_COMPARE(w.picPanelDirSelect->width(), Px(5000));
+        SplitterGrip* grip = w.imgSplitterMain;
+        QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 50));
+        QVERIFY(w.picSplitterMain->isVisible());
+        QCOMPARE(w.picSplitterMain->width(), Px(75));
+        QMouseEvent move(QEvent::MouseMove, QPointF(80, 50), grip->mapToGlobal(QPointF(80, 50)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grip, &move);
+        QCOMPARE(w.picSplitterMain->x(), Px(5000) + 80);
+        QCOMPARE(w.picPanelDirSelect->width(), Px(5000));  // not yet
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, QPoint(80, 50));
+        QVERIFY(w.picSplitterMain->isHidden());
+        QCOMPARE(w.picPanelDirSelect->width(), Px(5000) + 80);
+        QCOMPARE(w.picPanelFileView->x() - w.picPanelDirSelect->width(), Px(75));
+        w.close();
+        QVERIFY(r.ended);
+        QVERIFY(r.prog.Read("RUZO.INI").find("SplitterMain= 6200 \r\n") != std::string::npos);
+    }
+
+    void tabSwitching() {
+        Running r;
+        frmMain& w = r.w;
+        auto* model = new QStandardItemModel(&w);
+        model->appendRow(new QStandardItem("row"));
+        w.lvwLog->setModel(model);
+        QTabBar* bar = w.tabDisplay->Bar();
+        const QPoint first = bar->tabRect(0).center();
+        const QPoint second = bar->tabRect(1).center();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, first);  // already selected
+        QVERIFY(w.picDisplay[0]->isVisible() && !w.picDisplay[1]->isVisible());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, second);
+        QVERIFY(!w.picDisplay[0]->isVisible() && w.picDisplay[1]->isVisible());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, second);
+        QVERIFY(w.picDisplay[1]->isVisible());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, first);
+        QVERIFY(w.picDisplay[0]->isVisible() && !w.picDisplay[1]->isVisible());
+        QCOMPARE(w.lvwLog->model()->rowCount(), 1);  // the hidden page kept its list
+    }
+
+    void screenshotAtDefaultSize() {
+        Running r;
+        const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/../screenshots");
+        QDir().mkpath(dir);
+        QVERIFY(r.w.grab().save(dir + "/main-window.png"));
+        r.w.tabDisplay->SelectPosition(2);
+        QVERIFY(r.w.grab().save(dir + "/main-window-log.png"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

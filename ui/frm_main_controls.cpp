@@ -1,0 +1,145 @@
+// The main window's control tree with its design geometry (twips).
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListView>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QTreeView>
+
+#include "platform/ui/dir_tree.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/twips.h"
+#include "ui/frm_main.h"
+#include "ui/keyed_status_bar.h"
+#include "ui/splitter_grip.h"
+#include "ui/tab_strip.h"
+
+namespace corvelle {
+namespace {
+
+template <typename W>
+W* Make(QWidget* parent, const char* name, const TwRect& design = {}) {
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    if (design.width > 0)
+        PlaceTw(w, design);
+    return w;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const TwRect& design,
+                    bool enabled) {
+    auto* b = Make<QPushButton>(parent, name, design);
+    b->setText(caption);
+    b->setEnabled(enabled);
+    return b;
+}
+
+}  // namespace
+
+void frmMain::CreateMenus() {
+    mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    mnuFile->setObjectName("mnuFile");
+    mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
+    mnuFileExit->setObjectName("mnuFileExit");
+    connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+    mnuView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    mnuView->setObjectName("mnuView");
+    mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    mnuHelp->setObjectName("mnuHelp");
+}
+
+void frmMain::CreateControls() {
+    setFont(UiFont());
+    CreateMenus();
+
+    tlbCommon = new QToolBar(this);
+    tlbCommon->setObjectName("tlbCommon");
+    tlbCommon->setMovable(false);
+    tlbCommon->setFloatable(false);
+    addToolBar(Qt::TopToolBarArea, tlbCommon);
+    // The placeholder keeps the progress bar's room at the end of the buttons.
+    auto* placeholder = new QWidget(tlbCommon);
+    placeholder->setObjectName("phPbGeneral");
+    placeholder->setFixedSize(TwipsToPixelsX(2295, this), TwipsToPixelsY(255, this));
+    phPbGeneral = tlbCommon->addWidget(placeholder);
+    pbGeneral = Make<QProgressBar>(tlbCommon, "pbGeneral", {7080, 0, 2295, 255});
+    pbGeneral->setTextVisible(false);
+    pbGeneral->setValue(pbGeneral->minimum());
+    pbGeneral->reset();
+
+    stbMain = new KeyedStatusBar(this);
+    stbMain->setObjectName("stbMain");
+    stbMain->AddPanel(QStringLiteral("files"), 2, TwipsToPixelsX(3000, this));
+    stbMain->AddPanel(QStringLiteral("pbgeneral"), 3, TwipsToPixelsX(3000, this));
+    stbMain->AddPanel(QStringLiteral("pbFileName"), 4, TwipsToPixelsX(3000, this));
+    setStatusBar(stbMain);
+
+    surface_ = new QWidget(this);
+    surface_->setObjectName("surface");
+    setCentralWidget(surface_);
+    surface_->installEventFilter(this);
+
+    // The grip lies on the window's surface beneath the panels, reachable through the gap.
+    imgSplitterMain = Make<SplitterGrip>(surface_, "imgSplitterMain", {5760, 480, 150, 4785});
+    imgSplitterMain->MouseDown = [this] { imgSplitterMain_MouseDown(); };
+    imgSplitterMain->MouseMove = [this](int x) { imgSplitterMain_MouseMove(x); };
+    imgSplitterMain->MouseUp = [this] { imgSplitterMain_MouseUp(); };
+
+    picPanelDirSelect = Make<QWidget>(surface_, "picPanelDirSelect", {0, 0, 5000, 8775});
+    dirTree = Make<DirTree>(picPanelDirSelect, "DirTree");
+    picPanelRenameType =
+        Make<QWidget>(picPanelDirSelect, "picPanelRenameType", {0, 2400, 4815, 1935});
+    fraMode = Make<QGroupBox>(picPanelRenameType, "fraMode", {120, 0, 4695, 975});
+    fraMode->setTitle(QStringLiteral("処理内容"));
+    optMode[0] = Make<QRadioButton>(fraMode, "optMode(0)", {120, 240, 3495, 255});
+    optMode[0]->setText(QStringLiteral("単独フォルダ配下の階層を上げる"));
+    optMode[1] = Make<QRadioButton>(fraMode, "optMode(1)", {120, 600, 3495, 255});
+    optMode[1]->setText(QStringLiteral("空のフォルダを削除"));
+    chkSubFolderMode =
+        Make<QCheckBox>(picPanelRenameType, "chkSubFolderMode", {120, 1080, 4095, 255});
+    chkSubFolderMode->setText(QStringLiteral("サブフォルダも検索対象とする"));
+    cmdSearchStart = Button(picPanelRenameType, "cmdSearchStart", QStringLiteral("検索開始"),
+                            {120, 1440, 1215, 375}, true);
+    cmdSearchStop = Button(picPanelRenameType, "cmdSearchStop", QStringLiteral("検索中断"),
+                           {1440, 1440, 1215, 375}, false);
+    dirSelect_.tree = {0, 0, 5000, 2350};
+    dirSelect_.mode = {0, 2400, 4815, 1935};
+
+    picPanelFileView = Make<QWidget>(surface_, "picPanelFileView", {7020, 0, 4935, 8775});
+    tabDisplay = Make<TabStrip>(picPanelFileView, "tabDisplay");
+    tabDisplay->AddTab(QStringLiteral("ファイル名"), QStringLiteral("Filename"),
+                       QStringLiteral("ファイル名のリスト表示"));
+    tabDisplay->AddTab(QStringLiteral("処理ログ"), QStringLiteral("Log"),
+                       QStringLiteral("ログを表示"));
+    connect(tabDisplay, &TabStrip::Click, this, [this] { tabDisplay_Click(); });
+    for (int i = 0; i < 2; ++i) {
+        picDisplay[i] = Make<QWidget>(picPanelFileView, i == 0 ? "picDisplay(0)" : "picDisplay(1)");
+        picDisplay[i]->installEventFilter(this);
+    }
+    picDisplay[1]->hide();
+    lvwFileName = Make<QListView>(picDisplay[0], "lvwFileName");
+    cmdReplace = Button(picDisplay[1], "cmdReplace", QStringLiteral("処理実行"),
+                        {120, 120, 1215, 375}, false);
+    cmdLogSave = Button(picDisplay[1], "cmdLogSave", QStringLiteral("ログ保存"),
+                        {1440, 120, 1215, 375}, true);
+    cmdUndo =
+        Button(picDisplay[1], "cmdUndo", QStringLiteral("Undo"), {2760, 120, 1215, 375}, false);
+    cmdUndo->hide();
+    lvwLog = Make<QTreeView>(picDisplay[1], "lvwLog");
+    lvwLog->setRootIsDecorated(false);
+    lvwLog->setUniformRowHeights(true);
+    fileView_.tab = {0, 0, 4935, 8775};
+
+    picSplitterMain = Make<QWidget>(surface_, "picSplitterMain", {6000, 480, 72, 4800});
+    picSplitterMain->setAutoFillBackground(true);
+    QPalette pal = picSplitterMain->palette();
+    pal.setColor(QPalette::Window, QColor(128, 128, 128));
+    picSplitterMain->setPalette(pal);
+    picSplitterMain->hide();
+}
+
+}  // namespace corvelle
