@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QRadioButton>
 #include <QScreen>
 #include <cstdio>
 
@@ -13,11 +15,10 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/twips.h"
+#include "ui/tidy_panel.h"
 #include "util/numbers.h"
 
 namespace corvelle {
-
-bool StartupInProgress = false;
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmMain");
@@ -27,6 +28,17 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         _exit(0);
     };
     CreateControls();
+    tidy_ = new TidyPanel(*this);
+}
+
+void frmMain::cmdSearchStart_Click() {
+    tidy_->cmdSearchStart_Click();
+}
+void frmMain::cmdSearchStop_Click() {
+    tidy_->cmdSearchStop_Click();
+}
+void frmMain::FolderNameSearch(const std::string& folder) {
+    tidy_->Search().FolderNameSearch(folder);
 }
 
 frmMain::~frmMain() = default;
@@ -65,6 +77,9 @@ Error frmMain::FormLayoutRestore() {
     move(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this));
     resize(TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this));
     layout_.bar.left = s.SplitterMain;
+    if (s.ShoriMode < 0 || s.ShoriMode >= static_cast<int>(optMode.size()))
+        return MakeError(kErrNoSuchElement);
+    optMode[static_cast<size_t>(s.ShoriMode)]->setChecked(true);
     return {};
 }
 
@@ -75,6 +90,7 @@ Error frmMain::ControlStateRestore() {
     dirTree->SetQuickMode(s.DirQuickMode);
     dirTree->Redisplay();
     tabDisplay_Click();
+    chkSubFolderMode->setChecked(s.SubFolderMode);
     return {};
 }
 

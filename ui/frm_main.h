@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "app/app_state.h"
 #include "ui/panel_layout.h"
 #include "util/error.h"
 
@@ -27,9 +28,7 @@ class DirTree;
 class KeyedStatusBar;
 class SplitterGrip;
 class TabStrip;
-
-// True from the first step of the load until the tree has been configured.
-extern bool StartupInProgress;
+class TidyPanel;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -53,6 +52,12 @@ class frmMain : public QMainWindow {
     void picDisplay_Resize(int index);
     void tabDisplay_Click();
     const MainLayout& Layout() const { return layout_; }
+
+    // Folder tidy (forwarded to the tidy panel).
+    TidyPanel& Tidy() const { return *tidy_; }
+    void cmdSearchStart_Click();
+    void cmdSearchStop_Click();
+    void FolderNameSearch(const std::string& folder);
 
     // How the process ends; tests replace it.
     std::function<void()> Terminate;
@@ -99,6 +104,7 @@ class frmMain : public QMainWindow {
     void ApplyLayout();
     void ApplyBar();
 
+    TidyPanel* tidy_ = nullptr;
     QWidget* surface_ = nullptr;  // the window's own surface between toolbar and status bar
     MainLayout layout_;
     DirSelectLayout dirSelect_;

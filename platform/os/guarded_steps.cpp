@@ -6,11 +6,14 @@
 
 namespace corvelle {
 
-bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent) {
+bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent,
+                const std::function<void()>& beforePrompt) {
     for (;;) {
         const Error err = step();
         if (!err || std::find(silent.begin(), silent.end(), err.number) != silent.end())
             return true;
+        if (beforePrompt)
+            beforePrompt();
         switch (MessageService::Show(err.description, MsgIcon::Exclamation,
                                      MsgButtons::AbortRetryIgnore)) {
             case MsgAnswer::Retry:
@@ -24,9 +27,10 @@ bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent) {
 }
 
 GuardOutcome RunGuardedSteps(std::initializer_list<GuardedStep> steps,
-                             std::initializer_list<int> silent) {
+                             std::initializer_list<int> silent,
+                             const std::function<void()>& beforePrompt) {
     for (const GuardedStep& step : steps) {
-        if (!RunGuarded(step, silent))
+        if (!RunGuarded(step, silent, beforePrompt))
             return GuardOutcome::Aborted;
     }
     return GuardOutcome::Completed;

@@ -15,9 +15,12 @@ enum class GuardOutcome { Completed, Aborted };
 
 // Abort leaves (the caller decides what leaving means), Retry runs the step again, Ignore goes
 // on with the next step. Errors whose number is in `silent` are passed over without a box.
+// beforePrompt runs before each box (restoring the pointer, clearing a status panel).
 GuardOutcome RunGuardedSteps(std::initializer_list<GuardedStep> steps,
-                             std::initializer_list<int> silent = {});
+                             std::initializer_list<int> silent = {},
+                             const std::function<void()>& beforePrompt = {});
 // A single step; true unless the user chose Abort.
-bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent = {});
+bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent = {},
+                const std::function<void()>& beforePrompt = {});
 
 }  // namespace corvelle

@@ -1,0 +1,26 @@
+#include "platform/ui/busy_pointer.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace corvelle {
+namespace {
+bool g_busy = false;
+}
+
+void SetBusyPointer(bool busy) {
+    if (busy == g_busy)
+        return;
+    g_busy = busy;
+    if (busy) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool BusyPointerShown() {
+    return g_busy;
+}
+
+}  // namespace corvelle

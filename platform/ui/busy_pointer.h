@@ -1,0 +1,9 @@
+// The hourglass: one application-wide busy pointer, on or off (never stacked).
+#pragma once
+
+namespace corvelle {
+
+void SetBusyPointer(bool busy);
+bool BusyPointerShown();
+
+}  // namespace corvelle

@@ -1,0 +1,242 @@
+#include <QtTest>
+#include <cerrno>
+#include <map>
+
+#include "app/settings.h"
+#include "platform/os/enumeration.h"
+#include "platform/os/message_service.h"
+#include "tests/support/fetch.h"
+#include "tests/support/test_dir.h"
+#include "tidy/process_list.h"
+#include "tidy/search.h"
+
+using namespace corvelle;
+
+namespace {
+
+struct Run {
+    SettingsRecord settings;
+    ProcessList list;
+    TidySearch search{settings, list};
+    std::vector<std::string> selected;
+    std::map<std::string, std::string> panels;
+    int yields = 0;
+
+    Run(const std::string& start, int mode, bool subFolders) {
+        settings.CurrentDirectory = start;
+        settings.ShoriMode = static_cast<int16_t>(mode);
+        settings.SubFolderMode = subFolders;
+        list.Init();
+        search.ui.selectFolder = [this](const std::string& f) { selected.push_back(f); };
+        search.ui.status = [this](const char* p, const std::string& t) { panels[p] = t; };
+    }
+    // "before | after" per row, relative to root.
+    QStringList Rows(const std::string& root) const {
+        QStringList out;
+        auto rel = [&](const std::string& s) {
+            return QString::fromStdString(s.rfind(root, 0) == 0 ? s.substr(root.size()) : s);
+        };
+        for (const ProcessRow& r : list.Rows()) out << rel(r.before) + " | " + rel(r.after);
+        return out;
+    }
+    void Go() {
+        MessageService::ResetScript();
+        search.SearchRun();
+    }
+};
+
+const QString kDel = QString::fromUtf8(kDeleteMarker);
+
+}  // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup() {
+        SetEnumerationFailureHook(nullptr);
+        MessageService::ResetScript();
+    }
+
+    void rows_data() {
+        QTest::addColumn<QStringList>("tree");  // "d:" folder, "f:" file, "l:" link to outside
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("subFolders");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("empty start, option off")
+            << QStringList{} << 1 << false << QStringList{" | " + kDel};
+        QTest::newRow("option off looks at the start only")
+            << QStringList{"d:a"} << 1 << false << QStringList{};
+        QTest::newRow("empty leaves, last listed first")
+            << QStringList{"d:a", "d:b", "d:c", "f:file"} << 1 << true
+            << QStringList{"c/ | " + kDel, "b/ | " + kDel, "a/ | " + kDel};
+        QTest::newRow("byte order: upper case before lower")
+            << QStringList{"d:B", "d:a", "f:x"} << 1 << true
+            << QStringList{"a/ | " + kDel, "B/ | " + kDel};
+        QTest::newRow("a folder of empty folders waits for the next search")
+            << QStringList{"d:p/e1", "d:p/e2", "f:x"} << 1 << true
+            << QStringList{"p/e2/ | " + kDel, "p/e1/ | " + kDel};
+        QTest::newRow("chain: inner row first")
+            << QStringList{"d:F1/F2/F3", "f:F1/F2/F3/data", "f:top"} << 0 << true
+            << QStringList{"F1/F2/F3 | F1/F2/", "F1/F2 | F1/"};
+        QTest::newRow("start with one folder qualifies")
+            << QStringList{"d:only/x", "f:only/x/data"} << 0 << true
+            << QStringList{"only/x | only/", "only | "};
+        QTest::newRow("one sub-folder and a hidden file")
+            << QStringList{"d:p/sub", "f:p/.hidden", "f:p/sub/x", "f:top"} << 0 << true
+            << QStringList{};
+        QTest::newRow("two sub-folders only")
+            << QStringList{"d:p/a", "d:p/b", "f:p/a/x", "f:p/b/x", "f:top"} << 0 << true
+            << QStringList{};
+        QTest::newRow("hidden sub-folder counts but is not entered")
+            << QStringList{"d:p/.h", "f:top"} << 1 << true << QStringList{};
+        QTest::newRow("a link is a file, never a sub-folder")
+            << QStringList{"l:p/link", "f:top"} << 0 << true << QStringList{};
+        QTest::newRow("a link alone keeps its folder from being empty")
+            << QStringList{"l:p/link", "f:top"} << 1 << true << QStringList{};
+        QTest::newRow("unknown mode lists nothing") << QStringList{} << 2 << true << QStringList{};
+    }
+    void rows() {
+        QFETCH(QStringList, tree);
+        test::TestDir outside;
+        outside.Dir("target/empty");  // must never be reached through a link
+        test::TestDir t;
+        for (const QString& e : tree) {
+            const std::string rel = e.mid(2).toStdString();
+            if (e.startsWith("d:"))
+                t.Dir(rel);
+            if (e.startsWith("f:"))
+                t.File(rel);
+            if (e.startsWith("l:"))
+                t.Link(rel, outside.Path("target"));
+        }
+        Run r(t.Root(), FETCHED(int, mode), FETCHED(bool, subFolders));
+        r.Go();
+        QCOMPARE(r.Rows(t.Root()), FETCHED(QStringList, rows));
+        QCOMPARE(MessageService::Shown().size(), size_t(1));
+        QCOMPARE(MessageService::Shown()[0].text, std::string("検索完了!"));
+        QCOMPARE(MessageService::Shown()[0].icon, MsgIcon::Information);
+        QCOMPARE(r.selected, std::vector<std::string>{t.Root()});
+        QCOMPARE(r.settings.CurrentDirectory, t.Root());
+        QVERIFY(r.panels[kPanelGeneral].empty() && r.panels[kPanelFileName].empty());
+        QVERIFY(!r.search.SearchRunning);
+        for (const ProcessRow& row : r.list.Rows()) QVERIFY(!row.checked && row.result.empty());
+    }
+
+    void unlistableFolderNeverQualifies() {
+        test::TestDir t;
+        t.Dir("locked");
+        t.Dir("open");
+        t.File("x");
+        const std::string locked = t.Path("locked/");
+        SetEnumerationFailureHook([&](const std::string& f) {
+            return f == locked || f == t.Path("locked") ? EACCES : 0;
+        });
+        Run r(t.Root(), 1, true);
+        r.Go();
+        QCOMPARE(r.Rows(t.Root()), QStringList{"open/ | " + kDel});
+        QCOMPARE(MessageService::Shown().size(), size_t(1));  // only "検索完了!"
+    }
+
+    void eachFolderReadAtMostTwice() {
+        test::TestDir t;
+        for (int i = 0; i < 20; ++i)
+            for (int j = 0; j < 20; ++j) t.Dir("d" + std::to_string(i) + "/e" + std::to_string(j));
+        std::map<std::string, int> reads;
+        SetEnumerationFailureHook([&](const std::string& f) {
+            std::string key = f;
+            while (key.size() > 1 && key.back() == '/') key.pop_back();
+            ++reads[key];
+            return 0;
+        });
+        Run r(t.Root(), 1, true);
+        r.Go();
+        QCOMPARE(r.list.Count(), 400);
+        QCOMPARE(reads.size(), size_t(421));
+        for (const auto& [folder, n] : reads) QVERIFY2(n <= 2, folder.c_str());
+    }
+
+    void stopDuringTheWalk_data() {
+        QTest::addColumn<int>("stopAtYield");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("yields");
+        // Yields: 1 visit "/", 2 visit e, 3 after e's check, 4 visit d, 5 after d, 6 visit c.
+        // After a check: no further folder is entered, the open folder "/" is still examined
+        // (it holds entries: no row) and yields once more as the list is not empty.
+        QTest::newRow("after a folder check") << 3 << 1 << 4;
+        // At a visit start: the walk unwinds at once, nothing more is examined.
+        QTest::newRow("at a visit start") << 6 << 2 << 6;
+    }
+    void stopDuringTheWalk() {
+        test::TestDir t;
+        for (const char* d : {"a", "b", "c", "d", "e"}) t.Dir(d);
+        t.File("x");
+        Run r(t.Root(), 1, true);
+        r.search.ui.yield = [&] {
+            if (++r.yields == FETCHED(int, stopAtYield))
+                r.search.Stop();
+        };
+        r.Go();
+        QCOMPARE(r.list.Count(), FETCHED(int, rows));
+        QCOMPARE(r.list.Row(0).before, t.Path("e/"));
+        QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
+        QCOMPARE(r.selected, std::vector<std::string>{t.Root()});
+        QVERIFY(!r.search.SearchRunning);
+        QCOMPARE(r.yields, FETCHED(int, yields));
+    }
+
+    void optionsAreReadAtEveryStep() {
+        test::TestDir t;
+        for (const char* d : {"a", "b", "c"}) t.Dir(d);
+        t.File("x");
+        Run r(t.Root(), 1, true);
+        // After the first folder check the user switches to mode 0.
+        r.search.ui.yield = [&] {
+            if (r.list.Count() == 1)
+                r.settings.ShoriMode = 0;
+        };
+        r.Go();
+        QCOMPARE(r.Rows(t.Root()), QStringList{"c/ | " + kDel});
+    }
+
+    void vanishedStartFolderPrompts() {
+        test::TestDir t;
+        Run r(t.Path("gone/"), 1, true);
+        MessageService::ResetScript();
+        MessageService::QueueAnswer(MsgAnswer::Abort);
+        r.search.SearchRun();
+        QCOMPARE(MessageService::Shown().size(), size_t(1));
+        QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
+        QCOMPARE(r.list.Count(), 0);
+    }
+
+    void sortingFlipsAndStaysOn() {
+        ProcessList list;
+        list.Init();
+        list.Append("/b", "/");
+        list.Append("/a", "/");
+        list.Append("/c", "/");
+        auto befores = [&] {
+            QStringList s;
+            for (const auto& r : list.Rows()) s << QString::fromStdString(r.before);
+            return s;
+        };
+        QCOMPARE(befores(), (QStringList{"/b", "/a", "/c"}));  // search order until a click
+        list.ColumnClick(0);
+        const QStringList first = befores();
+        list.ColumnClick(0);
+        const QStringList second = befores();
+        QCOMPARE(first, (QStringList{"/c", "/b", "/a"}));
+        QCOMPARE(second, (QStringList{"/a", "/b", "/c"}));
+        list.Init();  // a new search keeps sorting on
+        QVERIFY(list.SortOn());
+        list.Append("/y", "/");
+        list.Append("/x", "/");
+        QCOMPARE(befores(), (QStringList{"/x", "/y"}));
+        list.SetResult(0, kResultSuccess);
+        list.SetChecked(0, true);
+        QCOMPARE(list.Row(0).result, std::string(kResultSuccess));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSearch)
+#include "tst_search.moc"

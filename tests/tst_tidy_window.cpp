@@ -1,0 +1,163 @@
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/settings.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/dir_tree.h"
+#include "tests/support/test_dir.h"
+#include "tidy/process_list.h"
+#include "ui/frm_main.h"
+#include "ui/keyed_status_bar.h"
+#include "ui/tab_strip.h"
+#include "ui/tidy_panel.h"
+
+using namespace corvelle;
+
+namespace {
+
+struct Running {
+    test::TestDir prog;
+    frmMain w;
+    bool loaded = false;
+    explicit Running(const std::string& ini) {
+        SetProgramFolder(prog.Root());
+        prog.File("RUZO.INI", ini);
+        w.Terminate = [] {};
+        loaded = w.Form_Load();
+        w.show();
+    }
+    ~Running() { SetProgramFolder({}); }
+    QStringList Column(int c) const {
+        QStringList out;
+        QAbstractItemModel* m = w.lvwLog->model();
+        for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, c).data().toString();
+        return out;
+    }
+};
+
+}  // namespace
+
+class TestTidyWindow : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void init() { MessageService::ResetScript(); }
+
+    void defaultsSelectUpperOptionAndTick() {
+        Running r("");
+        QVERIFY(r.w.optMode[0]->isChecked());
+        QVERIFY(!r.w.optMode[1]->isChecked());
+        QVERIFY(r.w.chkSubFolderMode->isChecked());
+        QCOMPARE(r.w.lvwLog->model()->columnCount(), 0);  // no columns before a search
+    }
+
+    void optionsFollowClicksAndAreSaved() {
+        Running r("ShoriMode= 0 \r\nSubFolderMode=True\r\n");
+        QTest::mouseClick(r.w.optMode[1], Qt::LeftButton);
+        QTest::mouseClick(r.w.chkSubFolderMode, Qt::LeftButton);
+        QCOMPARE(Settings().ShoriMode, int16_t(1));
+        QVERIFY(!Settings().SubFolderMode);
+        r.w.mnuFileExit_Click();
+        const std::string ini = r.prog.Read("RUZO.INI");
+        QVERIFY(ini.find("SubFolderMode=False\r\n") != std::string::npos);
+        QVERIFY(ini.find("ShoriMode= 1 \r\n") != std::string::npos);
+    }
+
+    void storedModeOutOfRange() {
+        MessageService::QueueAnswer(MsgAnswer::Ignore);
+        Running r("ShoriMode= 5 \r\n");
+        QVERIFY(r.loaded);
+        QCOMPARE(MessageService::Shown().size(), size_t(1));
+        QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
+        QVERIFY(!r.w.optMode[0]->isChecked() && !r.w.optMode[1]->isChecked());
+        r.w.mnuFileExit_Click();
+        QVERIFY(r.prog.Read("RUZO.INI").find("ShoriMode= 5 \r\n") != std::string::npos);
+    }
+
+    void searchFromTheWindow() {
+        test::TestDir data;
+        data.Dir("b");
+        data.Dir("a");
+        data.Dir("c/d");
+        data.File("c/d/x");
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
+        frmMain& w = r.w;
+        QVERIFY(w.picDisplay[0]->isVisible());
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        QTest::mouseClick(w.cmdSearchStart, Qt::LeftButton);
+        QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
+        QCOMPARE(r.Column(0), (QStringList{QString::fromStdString(data.Path("b/")),
+                                           QString::fromStdString(data.Path("a/"))}));
+        QCOMPARE(r.Column(1),
+                 (QStringList{QString::fromUtf8(kDeleteMarker), QString::fromUtf8(kDeleteMarker)}));
+        QCOMPARE(w.lvwLog->model()->headerData(2, Qt::Horizontal).toString(),
+                 QStringLiteral("処理結果"));
+        QCOMPARE(w.tabDisplay->SelectedPosition(), 2);
+        QVERIFY(w.picDisplay[1]->isVisible() && !w.picDisplay[0]->isVisible());
+        QVERIFY(w.cmdSearchStart->isEnabled());
+        QVERIFY(!w.cmdSearchStop->isEnabled());
+        QVERIFY(w.cmdReplace->isEnabled());
+        QVERIFY(!w.cmdUndo->isEnabled());
+        QVERIFY(w.stbMain->Text("pbgeneral").isEmpty());
+        QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
+        QCOMPARE(w.dirTree->Path(), data.Root());
+        // Columns fit their widest cell.
+        const QFontMetrics fm(w.lvwLog->font());
+        QVERIFY(w.lvwLog->header()->sectionSize(0) >=
+                fm.horizontalAdvance(QString::fromStdString(data.Path("b/"))));
+        QVERIFY(w.lvwLog->header()->sectionSize(1) >=
+                fm.horizontalAdvance(QString::fromUtf8(kDeleteMarker)));
+
+        // Header clicks flip the order each time.
+        QHeaderView* header = w.lvwLog->header();
+        const QPoint first(header->sectionViewportPosition(0) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, first);
+        const QStringList once = r.Column(0);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, first);
+        const QStringList twice = r.Column(0);
+        QCOMPARE(once, (QStringList{QString::fromStdString(data.Path("b/")),
+                                    QString::fromStdString(data.Path("a/"))}));
+        QCOMPARE(twice, (QStringList{QString::fromStdString(data.Path("a/")),
+                                     QString::fromStdString(data.Path("b/"))}));
+
+        // Ticking a row marks it excluded.
+        QAbstractItemModel* m = w.lvwLog->model();
+        QVERIFY(m->setData(m->index(0, 0), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(w.Tidy().List().Row(0).checked);
+    }
+
+    void stopButtonDuringSearch() {
+        test::TestDir data;
+        for (int i = 0; i < 50; ++i) data.Dir("d" + std::to_string(i));
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
+        frmMain& w = r.w;
+        // The stop button is pressed from the event queue while the walk yields.
+        int yields = 0;
+        auto& ui = w.Tidy().Search().ui;
+        auto yield = ui.yield;
+        ui.yield = [&] {
+            if (++yields == 10) {
+                QVERIFY(w.cmdSearchStop->isEnabled());
+                QVERIFY(!w.cmdSearchStart->isEnabled());
+                QTest::mouseClick(w.cmdSearchStop, Qt::LeftButton);
+            }
+            yield();
+        };
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        w.cmdSearchStart_Click();
+        const int rows = w.lvwLog->model()->rowCount();
+        QVERIFY(rows > 0 && rows < 50);
+        QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
+        QVERIFY(w.cmdSearchStart->isEnabled() && !w.cmdSearchStop->isEnabled());
+        QVERIFY(w.stbMain->Text("pbgeneral").isEmpty());
+    }
+};
+
+QTEST_MAIN(TestTidyWindow)
+#include "tst_tidy_window.moc"

@@ -1,0 +1,78 @@
+#include "tidy/process_list.h"
+
+#include <strings.h>
+
+#include <algorithm>
+
+namespace corvelle {
+
+void ProcessList::Init() {
+    rows_.clear();
+    hasColumns_ = true;
+    if (listener_.reset)
+        listener_.reset();
+}
+
+const std::string& ProcessList::Cell(const ProcessRow& row, int column) {
+    switch (column) {
+        case 0:
+            return row.before;
+        case 1:
+            return row.after;
+        default:
+            return row.result;
+    }
+}
+
+bool ProcessList::Less(const ProcessRow& a, const ProcessRow& b) const {
+    const std::string& x = Cell(a, sortKey_);
+    const std::string& y = Cell(b, sortKey_);
+    // Texts compare without regard to letter case, as list views do.
+    const int c = strcasecmp(x.c_str(), y.c_str());
+    return descending_ ? c > 0 : c < 0;
+}
+
+int ProcessList::Append(const std::string& before, const std::string& after) {
+    ProcessRow row{before, after, {}, false};
+    size_t pos = rows_.size();
+    if (sortOn_) {
+        pos =
+            static_cast<size_t>(std::upper_bound(rows_.begin(), rows_.end(), row,
+                                                 [this](const ProcessRow& a, const ProcessRow& b) {
+                                                     return Less(a, b);
+                                                 }) -
+                                rows_.begin());
+    }
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(row));
+    if (listener_.inserted)
+        listener_.inserted(static_cast<int>(pos));
+    return static_cast<int>(pos);
+}
+
+void ProcessList::SetResult(int row, const std::string& result) {
+    rows_[static_cast<size_t>(row)].result = result;
+    if (listener_.changed)
+        listener_.changed(row, 2);
+}
+
+void ProcessList::SetChecked(int row, bool checked) {
+    rows_[static_cast<size_t>(row)].checked = checked;
+    if (listener_.changed)
+        listener_.changed(row, 0);
+}
+
+void ProcessList::ColumnClick(int column) {
+    sortKey_ = column;
+    sortOn_ = true;
+    descending_ = !descending_;
+    Sort();
+}
+
+void ProcessList::Sort() {
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [this](const ProcessRow& a, const ProcessRow& b) { return Less(a, b); });
+    if (listener_.reordered)
+        listener_.reordered();
+}
+
+}  // namespace corvelle

@@ -1,0 +1,43 @@
+// The main window's folder-tidy subsystem: mode options, the search buttons and the
+// processing list.
+#pragma once
+
+#include <QObject>
+#include <array>
+
+#include "tidy/process_list.h"
+#include "tidy/search.h"
+
+namespace corvelle {
+
+class frmMain;
+class ProcessListModel;
+
+class TidyPanel : public QObject {
+    Q_OBJECT
+  public:
+    explicit TidyPanel(frmMain& w);
+
+    ProcessList& List() { return list_; }
+    TidySearch& Search() { return search_; }
+    ProcessListModel* Model() const { return model_; }
+
+    void optMode_Click(int index);
+    void chkSubFolderMode_Click();
+    void cmdSearchStart_Click();
+    void cmdSearchStop_Click();
+    void LogListInit();
+    void LogColumnAutoSize();
+    void lvwLog_ColumnClick(int column);
+
+  private:
+    void Measure(int row, int column);
+
+    frmMain& w_;
+    ProcessList list_;
+    ProcessListModel* model_;
+    TidySearch search_;
+    std::array<int, 3> contentWidth_{};  // widest cell per column, kept as rows arrive
+};
+
+}  // namespace corvelle
