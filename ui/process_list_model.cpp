@@ -9,24 +9,53 @@ ProcessListModel::ProcessListModel(ProcessList& list, QObject* parent)
     ProcessList::Listener l;
     l.reset = [this] {
         beginResetModel();
+        shown_ = list_.Count();
         endResetModel();
     };
     l.inserted = [this](int row) {
+        const int count = list_.Count();
+        if (defer_ && row == count - 1 && row >= shown_)
+            return;
+        if (shown_ < count - 1) {
+            // Rows were waiting and this one landed among them: show the list afresh.
+            beginResetModel();
+            shown_ = count;
+            endResetModel();
+            return;
+        }
         beginInsertRows({}, row, row);
+        ++shown_;
         endInsertRows();
     };
     l.changed = [this](int row, int column) {
+        Flush();
         emit dataChanged(index(row, column), index(row, column));
     };
     l.reordered = [this] {
+        Flush();
         emit layoutAboutToBeChanged();
         emit layoutChanged();
     };
     list_.SetListener(std::move(l));
 }
 
+void ProcessListModel::SetDeferInserts(bool defer) {
+    if (!defer)
+        Flush();
+    defer_ = defer;
+}
+
+void ProcessListModel::Flush() {
+    const int count = list_.Count();
+    if (count <= shown_)
+        return;
+    beginInsertRows({}, shown_, count - 1);
+    shown_ = count;
+    endInsertRows();
+}
+
 int ProcessListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : list_.Count();
+    return parent.isValid() ? 0 : shown_;
 }
 
 int ProcessListModel::columnCount(const QModelIndex& parent) const {

@@ -18,12 +18,19 @@ class ProcessListModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // While deferring, rows appended at the end reach the view in batches at Flush(); a
+    // search appending a row per folder would otherwise relayout the view every time.
+    void SetDeferInserts(bool defer);
+    void Flush();
+
     static QString Caption(int column);
     // A cell as shown: bytes that are not UTF-8 appear as replacement marks.
     QString DisplayText(int row, int column) const;
 
   private:
     ProcessList& list_;
+    int shown_ = 0;  // rows the view knows of
+    bool defer_ = false;
 };
 
 }  // namespace corvelle

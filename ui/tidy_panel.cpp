@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTreeView>
+#include <chrono>
+#include <cstring>
 
 #include "app/settings.h"
 #include "platform/ui/busy_pointer.h"
@@ -30,9 +32,11 @@ TidyPanel::TidyPanel(frmMain& w)
     w.cmdSearchStop->setToolTip(QStringLiteral("検索を中断します"));
 
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { contentWidth_.fill(0); });
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
-        for (int c = 0; c < 3; ++c) Measure(first, c);
-    });
+    connect(model_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                for (int r = first; r <= last; ++r)
+                    for (int c = 0; c < 3; ++c) Measure(r, c);
+            });
     connect(model_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& tl, const QModelIndex& br) {
                 for (int r = tl.row(); r <= br.row(); ++r)
@@ -47,18 +51,59 @@ TidyPanel::TidyPanel(frmMain& w)
     connect(w.cmdSearchStop, &QPushButton::clicked, this, [this] { cmdSearchStop_Click(); });
 
     SearchUi& ui = search_.ui;
-    ui.yield = [] { QCoreApplication::processEvents(); };
+    ui.yield = [this] {
+        if (ShowDue())
+            ShowProgress();
+        QCoreApplication::processEvents();
+    };
     ui.status = [this](const char* panel, const std::string& text) {
-        w_.stbMain->SetText(QString::fromLatin1(panel), QString::fromUtf8(text));
+        const bool general = std::strcmp(panel, kPanelGeneral) == 0;
+        pendingStatus_[general ? 0 : 1] = text;
+        // Clearing shows at once; progress texts show when due.
+        if (text.empty())
+            w_.stbMain->SetText(QString::fromLatin1(panel), {});
     };
     ui.busy = [](bool busy) { SetBusyPointer(busy); };
-    ui.ensureVisible = [this](int row) { w_.lvwLog->scrollTo(model_->index(row, 0)); };
+    ui.ensureVisible = [this](int row) {
+        // The first row (at the end) always; the newest row while searching, when due.
+        if (row != 0 && !ShowDue())
+            return;
+        model_->Flush();
+        w_.lvwLog->scrollTo(model_->index(row, 0));
+    };
     ui.buttons = [this](bool running) {
+        model_->SetDeferInserts(running);
         w_.cmdSearchStart->setEnabled(!running);
         w_.cmdSearchStop->setEnabled(running);
     };
     ui.selectFolder = [this](const std::string& folder) { w_.dirTree->SetPath(folder); };
-    ui.autoSize = [this] { LogColumnAutoSize(); };
+    ui.autoSize = [this] {
+        if (!search_.SearchRunning)
+            LogColumnAutoSize();
+    };
+}
+
+bool TidyPanel::ShowDue() {
+    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count();
+    if (now - lastShownMs_ < 40)
+        return false;
+    lastShownMs_ = now;
+    return true;
+}
+
+void TidyPanel::ShowProgress() {
+    model_->Flush();
+    LogColumnAutoSize();
+    if (model_->rowCount() > 0)
+        w_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
+    const char* panels[] = {kPanelGeneral, kPanelFileName};
+    for (int i = 0; i < 2; ++i) {
+        if (!pendingStatus_[i].empty())
+            w_.stbMain->SetText(QString::fromLatin1(panels[i]),
+                                QString::fromUtf8(pendingStatus_[i]));
+    }
 }
 
 void TidyPanel::optMode_Click(int index) {
@@ -73,6 +118,9 @@ void TidyPanel::cmdSearchStart_Click() {
     LogListInit();
     w_.tabDisplay->SelectPosition(2);
     search_.SearchRun();
+    model_->SetDeferInserts(false);
+    pendingStatus_ = {};
+    LogColumnAutoSize();
     w_.cmdReplace->setEnabled(true);
     w_.cmdUndo->setEnabled(false);
 }
@@ -103,7 +151,9 @@ void TidyPanel::LogColumnAutoSize() {
         for (int c = 0; c < 3; ++c) {
             const int content = contentWidth_[static_cast<size_t>(c)] + (c == 0 ? check : 0);
             const int head = hfm.horizontalAdvance(ProcessListModel::Caption(c)) + 16;
-            header->resizeSection(c, std::max(content + pad, head));
+            const int wanted = std::max(content + pad, head);
+            if (header->sectionSize(c) != wanted)
+                header->resizeSection(c, wanted);
         }
     }
     w_.lvwLog->viewport()->update();

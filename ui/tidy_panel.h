@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <array>
+#include <string>
 
 #include "tidy/process_list.h"
 #include "tidy/search.h"
@@ -32,12 +33,18 @@ class TidyPanel : public QObject {
 
   private:
     void Measure(int row, int column);
+    // True at most every few tens of milliseconds: the search reports a folder at a time,
+    // faster than anyone can read, and redrawing that often would slow it many times over.
+    bool ShowDue();
+    void ShowProgress();
 
     frmMain& w_;
     ProcessList list_;
     ProcessListModel* model_;
     TidySearch search_;
     std::array<int, 3> contentWidth_{};  // widest cell per column, kept as rows arrive
+    std::array<std::string, 2> pendingStatus_;
+    long long lastShownMs_ = 0;
 };
 
 }  // namespace corvelle
