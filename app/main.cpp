@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
     corvelle::InstallQtMessageBoxes();
+    corvelle::InstallQtFileOpUi();
     corvelle::InstallFontSubstitutes();
     corvelle::frmMain* window = corvelle::Main();
     if (!window)

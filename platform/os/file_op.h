@@ -1,0 +1,71 @@
+// The file operation behind the shell wrappers: copy, move, delete (or trash) and rename
+// over byte paths with POSIX calls. It never follows a link, never replaces an item without
+// an answer (or the no-confirmation flag), and deletes a source only after its copy is whole.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvelle {
+
+// Operation codes.
+inline constexpr unsigned FO_MOVE = 1;
+inline constexpr unsigned FO_COPY = 2;
+inline constexpr unsigned FO_DELETE = 3;
+inline constexpr unsigned FO_RENAME = 4;
+// Flags.
+inline constexpr unsigned FOF_NOCONFIRMATION = 0x10;  // answer yes to every question
+inline constexpr unsigned FOF_ALLOWUNDO = 0x40;       // delete to the Trash
+inline constexpr unsigned FOF_NOERRORUI = 0x400;      // no error dialog
+
+using OwnerHandle = std::uintptr_t;
+
+struct FileOpRecord {
+    OwnerHandle hwnd = 0;
+    unsigned wFunc = 0;
+    std::string pFrom;  // one path; a last component "*" means every entry of that folder
+    std::string pTo;    // copy and move: the destination folder; rename: the new path
+    unsigned fFlags = 0;
+};
+
+// Result codes: 0 only when everything asked for took place.
+inline constexpr int kOpOk = 0;
+inline constexpr int kOpSameItem = 0x71;        // source and destination are the same item
+inline constexpr int kOpIntoItself = 0x76;      // a folder into itself or its own sub-folder
+inline constexpr int kOpBadRequest = 0x7C;      // unknown operation or unusable path
+inline constexpr int kOpCancelled = 0x4C7;      // the user cancelled (question or progress)
+inline constexpr int kOpNotAll = 0x20000;       // the user answered "No" for some item
+inline constexpr int kOpTrashFailed = 0x30000;  // the item could not go to the Trash; it stays
+inline constexpr int kOpSystemBase = 0x10000;   // + errno of the first failure
+
+// The window side of an operation: questions, errors and progress. Tests script it; the
+// command-line tool answers "No" and writes errors to standard error.
+class FileOpUi {
+  public:
+    enum class Answer { Yes, YesToAll, No, Cancel };
+    virtual ~FileOpUi() = default;
+    // target exists: replace it (merge, when both are folders)?
+    virtual Answer AskReplace(const std::string& target, bool merge) = 0;
+    virtual void ShowError(const std::string& item, const std::string& reason) = 0;
+    // Called often while working; false when the user pressed Cancel.
+    virtual bool Progress(const std::string& item) = 0;
+    virtual void Finished() {}
+};
+
+class NoWindowFileOpUi : public FileOpUi {
+  public:
+    Answer AskReplace(const std::string&, bool) override { return Answer::No; }
+    void ShowError(const std::string& item, const std::string& reason) override;
+    bool Progress(const std::string&) override { return true; }
+};
+
+FileOpUi& CurrentFileOpUi();
+void SetFileOpUi(FileOpUi* ui);  // nullptr: back to the window-less one
+
+// Carries the record out with the current window services.
+int RunFileOperation(const FileOpRecord& rec);
+
+// Test seam: makes reading a source file fail with an errno value (0: no failure).
+void SetReadFailureHook(int (*hook)(const std::string& sourcePath));
+
+}  // namespace corvelle

@@ -1,0 +1,159 @@
+#include "platform/os/trash.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/os/folders.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+bool MakeDirs(const std::string& path, mode_t mode) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const std::string parent = PathParent(RemoveBackslash(path));
+    if (!parent.empty() && parent != path &&
+        !MakeDirs(RemoveBackslash(parent).empty() ? "/" : RemoveBackslash(parent), mode))
+        return false;
+    return mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+}
+
+std::string HomeTrash() {
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
+        return AddBackslash(data) + "Trash";
+    return AddBackslash(WindowsDirGet()) + ".local/share/Trash";
+}
+
+// The mount point holding path: the highest ancestor on the same device.
+std::string TopDir(const std::string& path, dev_t dev) {
+    std::string top = path;
+    for (;;) {
+        std::string parent = PathParent(RemoveBackslash(top));
+        if (parent.size() > 1)
+            parent = RemoveBackslash(parent);
+        if (parent.empty() || parent == top)
+            return top;
+        struct stat st;
+        if (stat(parent.c_str(), &st) != 0 || st.st_dev != dev)
+            return top;
+        top = parent;
+        if (top == "/")
+            return top;
+    }
+}
+
+std::string LocalTime() {
+    const time_t now = time(nullptr);
+    struct tm tm;
+    localtime_r(&now, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
+    return buf;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string Absolute(const std::string& path) {
+    if (!path.empty() && path[0] == kSep)
+        return path;
+    return CurrentFolder() + path;
+}
+
+}  // namespace
+
+std::string TrashPercentEncode(const std::string& bytes) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char c : bytes) {
+        if (std::isalnum(c) || std::strchr("/-_.~!$&'()*+,;=:@", c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+bool MoveToTrash(const std::string& rawPath, std::string& reason) {
+    std::string path = Absolute(rawPath);
+    if (path.size() > 1)
+        path = RemoveBackslash(path);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    // Home trash when the item shares its file system; else the top folder's own trash.
+    std::string trash = HomeTrash();
+    std::string infoPath = path;
+    MakeDirs(trash, 0700);
+    struct stat tst;
+    if (stat(trash.c_str(), &tst) != 0 || tst.st_dev != st.st_dev) {
+        const std::string top = TopDir(path, st.st_dev);
+        trash = AddBackslash(top) + ".Trash-" + std::to_string(getuid());
+        const std::string prefix = AddBackslash(top);
+        infoPath = path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
+    }
+    if (!MakeDirs(trash + "/files", 0700) || !MakeDirs(trash + "/info", 0700)) {
+        reason = std::string("cannot use ") + trash + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::string leaf = PathLeaf(path);
+    const std::string info = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
+                             "\nDeletionDate=" + LocalTime() + "\n";
+    for (int n = 1; n < 10000; ++n) {
+        const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
+        const std::string infoFile = trash + "/info/" + name + ".trashinfo";
+        // The info file is claimed first (O_EXCL), written whole, then the item follows.
+        const int fd = open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            reason = std::strerror(errno);
+            return false;
+        }
+        const bool written = WriteAll(fd, info) && fsync(fd) == 0;
+        const bool closed = close(fd) == 0;
+        if (!written || !closed) {
+            reason = std::strerror(errno ? errno : EIO);
+            unlink(infoFile.c_str());
+            return false;
+        }
+        const std::string target = trash + "/files/" + name;
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+            return true;
+        const int err = errno;
+        unlink(infoFile.c_str());
+        if (err == EEXIST)
+            continue;  // a stray file of that name: try the next one
+        reason = std::strerror(err);
+        return false;
+    }
+    reason = std::strerror(EEXIST);
+    return false;
+}
+
+}  // namespace corvelle

@@ -1,0 +1,15 @@
+// The freedesktop.org Trash: the home trash, or $topdir/.Trash-$uid on another file system.
+#pragma once
+
+#include <string>
+
+namespace corvelle {
+
+// Moves the item (never following a link) to the Trash of its file system. On failure the
+// item stays where it was and reason says why.
+bool MoveToTrash(const std::string& path, std::string& reason);
+
+// "%2F"-style encoding of the bytes a trash info file's Path holds ("/" kept).
+std::string TrashPercentEncode(const std::string& bytes);
+
+}  // namespace corvelle

@@ -1,0 +1,87 @@
+#include "platform/ui/qt_file_op_ui.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+
+#include "platform/os/message_service.h"
+
+namespace corvelle {
+namespace {
+
+class QtFileOpUi : public FileOpUi {
+  public:
+    Answer AskReplace(const std::string& target, bool merge) override {
+        const QString name = QString::fromLocal8Bit(target);
+        const QString text =
+            merge ? QStringLiteral(
+                        "フォルダ「%1」は既にあります。\n"
+                        "中身をまとめますか？")
+                        .arg(name)
+                  : QStringLiteral("「%1」は既にあります。\n置き換えますか？").arg(name);
+        QMessageBox box(
+            QMessageBox::Question, QString::fromUtf8(kProgramTitle), text,
+            QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel,
+            QApplication::activeWindow());
+        switch (box.exec()) {
+            case QMessageBox::Yes:
+                return Answer::Yes;
+            case QMessageBox::YesToAll:
+                return Answer::YesToAll;
+            case QMessageBox::No:
+                return Answer::No;
+            default:
+                return Answer::Cancel;
+        }
+    }
+
+    void ShowError(const std::string& item, const std::string& reason) override {
+        QMessageBox::warning(
+            QApplication::activeWindow(), QString::fromUtf8(kProgramTitle),
+            QString::fromLocal8Bit(item) + "\n\n" + QString::fromLocal8Bit(reason));
+    }
+
+    bool Progress(const std::string& item) override {
+        if (!clock_.isValid())
+            clock_.start();
+        // The window appears only for operations that take longer than about a second.
+        if (!dialog_ && clock_.elapsed() > 1000) {
+            dialog_ = new QProgressDialog(QString(), QStringLiteral("キャンセル"), 0, 0,
+                                          QApplication::activeWindow());
+            dialog_->setWindowTitle(QString::fromUtf8(kProgramTitle));
+            dialog_->setWindowModality(Qt::WindowModal);
+            dialog_->setMinimumDuration(0);
+            dialog_->show();
+        }
+        if (!dialog_)
+            return true;
+        if (clock_.elapsed() - lastPaint_ > 50) {
+            lastPaint_ = clock_.elapsed();
+            dialog_->setLabelText(QString::fromLocal8Bit(item));
+            QCoreApplication::processEvents();
+        }
+        return !dialog_->wasCanceled();
+    }
+
+    void Finished() override {
+        delete dialog_;
+        clock_.invalidate();
+        lastPaint_ = 0;
+    }
+
+  private:
+    QElapsedTimer clock_;
+    qint64 lastPaint_ = 0;
+    QPointer<QProgressDialog> dialog_;
+};
+
+}  // namespace
+
+void InstallQtFileOpUi() {
+    static QtFileOpUi ui;
+    SetFileOpUi(&ui);
+}
+
+}  // namespace corvelle

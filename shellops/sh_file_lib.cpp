@@ -1,0 +1,80 @@
+#include "shellops/sh_file_lib.h"
+
+#include <exception>
+
+#include "platform/os/message_service.h"
+
+namespace corvelle {
+namespace {
+
+std::function<int(const FileOpRecord&)>& Operation() {
+    static std::function<int(const FileOpRecord&)> op = RunFileOperation;
+    return op;
+}
+
+// One trailing separator goes; the root "/" keeps its own.
+std::string Tidy(const std::string& path) {
+    if (path.size() > 1 && path.back() == '/')
+        return path.substr(0, path.size() - 1);
+    return path;
+}
+
+int Call(OwnerHandle owner, unsigned func, const std::string& from, const std::string& to,
+         unsigned flags) {
+    const FileOpRecord rec{owner, func, from, to, flags};
+    return Operation()(rec);
+}
+
+// Errors inside the wrapper itself (not failures of the operation) get a warning box. The
+// operation did not run to its end then, so the result says failure, never success.
+int Guarded(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        MessageService::Show(e.what(), MsgIcon::Exclamation, MsgButtons::Ok);
+    } catch (...) {
+        MessageService::Show("予期しないエラーが発生しました。", MsgIcon::Exclamation,
+                             MsgButtons::Ok);
+    }
+    return kOpBadRequest;
+}
+
+}  // namespace
+
+void SetShellOperation(std::function<int(const FileOpRecord&)> op) {
+    Operation() = op ? std::move(op) : RunFileOperation;
+}
+
+int ShFileCopy(OwnerHandle owner, const std::string& source, const std::string& destination) {
+    if (source.empty() || destination.empty())
+        return 0;
+    return Guarded([&] { return Call(owner, FO_COPY, Tidy(source), destination, 0); });
+}
+
+int ShFileMove(OwnerHandle owner, const std::string& source, const std::string& destination) {
+    if (source.empty() || destination.empty())
+        return 0;
+    return Guarded([&] { return Call(owner, FO_MOVE, Tidy(source), destination, 0); });
+}
+
+int ShFileDelete(OwnerHandle owner, const std::string& path, bool recycle) {
+    if (path.empty())
+        return 0;
+    const unsigned flags = recycle ? FOF_ALLOWUNDO | FOF_NOCONFIRMATION : FOF_NOCONFIRMATION;
+    return Guarded([&] { return Call(owner, FO_DELETE, Tidy(path), {}, flags); });
+}
+
+int ShFileRename(OwnerHandle owner, const std::string& oldPath, const std::string& newPath) {
+    if (oldPath.empty() || newPath.empty())
+        return 0;
+    return Guarded([&] { return Call(owner, FO_RENAME, Tidy(oldPath), Tidy(newPath), 0); });
+}
+
+int ShFileRenameNoErrorUI(OwnerHandle owner, const std::string& oldPath,
+                          const std::string& newPath) {
+    if (oldPath.empty() || newPath.empty())
+        return 0;
+    return Call(owner, FO_RENAME, Tidy(oldPath), Tidy(newPath), FOF_NOERRORUI);
+}
+
+}  // namespace corvelle

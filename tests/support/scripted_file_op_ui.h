@@ -1,0 +1,45 @@
+// File-operation window services that tests script: queued answers, recorded errors, a
+// progress call that cancels.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/os/file_op.h"
+
+namespace corvelle::test {
+
+class ScriptedFileOpUi : public FileOpUi {
+  public:
+    ScriptedFileOpUi() { SetFileOpUi(this); }
+    ~ScriptedFileOpUi() override { SetFileOpUi(nullptr); }
+
+    std::deque<Answer> answers;      // used in order; "No" when empty
+    std::vector<std::string> asked;  // targets of the questions
+    std::vector<std::string> errors;
+    int cancelAtProgress = -1;  // the n-th progress call (from 1) presses Cancel
+    int progressCalls = 0;
+    std::function<void(int call)> onProgress;
+
+    Answer AskReplace(const std::string& target, bool) override {
+        asked.push_back(target);
+        if (answers.empty())
+            return Answer::No;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void ShowError(const std::string& item, const std::string& reason) override {
+        errors.push_back(item + ": " + reason);
+    }
+    bool Progress(const std::string&) override {
+        ++progressCalls;
+        if (onProgress)
+            onProgress(progressCalls);
+        return progressCalls != cancelAtProgress;
+    }
+};
+
+}  // namespace corvelle::test

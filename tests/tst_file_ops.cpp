@@ -1,0 +1,431 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QtTest>
+#include <set>
+
+#include "platform/os/file_op.h"
+#include "platform/os/message_service.h"
+#include "platform/os/trash.h"
+#include "shellops/sh_file_lib.h"
+#include "tests/support/fetch.h"
+#include "tests/support/scripted_file_op_ui.h"
+#include "tests/support/test_dir.h"
+
+using namespace corvelle;
+using Answer = FileOpUi::Answer;
+
+namespace {
+
+const std::string kBadName = "bad\xff\xfe name";
+
+// Every file content of the trees: nothing may be lost by an operation.
+std::multiset<std::string> Contents(std::initializer_list<const test::TestDir*> dirs) {
+    std::multiset<std::string> out;
+    for (const test::TestDir* d : dirs)
+        for (const auto& [rel, content] : d->Snapshot())
+            if (content != "<dir>" && content != "<fifo>" && content.rfind("-> ", 0) != 0)
+                out.insert(content);
+    return out;
+}
+
+bool NoPartials(const test::TestDir& d) {
+    for (const auto& [rel, content] : d.Snapshot())
+        if (rel.find(".corvelle-") != std::string::npos)
+            return false;
+    return true;
+}
+
+struct stat Stat(const std::string& p) {
+    struct stat st {};
+    lstat(p.c_str(), &st);
+    return st;
+}
+
+int FailOnVictim(const std::string& path) {
+    return path.find("victim") != std::string::npos ? EIO : 0;
+}
+
+}  // namespace
+
+class TestFileOps : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup() {
+        SetReadFailureHook(nullptr);
+        SetShellOperation(nullptr);
+        MessageService::ResetScript();
+    }
+
+    void moveEveryEntryUp() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("Top/Sub/plain", "plain");
+        t.File("Top/Sub/.dot", "dot");
+        t.File("Top/Sub/" + kBadName, "bad");
+        t.File("Top/Sub/deeper/inner", "inner");
+        t.Dir("Top/Sub/.hiddendir");
+        t.Link("Top/Sub/dangling", "no/such/target");
+        t.Fifo("Top/Sub/pipe");
+        const auto before = t.Snapshot("Top/Sub");
+        QCOMPARE(ShFileMove(0, t.Path("Top/Sub/*"), t.Path("Top/")), 0);
+        QVERIFY(t.Snapshot("Top/Sub").empty());
+        for (const auto& [rel, content] : before) QCOMPARE(t.Snapshot("Top")[rel], content);
+        QVERIFY(ui.asked.empty() && ui.errors.empty());
+        // A folder with no entry at all: nothing to do, success.
+        QCOMPARE(ShFileMove(0, t.Path("Top/Sub/*"), t.Path("Top/")), 0);
+    }
+
+    void wildcardOntoItsOwnFolderLosesNothing() {
+        test::TestDir t;
+        t.File("A/sub/sub/deep", "deep");
+        t.File("A/sub/.x", "x");
+        const auto before = Contents({&t});
+        FileOpRecord rec{0, FO_MOVE, t.Path("A/sub/*"), t.Path("A/"), FOF_NOCONFIRMATION};
+        test::ScriptedFileOpUi ui;
+        const int rc = RunFileOperation(rec);
+        QVERIFY(t.Exists("A/sub"));
+        const bool complete = !t.Exists("A/sub/.x") && t.Read("A/.x") == "x";
+        QVERIFY(rc != 0 || complete);
+        QCOMPARE(Contents({&t}), before);
+        QCOMPARE(t.Read("A/sub/sub/deep"), std::string("deep"));  // never replaced
+    }
+
+    void crossDeviceMoveKeepsModesAndTimes() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir src;  // /tmp
+        test::TestDir dst("/dev/shm");
+        QVERIFY(Stat(src.Root()).st_dev != Stat(dst.Root()).st_dev);
+        src.File("tree/a.txt", "a", 1000000000);
+        src.File("tree/sub/b.bin", std::string(3 << 20, 'b'), 1100000000);
+        src.Link("tree/sub/link", "a.txt");
+        chmod(src.Path("tree/a.txt").c_str(), 0640);
+        chmod(src.Path("tree/sub").c_str(), 0750);
+        const struct timespec t[2] = {{1200000000, 0}, {1200000000, 0}};
+        utimensat(AT_FDCWD, src.Path("tree/sub").c_str(), t, 0);
+        const auto before = src.Snapshot("tree");
+        QCOMPARE(ShFileMove(0, src.Path("tree"), dst.Root()), 0);
+        QVERIFY(!src.Exists("tree"));
+        QCOMPARE(dst.Snapshot("tree"), before);
+        QCOMPARE(Stat(dst.Path("tree/a.txt")).st_mode & 07777, mode_t(0640));
+        QCOMPARE(Stat(dst.Path("tree/a.txt")).st_mtim.tv_sec, time_t(1000000000));
+        QCOMPARE(Stat(dst.Path("tree/sub/b.bin")).st_mtim.tv_sec, time_t(1100000000));
+        QCOMPARE(Stat(dst.Path("tree/sub")).st_mode & 07777, mode_t(0750));
+        QCOMPARE(Stat(dst.Path("tree/sub")).st_mtim.tv_sec, time_t(1200000000));
+    }
+
+    void crossDeviceReadFailureKeepsTheSource() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir src;
+        test::TestDir dst("/dev/shm");
+        src.File("tree/ok1", "ok1");
+        src.File("tree/sub/victim", std::string(2 << 20, 'v'));
+        src.File("tree/sub/ok2", "ok2");
+        const auto before = Contents({&src, &dst});
+        SetReadFailureHook(FailOnVictim);
+        const int rc = ShFileMove(0, src.Path("tree"), dst.Root());
+        QVERIFY(rc != 0);
+        QCOMPARE(src.Read("tree/sub/victim"), std::string(2 << 20, 'v'));
+        QVERIFY(!dst.Exists("tree/sub/victim"));
+        QVERIFY(NoPartials(dst));
+        QCOMPARE(Contents({&src, &dst}), before);
+        QCOMPARE(ui.errors.size(), size_t(1));
+    }
+
+    void cancelFromProgress_data() {
+        QTest::addColumn<bool>("move");
+        QTest::newRow("copy") << false;
+        QTest::newRow("move") << true;
+    }
+    void cancelFromProgress() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir src;
+        test::TestDir dst("/dev/shm");
+        for (int i = 0; i < 6; ++i)
+            src.File("tree/f" + std::to_string(i), std::string(3 << 20, char('a' + i)));
+        const auto before = Contents({&src});
+        ui.cancelAtProgress = 9;  // in the middle of a file's chunks
+        const int rc = FETCHED(bool, move) ? ShFileMove(0, src.Path("tree"), dst.Root())
+                                           : ShFileCopy(0, src.Path("tree"), dst.Root());
+        QCOMPARE(rc, kOpCancelled);
+        QVERIFY(NoPartials(dst));
+        QVERIFY(ui.progressCalls >= 9);
+        const auto after = Contents({&src, &dst});
+        for (const std::string& c : before) QVERIFY(after.count(c) >= 1);
+        if (!FETCHED(bool, move))
+            QCOMPARE(Contents({&src}), before);
+    }
+
+    void intoItselfIsRefused_data() {
+        QTest::addColumn<int>("func");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("move into itself") << int(FO_MOVE) << "F";
+        QTest::newRow("move into its sub-folder") << int(FO_MOVE) << "F/sub";
+        QTest::newRow("move through a link to itself") << int(FO_MOVE) << "linkToF";
+        QTest::newRow("copy into itself") << int(FO_COPY) << "F";
+        QTest::newRow("copy into its sub-folder") << int(FO_COPY) << "F/sub";
+        QTest::newRow("copy through a link to its sub-folder") << int(FO_COPY) << "linkToSub";
+        QTest::newRow("move onto itself") << int(FO_MOVE) << "";
+    }
+    void intoItselfIsRefused() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("F/sub/x", "x");
+        t.Link("linkToF", t.Path("F"));
+        t.Link("linkToSub", t.Path("F/sub"));
+        const auto before = t.Snapshot();
+        FileOpRecord rec{0, static_cast<unsigned>(FETCHED(int, func)), t.Path("F"),
+                         t.Path(FETCHED(QString, to).toStdString()), FOF_NOCONFIRMATION};
+        const int rc = RunFileOperation(rec);
+        QVERIFY(rc == kOpIntoItself || rc == kOpSameItem);
+        QCOMPARE(t.Snapshot(), before);
+    }
+
+    void deleteForGoodLeavesLinkTargets() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir outside;
+        outside.File("precious/data", "data");
+        test::TestDir t;
+        t.File("victim/file", "f");
+        t.Link("victim/out", outside.Path("precious"));
+        t.Link("victim/outfile", outside.Path("precious/data"));
+        QCOMPARE(ShFileDelete(0, t.Path("victim/"), false), 0);
+        QVERIFY(!t.Exists("victim"));
+        QCOMPARE(outside.Read("precious/data"), std::string("data"));
+        // A link named directly goes as a link.
+        t.Link("lonely", outside.Path("precious"));
+        QCOMPARE(ShFileDelete(0, t.Path("lonely"), false), 0);
+        QCOMPARE(outside.Read("precious/data"), std::string("data"));
+    }
+
+    void trash() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir home;
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
+        test::TestDir t;
+        t.File("doc.txt", "one");
+        t.File("folder/inner", "inner");
+        QCOMPARE(ShFileDelete(0, t.Path("doc.txt"), true), 0);
+        QCOMPARE(ShFileDelete(0, t.Path("folder/"), true), 0);
+        t.File("doc.txt", "two");
+        QCOMPARE(ShFileDelete(0, t.Path("doc.txt"), true), 0);
+        QVERIFY(!t.Exists("doc.txt") && !t.Exists("folder"));
+        QCOMPARE(home.Read("data/Trash/files/doc.txt"), std::string("one"));
+        QCOMPARE(home.Read("data/Trash/files/doc.txt.2"), std::string("two"));
+        QCOMPARE(home.Read("data/Trash/files/folder/inner"), std::string("inner"));
+        const std::string info = home.Read("data/Trash/info/folder.trashinfo");
+        QVERIFY(info.rfind("[Trash Info]\nPath=" + TrashPercentEncode(t.Path("folder")) +
+                               "\nDeletionDate=",
+                           0) == 0);
+        QVERIFY(QDateTime::fromString(QString::fromStdString(info.substr(info.rfind('=') + 1, 19)),
+                                      Qt::ISODate)
+                    .isValid());
+        QVERIFY(home.Exists("data/Trash/info/doc.txt.2.trashinfo"));
+
+        // A name that cannot get an info file fails at once and stays.
+        const std::string longName(255, 'n');
+        t.File(longName, "long");
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(ShFileDelete(0, t.Path(longName), true) != 0);
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(t.Read(longName), std::string("long"));
+        QCOMPARE(ui.errors.size(), size_t(1));
+
+        // Another file system: its own top folder's trash.
+        test::TestDir shm("/dev/shm");
+        shm.File("shm-file", "shm");
+        QCOMPARE(ShFileDelete(0, shm.Path("shm-file"), true), 0);
+        const std::string shmTrash = "/dev/shm/.Trash-" + std::to_string(getuid());
+        QCOMPARE(test::ReadFileBytes(shmTrash + "/files/shm-file"), std::string("shm"));
+        const std::string shmInfo = test::ReadFileBytes(shmTrash + "/info/shm-file.trashinfo");
+        QVERIFY(shmInfo.find("\nPath=" + TrashPercentEncode(shm.Path("shm-file").substr(9)) +
+                             "\n") != std::string::npos);
+        test::RemoveTree(shmTrash);
+        qputenv("XDG_DATA_HOME", savedData);
+        if (savedData.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+    }
+
+    void percentEncoding() {
+        QCOMPARE(TrashPercentEncode("/a b/写\xff"), std::string("/a%20b/%E5%86%99%FF"));
+    }
+
+    void renameNeverClobbers() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("a", "A");
+        t.File("b", "B");
+        QVERIFY(ShFileRename(0, t.Path("a"), t.Path("b")) != 0);
+        QCOMPARE(t.Read("a"), std::string("A"));
+        QCOMPARE(t.Read("b"), std::string("B"));
+        QCOMPARE(ui.errors.size(), size_t(1));
+        QVERIFY(ShFileRenameNoErrorUI(0, t.Path("a"), t.Path("b")) != 0);
+        QCOMPARE(ui.errors.size(), size_t(1));  // no error dialog for this one
+        QCOMPARE(ShFileRename(0, t.Path("a"), t.Path("c")), 0);
+        QCOMPARE(t.Read("c"), std::string("A"));
+    }
+
+    void destinationAppearingDuringCopyIsKept() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir src;
+        test::TestDir dst("/dev/shm");
+        src.File("big", std::string(3 << 20, 'x'));
+        ui.onProgress = [&](int call) {
+            if (call == 2)
+                dst.File("big", "someone else's");
+        };
+        QVERIFY(ShFileMove(0, src.Path("big"), dst.Root()) != 0);
+        QCOMPARE(dst.Read("big"), std::string("someone else's"));
+        QCOMPARE(src.Read("big"), std::string(3 << 20, 'x'));
+        QVERIFY(NoPartials(dst));
+    }
+
+    void copyNeverWritesThroughALink() {
+        test::ScriptedFileOpUi ui;
+        ui.answers = {Answer::Yes};
+        test::TestDir outside;
+        outside.File("target", "outside");
+        test::TestDir t;
+        t.File("src/f", "new");
+        t.Link("dst/f", outside.Path("target"));
+        QCOMPARE(ShFileCopy(0, t.Path("src/f"), t.Path("dst")), 0);
+        QCOMPARE(t.Read("dst/f"), std::string("new"));
+        QVERIFY(S_ISREG(Stat(t.Path("dst/f")).st_mode));
+        QCOMPARE(outside.Read("target"), std::string("outside"));
+    }
+
+    void replaceQuestion_data() {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("a");  // content of dst/a and dst/b afterwards
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("No") << QList<int>{int(Answer::No), int(Answer::No)} << kOpNotAll << "old a"
+                            << "old b" << 2;
+        QTest::newRow("Yes, No") << QList<int>{int(Answer::Yes), int(Answer::No)} << kOpNotAll
+                                 << "new a"
+                                 << "old b" << 2;
+        QTest::newRow("Yes, Yes") << QList<int>{int(Answer::Yes), int(Answer::Yes)} << kOpOk
+                                  << "new a"
+                                  << "new b" << 2;
+        QTest::newRow("Yes to all") << QList<int>{int(Answer::YesToAll)} << kOpOk << "new a"
+                                    << "new b" << 1;
+        QTest::newRow("Cancel") << QList<int>{int(Answer::Cancel)} << kOpCancelled << "old a"
+                                << "old b" << 1;
+    }
+    void replaceQuestion() {
+        test::ScriptedFileOpUi ui;
+        for (int a : FETCHED(QList<int>, answers)) ui.answers.push_back(static_cast<Answer>(a));
+        test::TestDir t;
+        t.File("src/a", "new a");
+        t.File("src/b", "new b");
+        t.File("dst/a", "old a");
+        t.File("dst/b", "old b");
+        QCOMPARE(ShFileCopy(0, t.Path("src/*"), t.Path("dst")), FETCHED(int, result));
+        QCOMPARE(QString::fromStdString(t.Read("dst/a")), FETCHED(QString, a));
+        QCOMPARE(QString::fromStdString(t.Read("dst/b")), FETCHED(QString, b));
+        QCOMPARE(int(ui.asked.size()), FETCHED(int, questions));
+        QVERIFY(NoPartials(t));
+        // No confirmation answers yes without asking.
+        FileOpRecord rec{0, FO_COPY, t.Path("src/a"), t.Path("dst"), FOF_NOCONFIRMATION};
+        QCOMPARE(RunFileOperation(rec), 0);
+        QCOMPARE(int(ui.asked.size()), FETCHED(int, questions));
+    }
+
+    void wrapperRecords_data() {
+        QTest::addColumn<int>(
+            "wrapper");  // 0 copy, 1 move, 2 delete, 3 trash, 4 rename, 5 rename no UI
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("func");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("pFrom");
+        QTest::addColumn<QString>("pTo");
+        QTest::newRow("copy") << 0 << "/a/b/"
+                              << "/c/" << int(FO_COPY) << 0 << "/a/b"
+                              << "/c/";
+        QTest::newRow("move wildcard") << 1 << "/a/b/*"
+                                       << "/a/" << int(FO_MOVE) << 0 << "/a/b/*"
+                                       << "/a/";
+        QTest::newRow("delete") << 2 << "/t/e/"
+                                << "" << int(FO_DELETE) << 0x10 << "/t/e"
+                                << "";
+        QTest::newRow("trash") << 3 << "/t/e"
+                               << "" << int(FO_DELETE) << 0x50 << "/t/e"
+                               << "";
+        QTest::newRow("rename") << 4 << "/x/old/"
+                                << "/x/new/" << int(FO_RENAME) << 0 << "/x/old"
+                                << "/x/new";
+        QTest::newRow("rename without error UI") << 5 << "/x/o"
+                                                 << "/x/n" << int(FO_RENAME) << 0x400 << "/x/o"
+                                                 << "/x/n";
+        QTest::newRow("root keeps its separator") << 2 << "/"
+                                                  << "" << int(FO_DELETE) << 0x10 << "/"
+                                                  << "";
+    }
+    void wrapperRecords() {
+        std::vector<FileOpRecord> seen;
+        SetShellOperation([&](const FileOpRecord& r) {
+            seen.push_back(r);
+            return 1234;  // returned unchanged
+        });
+        const std::string from = FETCHED(QString, from).toStdString();
+        const std::string to = FETCHED(QString, to).toStdString();
+        int rc = 0;
+        switch (FETCHED(int, wrapper)) {
+            case 0:
+                rc = ShFileCopy(77, from, to);
+                break;
+            case 1:
+                rc = ShFileMove(77, from, to);
+                break;
+            case 2:
+                rc = ShFileDelete(77, from, false);
+                break;
+            case 3:
+                rc = ShFileDelete(77, from, true);
+                break;
+            case 4:
+                rc = ShFileRename(77, from, to);
+                break;
+            case 5:
+                rc = ShFileRenameNoErrorUI(77, from, to);
+                break;
+        }
+        QCOMPARE(rc, 1234);
+        QCOMPARE(seen.size(), size_t(1));
+        QCOMPARE(seen[0].hwnd, OwnerHandle(77));
+        QCOMPARE(int(seen[0].wFunc), FETCHED(int, func));
+        QCOMPARE(int(seen[0].fFlags), FETCHED(int, flags));
+        QCOMPARE(QString::fromStdString(seen[0].pFrom), FETCHED(QString, pFrom));
+        QCOMPARE(QString::fromStdString(seen[0].pTo), FETCHED(QString, pTo));
+    }
+
+    void emptyPathsTouchNothing() {
+        int calls = 0;
+        SetShellOperation([&](const FileOpRecord&) { return ++calls; });
+        QCOMPARE(ShFileCopy(0, "", "/x"), 0);
+        QCOMPARE(ShFileCopy(0, "/x", ""), 0);
+        QCOMPARE(ShFileMove(0, "", "/x"), 0);
+        QCOMPARE(ShFileMove(0, "/x", ""), 0);
+        QCOMPARE(ShFileDelete(0, "", true), 0);
+        QCOMPARE(ShFileRename(0, "", "/x"), 0);
+        QCOMPARE(ShFileRenameNoErrorUI(0, "/x", ""), 0);
+        QCOMPARE(calls, 0);
+    }
+
+    void wrapperErrorIsAFailureWithAWarning() {
+        SetShellOperation([](const FileOpRecord&) -> int { throw std::runtime_error("boom"); });
+        MessageService::ResetScript();
+        QVERIFY(ShFileCopy(0, "/a", "/b") != 0);
+        QCOMPARE(MessageService::Shown().size(), size_t(1));
+        QCOMPARE(MessageService::Shown()[0].icon, MsgIcon::Exclamation);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ShFileRenameNoErrorUI(0, "/a", "/b"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestFileOps)
+#include "tst_file_ops.moc"
