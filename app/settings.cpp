@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/os/file_write.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "util/error.h"
@@ -190,32 +191,9 @@ std::string iniFileText(const SettingsRecord& rec) {
     return out;
 }
 
-namespace {
-
-bool WriteAll(int fd, const std::string& data) {
-    for (size_t done = 0; done < data.size();) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 void iniFileSave(const SettingsRecord& rec, const std::string& path) {
-    // Written beside the file and renamed over it, so a full disk keeps the old settings.
-    const std::string data = iniFileText(rec);
-    const std::string tmp = path + ".tmp";
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return;
-    const bool ok = WriteAll(fd, data) && fsync(fd) == 0;
-    if (close(fd) != 0 || !ok || rename(tmp.c_str(), path.c_str()) != 0)
-        unlink(tmp.c_str());
+    // Failures are silent; the earlier file then stays whole.
+    WriteFileReplacing(path, iniFileText(rec));
 }
 
 std::string SettingsFilePath() {

@@ -157,6 +157,37 @@ class TestTidyWindow : public QObject {
         QVERIFY(w.cmdSearchStart->isEnabled() && !w.cmdSearchStop->isEnabled());
         QVERIFY(w.stbMain->Text("pbgeneral").isEmpty());
     }
+
+    void searchTickExecuteAndSaveLog() {
+        test::TestDir data;
+        data.File("A/B/x", "x");
+        data.File("C/D/y", "y");
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 0 \r\n");
+        frmMain& w = r.w;
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        w.cmdSearchStart_Click();
+        // Rows: C/D first (walked last to first), then A/B. Tick A/B.
+        QCOMPARE(r.Column(0), (QStringList{QString::fromStdString(data.Path("C/D")),
+                                           QString::fromStdString(data.Path("A/B"))}));
+        QAbstractItemModel* m = w.lvwLog->model();
+        QVERIFY(m->setData(m->index(1, 0), Qt::Checked, Qt::CheckStateRole));
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        QTest::mouseClick(w.cmdReplace, Qt::LeftButton);
+        QCOMPARE(MessageService::Shown().back().text, std::string("処理完了!"));
+        QCOMPARE(MessageService::Shown().back().icon, MsgIcon::Information);
+        QCOMPARE(data.Read("C/y"), std::string("y"));
+        QVERIFY(!data.Exists("C/D"));
+        QCOMPARE(data.Read("A/B/x"), std::string("x"));  // ticked: untouched
+        QCOMPARE(r.Column(2), (QStringList{QString::fromUtf8(kResultSuccess), QString()}));
+        QVERIFY(!w.cmdReplace->isEnabled());
+        QVERIFY(w.cmdUndo->isEnabled() && w.cmdUndo->isHidden());
+        QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
+        QTest::mouseClick(w.cmdLogSave, Qt::LeftButton);
+        QCOMPARE(r.prog.Read("RUZO.LOG"), data.Path("C/D") + "," + data.Path("C/") + "," +
+                                              kResultSuccess + "\r\n" + data.Path("A/B") + "," +
+                                              data.Path("A/") + ",\r\n");
+    }
 };
 
 QTEST_MAIN(TestTidyWindow)

@@ -11,8 +11,11 @@
 #include <cstring>
 
 #include "app/settings.h"
+#include "platform/os/message_service.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/dir_tree.h"
+#include "tidy/execution.h"
+#include "tidy/process_log.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/process_list_model.h"
@@ -49,6 +52,10 @@ TidyPanel::TidyPanel(frmMain& w)
     connect(w.chkSubFolderMode, &QCheckBox::clicked, this, [this] { chkSubFolderMode_Click(); });
     connect(w.cmdSearchStart, &QPushButton::clicked, this, [this] { cmdSearchStart_Click(); });
     connect(w.cmdSearchStop, &QPushButton::clicked, this, [this] { cmdSearchStop_Click(); });
+    connect(w.cmdReplace, &QPushButton::clicked, this, [this] { cmdReplace_Click(); });
+    connect(w.cmdLogSave, &QPushButton::clicked, this, [this] { cmdLogSave_Click(); });
+    w.cmdReplace->setToolTip(QStringLiteral("現在表示中の置換処理を実行します"));
+    w.cmdLogSave->setToolTip(QStringLiteral("ログをファイルに保存"));
 
     SearchUi& ui = search_.ui;
     ui.yield = [this] {
@@ -127,6 +134,27 @@ void TidyPanel::cmdSearchStart_Click() {
 
 void TidyPanel::cmdSearchStop_Click() {
     search_.Stop();
+}
+
+void TidyPanel::cmdReplace_Click() {
+    SetBusyPointer(true);
+    ExecutionUi ui;
+    ui.owner = reinterpret_cast<OwnerHandle>(&w_);
+    ui.status = [this](const std::string& text) {
+        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), QString::fromUtf8(text));
+    };
+    ExecuteList(list_, ui);
+    LogColumnAutoSize();
+    SetBusyPointer(false);
+    MessageService::Show("処理完了!", MsgIcon::Information, MsgButtons::Ok);
+    w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), {});
+    w_.cmdReplace->setEnabled(false);
+    w_.cmdUndo->setEnabled(true);
+    w_.dirTree->Redisplay();
+}
+
+void TidyPanel::cmdLogSave_Click() {
+    SaveLog(list_, LogFilePath());
 }
 
 void TidyPanel::LogListInit() {

@@ -30,6 +30,8 @@ class TidyPanel : public QObject {
     void LogListInit();
     void LogColumnAutoSize();
     void lvwLog_ColumnClick(int column);
+    void cmdReplace_Click();
+    void cmdLogSave_Click();
 
   private:
     void Measure(int row, int column);

@@ -209,7 +209,23 @@ int Transfer(const FileOpRecord& rec, bool move) {
     return ctx.Result();
 }
 
+// Removes one empty folder: never its content, never through a link.
+int DeleteEmptyFolder(const FileOpRecord& rec) {
+    Context ctx(rec, CurrentFileOpUi());
+    struct stat st;
+    if (lstat(rec.pFrom.c_str(), &st) != 0) {
+        ctx.Fail(rec.pFrom, errno);
+    } else if (!S_ISDIR(st.st_mode)) {
+        ctx.Fail(rec.pFrom, ENOTDIR);
+    } else if (rmdir(rec.pFrom.c_str()) != 0) {
+        ctx.Fail(rec.pFrom, errno);
+    }
+    return ctx.Result();
+}
+
 int Delete(const FileOpRecord& rec) {
+    if (rec.fFlags & FOF_EMPTYFOLDERONLY)
+        return DeleteEmptyFolder(rec);
     Context ctx(rec, CurrentFileOpUi());
     std::string folder;
     std::vector<std::string> names;

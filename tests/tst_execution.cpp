@@ -1,0 +1,296 @@
+#include <QtTest>
+#include <cerrno>
+
+#include "app/settings.h"
+#include "platform/os/codec.h"
+#include "platform/os/enumeration.h"
+#include "platform/os/message_service.h"
+#include "tests/support/fetch.h"
+#include "tests/support/scripted_file_op_ui.h"
+#include "tests/support/test_dir.h"
+#include "tidy/execution.h"
+#include "tidy/process_list.h"
+#include "tidy/process_log.h"
+#include "tidy/search.h"
+#include "tidy/tidy_tool.h"
+
+using namespace corvelle;
+
+namespace {
+
+const std::string kBad = "n\xff\xfe";
+
+// Searches like the window does and returns the list.
+void Search(const test::TestDir& t, int mode, ProcessList& list) {
+    SettingsRecord s;
+    s.CurrentDirectory = t.Root();
+    s.ShoriMode = static_cast<int16_t>(mode);
+    list.Init();
+    TidySearch search(s, list);
+    MessageService::ResetScript();
+    search.SearchRun();
+}
+
+QStringList Results(const ProcessList& list) {
+    QStringList out;
+    for (const ProcessRow& r : list.Rows()) out << QString::fromStdString(r.result);
+    return out;
+}
+
+void Build(test::TestDir& t, const QStringList& tree) {
+    for (const QString& e : tree) {
+        const std::string rel = e.mid(2).toStdString();
+        if (e.startsWith("d:"))
+            t.Dir(rel);
+        if (e.startsWith("f:"))
+            t.File(rel, "content of " + rel);
+    }
+}
+
+// Runs the tool with its output captured.
+int Tool(const std::vector<std::string>& args, std::string* out = nullptr,
+         std::string* err = nullptr) {
+    char* outBuf = nullptr;
+    char* errBuf = nullptr;
+    size_t outLen = 0, errLen = 0;
+    FILE* o = open_memstream(&outBuf, &outLen);
+    FILE* e = open_memstream(&errBuf, &errLen);
+    const int rc = TidyToolMain(args, o, e);
+    std::fclose(o);
+    std::fclose(e);
+    if (out)
+        *out = std::string(outBuf, outLen);
+    if (err)
+        *err = std::string(errBuf, errLen);
+    std::free(outBuf);
+    std::free(errBuf);
+    return rc;
+}
+
+const QString S = QString::fromUtf8(kResultSuccess);
+const QString F = QString::fromUtf8(kResultFailure);
+
+}  // namespace
+
+class TestExecution : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void cleanup() { SetSystemCodePage(CodePage::Utf8); }
+
+    void rows_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("change");  // applied between search and execution
+        QTest::addColumn<QStringList>("results");
+        QTest::addColumn<QStringList>("after");  // the tree afterwards ("d:" "f:")
+        QTest::newRow("raise") << QStringList{"d:A/B", "f:A/B/x", "f:A/B/.dot", "d:A/B/sub",
+                                              "f:keep"}
+                               << 0 << "" << QStringList{S}
+                               << QStringList{"d:A", "f:A/x", "f:A/.dot", "d:A/sub", "f:keep"};
+        QTest::newRow("delete") << QStringList{"d:E", "d:F", "f:keep"} << 1 << ""
+                                << QStringList{S, S} << QStringList{"f:keep"};
+        QTest::newRow("chain in search order")
+            << QStringList{"d:F1/F2/F3", "f:F1/F2/F3/x", "f:keep"} << 0 << "" << QStringList{S, S}
+            << QStringList{"d:F1", "f:F1/x", "f:keep"};
+        QTest::newRow("chain re-sorted")
+            << QStringList{"d:F1/F2/F3", "f:F1/F2/F3/x", "f:keep"} << 0 << "sort"
+            << QStringList{S, F} << QStringList{"d:F1", "d:F1/F3", "f:F1/F3/x", "f:keep"};
+        QTest::newRow("all ticked") << QStringList{"d:E", "d:A/B", "f:A/B/x", "f:keep"} << 1
+                                    << "tick" << QStringList{""} << QStringList{};
+        QTest::newRow("delete row whose folder vanished")
+            << QStringList{"d:E", "f:keep"} << 1 << "rm:E" << QStringList{F}
+            << QStringList{"f:keep"};
+        QTest::newRow("delete row that gained a file")
+            << QStringList{"d:E", "f:keep"} << 1 << "add:E/late" << QStringList{F}
+            << QStringList{"d:E", "f:E/late", "f:keep"};
+        QTest::newRow("raise row whose folder gained a sibling")
+            << QStringList{"d:A/B", "f:A/B/x", "f:keep"} << 0 << "add:A/late" << QStringList{F}
+            << QStringList{"d:A", "d:A/B", "f:A/B/x", "f:A/late", "f:keep"};
+        QTest::newRow("raise with the same name inside")
+            << QStringList{"d:A/A", "f:A/A/x.txt", "d:A/A/A", "f:A/A/A/deep", "f:keep"} << 0 << ""
+            << QStringList{S} << QStringList{"d:A", "f:A/x.txt", "d:A/A", "f:A/A/deep", "f:keep"};
+    }
+    void rows() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        Build(t, FETCHED(QStringList, tree));
+        ProcessList list;
+        Search(t, FETCHED(int, mode), list);
+        QFETCH(QString, change);
+        if (change == "sort") {
+            list.ColumnClick(0);
+            if (list.Row(0).before != t.Path("F1/F2"))
+                list.ColumnClick(0);
+            QCOMPARE(list.Row(0).before, t.Path("F1/F2"));
+        } else if (change == "tick") {
+            for (int i = 0; i < list.Count(); ++i) list.SetChecked(i, true);
+        } else if (change.startsWith("rm:")) {
+            test::RemoveTree(t.Path(change.mid(3).toStdString()));
+        } else if (change.startsWith("add:")) {
+            t.File(change.mid(4).toStdString(), "late");
+        }
+        const auto before = t.Snapshot();
+        std::vector<std::string> statuses;
+        ExecutionUi eu;
+        eu.status = [&](const std::string& s) { statuses.push_back(s); };
+        const int failed = ExecuteList(list, eu);
+        QCOMPARE(int(statuses.size()), list.Count());
+        QCOMPARE(statuses.back(), list.Row(list.Count() - 1).before + "処理中");
+        if (change == "tick") {
+            for (const ProcessRow& r : list.Rows()) QVERIFY(r.result.empty());
+            QCOMPARE(t.Snapshot(), before);
+            QCOMPARE(failed, 0);
+            return;
+        }
+        QCOMPARE(Results(list), FETCHED(QStringList, results));
+        QCOMPARE(failed, int(FETCHED(QStringList, results).count(F)));
+        // Every file is where it should be, with its content; nothing else exists.
+        std::map<std::string, std::string> want;
+        for (const QString& e : FETCHED(QStringList, after)) {
+            const std::string rel = e.mid(2).toStdString();
+            want[rel] = e.startsWith("d:") ? "<dir>" : std::string();
+        }
+        const auto got = t.Snapshot();
+        QCOMPARE(got.size(), want.size());
+        for (const auto& [rel, content] : got) {
+            QVERIFY2(want.count(rel), rel.c_str());
+            if (want[rel] == "<dir>")
+                QCOMPARE(content, std::string("<dir>"));
+        }
+    }
+
+    void linkAndNonUtf8NameRaisedAsTheyAre() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir outside;
+        outside.File("target/data", "data");
+        test::TestDir t;
+        t.File("A/B/" + kBad, "bytes");
+        t.Link("A/B/link", outside.Path("target"));
+        t.File("keep");
+        ProcessList list;
+        Search(t, 0, list);
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(ExecuteList(list, {}), 0);
+        QCOMPARE(t.Read("A/" + kBad), std::string("bytes"));
+        QCOMPARE(t.Snapshot()["A/link"], "-> " + outside.Path("target"));
+        QCOMPARE(outside.Read("target/data"), std::string("data"));
+        QVERIFY(!t.Exists("A/B"));
+        // A non-UTF-8 folder name is logged by its bytes.
+        test::TestDir u;
+        u.File("P/" + kBad + "/x");
+        u.File("keep");
+        Search(u, 0, list);
+        QCOMPARE(LogText(list), u.Path("P/" + kBad) + "," + u.Path("P/") + ",\r\n");
+    }
+
+    void logBytes_data() {
+        QTest::addColumn<bool>("cp932");
+        QTest::newRow("utf-8") << false;
+        QTest::newRow("cp932") << true;
+    }
+    void logBytes() {
+        ProcessList list;
+        list.Init();
+        list.Append("/t/Sub", "/t/");
+        list.Append("/t/a,b/", kDeleteMarker);
+        list.Append("/t/写真/", kDeleteMarker);
+        list.SetResult(0, kResultSuccess);
+        list.SetResult(1, kResultFailure);
+        list.SetChecked(2, true);
+        const bool cp932 = FETCHED(bool, cp932);
+        SetSystemCodePage(cp932 ? CodePage::Cp932 : CodePage::Utf8);
+        // Shift-JIS bytes of the marker and the results (independently known values).
+        const std::string marker = cp932 ? "\x81\x9a\x8b\xf3\x83\x74\x83\x48\x83\x8b\x83\x5f"
+                                           "\x82\xcc\x82\xbd\x82\xdf\x8d\xed\x8f\x9c\x81\x9a"
+                                         : kDeleteMarker;
+        const std::string ok = cp932 ? "\x90\xac\x8c\xf7" : kResultSuccess;
+        const std::string ng = cp932 ? "\x81\x9f\x8e\xb8\x94\x73\x21\x81\x9f" : kResultFailure;
+        const std::string expected = "/t/Sub,/t/," + ok + "\r\n/t/a,b/," + marker + "," + ng +
+                                     "\r\n/t/写真/," + marker + ",\r\n";
+        test::TestDir t;
+        t.File("RUZO.LOG", "old log that is much longer than the new one");
+        QVERIFY(SaveLog(list, t.Path("RUZO.LOG")));
+        QCOMPARE(QByteArray::fromStdString(t.Read("RUZO.LOG")),
+                 QByteArray::fromStdString(expected));
+        ProcessList empty;
+        empty.Init();
+        QVERIFY(SaveLog(empty, t.Path("RUZO.LOG")));
+        QVERIFY(t.Exists("RUZO.LOG"));
+        QCOMPARE(t.Read("RUZO.LOG").size(), size_t(0));
+        QVERIFY(!SaveLog(list, t.Path("missing/RUZO.LOG")));
+    }
+
+    void toolPreviewExecuteAndExitCodes() {
+        test::TestDir t;
+        t.File("A/B/x");
+        t.Dir("E");
+        t.File("keep");
+        const auto before = t.Snapshot();
+        std::string out, err;
+        QCOMPARE(Tool({t.Root()}, &out), 0);
+        QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + ",\r\n");
+        QCOMPARE(Tool({"--mode", "empty", t.Root(), "--log", t.Path("plan.log")}, &out), 0);
+        QCOMPARE(out, t.Path("E/") + "," + kDeleteMarker + ",\r\n");
+        QCOMPARE(t.Read("plan.log"), out);
+        test::RemoveTree(t.Path("plan.log"));
+        QCOMPARE(t.Snapshot(), before);  // previews change nothing
+
+        QCOMPARE(Tool({"--execute", t.Root()}, &out), 0);
+        QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + "," + kResultSuccess + "\r\n");
+        QVERIFY(t.Exists("A/x") && !t.Exists("A/B"));
+
+        // Without sub-folders only the named folder is examined.
+        t.File("P/Q/y");
+        QCOMPARE(Tool({"--mode", "raise", "--no-subfolders", t.Path("P")}, &out), 0);
+        QCOMPARE(out, t.Path("P/Q") + "," + t.Path("P/") + ",\r\n");
+        QCOMPARE(Tool({"--no-subfolders", t.Path("P/Q")}, &out), 0);
+        QVERIFY(out.empty());
+    }
+
+    void toolUsageErrors_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("unknown option") << QStringList{"--bogus", "/tmp"};
+        QTest::newRow("unknown mode") << QStringList{"--mode", "sideways", "/tmp"};
+        QTest::newRow("missing folder") << QStringList{"--execute"};
+        QTest::newRow("folder that is not there") << QStringList{"/no/such/folder"};
+        QTest::newRow("two folders") << QStringList{"/tmp", "/tmp"};
+        QTest::newRow("log without a name") << QStringList{"/tmp", "--log"};
+    }
+    void toolUsageErrors() {
+        std::vector<std::string> args;
+        for (const QString& a : FETCHED(QStringList, args)) args.push_back(a.toStdString());
+        std::string out, err;
+        QCOMPARE(Tool(args, &out, &err), 2);
+        QVERIFY(out.empty());
+        QCOMPARE(std::count(err.begin(), err.end(), '\n'), 1L);
+        QVERIFY(err.rfind("corvelle-tidy: ", 0) == 0);
+        QCOMPARE(Tool({"--help"}, &out), 0);
+        QCOMPARE(out, std::string(kTidyUsage));
+    }
+
+    void toolFailureExitsOne() {
+        test::TestDir t;
+        t.File("A/B/x");
+        t.File("keep");
+        // The after folder reads fine for the search (twice), then cannot be read for the check
+        // just before the raise: the row fails, nothing moves.
+        static std::string watched;
+        static int reads;
+        watched = t.Path("A");
+        reads = 0;
+        SetEnumerationFailureHook([](const std::string& f) {
+            if (f.rfind(watched, 0) == 0 && f.size() <= watched.size() + 1 && ++reads > 2)
+                return EACCES;
+            return 0;
+        });
+        std::string out, err;
+        const int rc = Tool({"--execute", t.Root()}, &out, &err);
+        SetEnumerationFailureHook(nullptr);
+        QCOMPARE(rc, 1);
+        QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + "," + kResultFailure + "\r\n");
+        QVERIFY(t.Exists("A/B/x"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestExecution)
+#include "tst_execution.moc"

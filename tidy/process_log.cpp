@@ -1,0 +1,32 @@
+#include "tidy/process_log.h"
+
+#include "platform/os/codec.h"
+#include "platform/os/file_write.h"
+#include "platform/os/folders.h"
+#include "tidy/process_list.h"
+#include "util/paths.h"
+
+namespace corvelle {
+
+std::string LogText(const ProcessList& list) {
+    std::string out;
+    for (const ProcessRow& row : list.Rows()) {
+        out += row.before;
+        out += ',';
+        out += row.IsDeleteRow() ? ToSystemText(row.after) : row.after;
+        out += ',';
+        out += ToSystemText(row.result);
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool SaveLog(const ProcessList& list, const std::string& path) {
+    return WriteFileReplacing(path, LogText(list));
+}
+
+std::string LogFilePath() {
+    return AddBackslash(ProgramFolder()) + kLogFileName;
+}
+
+}  // namespace corvelle
