@@ -16,6 +16,7 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
 #include "tests/support/test_dir.h"
+#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/splitter_grip.h"

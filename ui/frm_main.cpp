@@ -14,7 +14,9 @@
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
+#include "ui/browser_panel.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
 
@@ -27,8 +29,39 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         std::fflush(nullptr);
         _exit(0);
     };
+    EnsureResources();
     CreateControls();
     tidy_ = new TidyPanel(*this);
+    browser_ = new BrowserPanel(*this);
+}
+
+void frmMain::FileNameLoad(const std::string& dirName, bool initFlg, bool pathMode) {
+    browser_->FileNameLoad(dirName, initFlg, pathMode);
+}
+void frmMain::mnuViewListviewMode_Click(int index) {
+    browser_->mnuViewListviewMode_Click(index);
+}
+void frmMain::mnuViewRefresh_Click() {
+    browser_->mnuViewRefresh_Click();
+}
+
+void frmMain::Form_Paint() {
+    mnuViewListviewMode_Click(Settings().ListViewMode);
+}
+
+void frmMain::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    // Applied after the paint, once per burst of paints: applying it repaints the list.
+    if (paintPending_)
+        return;
+    paintPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            paintPending_ = false;
+            Form_Paint();
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMain::cmdSearchStart_Click() {
@@ -44,31 +77,32 @@ void frmMain::FolderNameSearch(const std::string& folder) {
 frmMain::~frmMain() = default;
 
 bool frmMain::Form_Load() {
-    const GuardOutcome outcome =
-        RunGuardedSteps({
-                            [] {
-                                StartupInProgress = true;
-                                return Error{};
-                            },
-                            [] {
-                                const QScreen* s = QGuiApplication::primaryScreen();
-                                const QSize px = s ? s->size() : QSize(1024, 768);
-                                iniDataInit(Settings(), PixelsToTwipsX(px.width()),
-                                            PixelsToTwipsY(px.height()), CurrentFolder());
-                                return Error{};
-                            },
-                            [] {
-                                iniFileLoad(Settings(), SettingsFilePath());
-                                return Error{};
-                            },
-                            [this] { return FormLayoutRestore(); },
-                            [this] { return ControlStateRestore(); },
-                            [] {
-                                StartupInProgress = false;
-                                return Error{};
-                            },
-                        },
-                        {kErrMissingElement});
+    auto step = [](auto&& action) -> GuardedStep {
+        return [action] {
+            action();
+            return Error{};
+        };
+    };
+    const GuardOutcome outcome = RunGuardedSteps(
+        {
+            step([] { StartupInProgress = true; }),
+            step([] {
+                const QScreen* screen = QGuiApplication::primaryScreen();
+                const QSize px = screen ? screen->size() : QSize(1024, 768);
+                iniDataInit(Settings(), PixelsToTwipsX(px.width()), PixelsToTwipsY(px.height()),
+                            CurrentFolder());
+            }),
+            step([] { iniFileLoad(Settings(), SettingsFilePath()); }),
+            [this] { return FormLayoutRestore(); },
+            [this] { return ControlStateRestore(); },
+            step([] { StartupInProgress = false; }),
+            step([this] { FileNameLoad(Settings().CurrentDirectory, true, false); }),
+            step([this] {
+                ToolbarButton(QStringLiteral("btnBack"))->setEnabled(false);
+                ToolbarButton(QStringLiteral("btnNext"))->setEnabled(false);
+            }),
+        },
+        {kErrMissingElement});
     return outcome == GuardOutcome::Completed;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "ui/panel_layout.h"
@@ -14,7 +15,6 @@
 class QAction;
 class QCheckBox;
 class QGroupBox;
-class QListView;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -27,6 +27,8 @@ namespace corvelle {
 class DirTree;
 class KeyedStatusBar;
 class SplitterGrip;
+class BrowserPanel;
+class FileListView;
 class TabStrip;
 class TidyPanel;
 
@@ -59,6 +61,28 @@ class frmMain : public QMainWindow {
     void cmdSearchStop_Click();
     void FolderNameSearch(const std::string& folder);
 
+    // File browser (forwarded to the browser panel).
+    BrowserPanel& Browser() const { return *browser_; }
+    void FileNameLoad(const std::string& dirName, bool initFlg, bool pathMode);
+    void mnuViewListviewMode_Click(int index);
+    void mnuViewRefresh_Click();
+    void Form_Paint();
+
+    // Toolbar: positions 1 to 21, separators counted.
+    QAction* ToolbarButton(int position) const;
+    QAction* ToolbarButton(const QString& key) const;
+    void tlbCommon_ButtonClick(const QString& key);
+    void tlbCommon_ButtonMenuClick(const QString& key, int index);
+
+    // Folder commands and history jumps.
+    void mnuFileFolderCreate_Click() {}
+    void mnuFileFolderCopy_Click() {}
+    void mnuFileFolderMove_Click() {}
+    void mnuFileFolderDelete_Click() {}
+    void mnuFileFolderRename_Click() {}
+    void HistoryGoBack(int) {}
+    void HistoryGoForward(int) {}
+
     // How the process ends; tests replace it.
     std::function<void()> Terminate;
 
@@ -78,7 +102,7 @@ class frmMain : public QMainWindow {
     QWidget* picPanelFileView = nullptr;
     TabStrip* tabDisplay = nullptr;
     std::array<QWidget*, 2> picDisplay{};
-    QListView* lvwFileName = nullptr;
+    FileListView* lvwFileName = nullptr;
     QPushButton* cmdReplace = nullptr;
     QPushButton* cmdLogSave = nullptr;
     QPushButton* cmdUndo = nullptr;
@@ -89,14 +113,20 @@ class frmMain : public QMainWindow {
     QMenu* mnuView = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuFileExit = nullptr;
+    std::array<QAction*, 4> mnuViewListviewMode{};
+    QAction* mnuViewRefresh = nullptr;
+    QMenu* btnBackMenu = nullptr;
+    QMenu* btnNextMenu = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateControls();
     void CreateMenus();
+    void CreateToolbar();
     void Form_QueryUnload();
     Error FormLayoutRestore();
     Error ControlStateRestore();
@@ -105,6 +135,9 @@ class frmMain : public QMainWindow {
     void ApplyBar();
 
     TidyPanel* tidy_ = nullptr;
+    BrowserPanel* browser_ = nullptr;
+    std::vector<QAction*> tlbButtons_;
+    bool paintPending_ = false;
     QWidget* surface_ = nullptr;  // the window's own surface between toolbar and status bar
     MainLayout layout_;
     DirSelectLayout dirSelect_;

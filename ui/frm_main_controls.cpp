@@ -2,7 +2,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QListView>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -13,6 +12,7 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/twips.h"
+#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/splitter_grip.h"
@@ -48,6 +48,19 @@ void frmMain::CreateMenus() {
     connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
     mnuView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     mnuView->setObjectName("mnuView");
+    const char* modes[] = {"大きいアイコン(&G)", "小さいアイコン(&M)", "一覧(&L)", "詳細(&D)"};
+    for (int i = 0; i < 4; ++i) {
+        mnuViewListviewMode[i] = mnuView->addAction(QString::fromUtf8(modes[i]));
+        mnuViewListviewMode[i]->setObjectName(QStringLiteral("mnuViewListviewMode(%1)").arg(i));
+        mnuViewListviewMode[i]->setCheckable(true);
+        connect(mnuViewListviewMode[i], &QAction::triggered, this,
+                [this, i] { mnuViewListviewMode_Click(i); });
+    }
+    mnuView->addSeparator();
+    mnuViewRefresh = mnuView->addAction(QStringLiteral("最新の情報に更新(&R)"));
+    mnuViewRefresh->setObjectName("mnuViewRefresh");
+    mnuViewRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(mnuViewRefresh, &QAction::triggered, this, [this] { mnuViewRefresh_Click(); });
     mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnuHelp->setObjectName("mnuHelp");
 }
@@ -56,20 +69,7 @@ void frmMain::CreateControls() {
     setFont(UiFont());
     CreateMenus();
 
-    tlbCommon = new QToolBar(this);
-    tlbCommon->setObjectName("tlbCommon");
-    tlbCommon->setMovable(false);
-    tlbCommon->setFloatable(false);
-    addToolBar(Qt::TopToolBarArea, tlbCommon);
-    // The placeholder keeps the progress bar's room at the end of the buttons.
-    auto* placeholder = new QWidget(tlbCommon);
-    placeholder->setObjectName("phPbGeneral");
-    placeholder->setFixedSize(TwipsToPixelsX(2295, this), TwipsToPixelsY(255, this));
-    phPbGeneral = tlbCommon->addWidget(placeholder);
-    pbGeneral = Make<QProgressBar>(tlbCommon, "pbGeneral", {7080, 0, 2295, 255});
-    pbGeneral->setTextVisible(false);
-    pbGeneral->setValue(pbGeneral->minimum());
-    pbGeneral->reset();
+    CreateToolbar();
 
     stbMain = new KeyedStatusBar(this);
     stbMain->setObjectName("stbMain");
@@ -121,7 +121,7 @@ void frmMain::CreateControls() {
         picDisplay[i]->installEventFilter(this);
     }
     picDisplay[1]->hide();
-    lvwFileName = Make<QListView>(picDisplay[0], "lvwFileName");
+    lvwFileName = Make<FileListView>(picDisplay[0], "lvwFileName");
     cmdReplace = Button(picDisplay[1], "cmdReplace", QStringLiteral("処理実行"),
                         {120, 120, 1215, 375}, false);
     cmdLogSave = Button(picDisplay[1], "cmdLogSave", QStringLiteral("ログ保存"),

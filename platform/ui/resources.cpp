@@ -1,0 +1,16 @@
+#include "platform/ui/resources.h"
+
+#include <QtGlobal>
+
+static void InitCorvelleResources() {
+    Q_INIT_RESOURCE(corvelle);
+}
+
+namespace corvelle {
+
+void EnsureResources() {
+    static const bool done = (InitCorvelleResources(), true);
+    (void)done;
+}
+
+}  // namespace corvelle

@@ -1,0 +1,8 @@
+// The compiled-in images: a static library has to register them itself.
+#pragma once
+
+namespace corvelle {
+
+void EnsureResources();
+
+}  // namespace corvelle

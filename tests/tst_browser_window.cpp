@@ -1,0 +1,209 @@
+#include <QAction>
+#include <QHeaderView>
+#include <QListView>
+#include <QMenu>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/settings.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/dir_tree.h"
+#include "tests/support/fetch.h"
+#include "tests/support/test_dir.h"
+#include "ui/browser_panel.h"
+#include "ui/file_list_view.h"
+#include "ui/frm_main.h"
+#include "ui/keyed_status_bar.h"
+
+using namespace corvelle;
+
+namespace {
+
+struct Running {
+    test::TestDir prog;
+    std::unique_ptr<frmMain> w;
+    explicit Running(const std::string& ini) {
+        SetProgramFolder(prog.Root());
+        prog.File("RUZO.INI", ini);
+        Start();
+    }
+    void Start() {
+        w = std::make_unique<frmMain>();
+        w->Terminate = [] {};
+        w->Form_Load();
+        w->show();
+        if (!QTest::qWaitForWindowExposed(w.get()))
+            qWarning("not exposed");
+    }
+    void Restart() {
+        w->mnuFileExit_Click();
+        Start();
+    }
+    ~Running() { SetProgramFolder({}); }
+};
+
+int CheckedModeItem(const frmMain& w) {
+    int found = -1;
+    for (int i = 0; i < 4; ++i)
+        if (w.mnuViewListviewMode[i]->isChecked())
+            found = found == -1 ? i : 99;
+    return found;
+}
+
+int PressedModeButton(const frmMain& w) {
+    int found = -1;
+    for (int i = 0; i < 4; ++i)
+        if (w.ToolbarButton(10 + i)->isChecked())
+            found = found == -1 ? i : 99;
+    return found;
+}
+
+}  // namespace
+
+class TestBrowserWindow : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void init() { MessageService::ResetScript(); }
+
+    void toolbarPositions() {
+        Running r("");
+        const QStringList keys{"",
+                               "btnExit",
+                               "",
+                               "btnFolderCreate",
+                               "btnFolderCopy",
+                               "btnFolderMove",
+                               "btnFolderDelete",
+                               "btnFolderRename",
+                               "",
+                               "btnLargeIcon",
+                               "btnSmallIcon",
+                               "btnList",
+                               "btnDetail",
+                               "",
+                               "btnDirimage",
+                               "",
+                               "btnRefresh",
+                               "btnBack",
+                               "btnNext",
+                               "",
+                               "phPbGeneral"};
+        for (int p = 1; p <= 21; ++p) {
+            QAction* a = r.w->ToolbarButton(p);
+            QVERIFY(a);
+            QCOMPARE(a->data().toString(), keys[p - 1]);
+            QCOMPARE(a->isSeparator(), keys[p - 1].isEmpty());
+        }
+        QCOMPARE(r.w->ToolbarButton("btnExit")->toolTip(), QStringLiteral("終了"));
+        QCOMPARE(r.w->ToolbarButton("btnDirimage")->toolTip(),
+                 QStringLiteral("フォルダツリーのイメージを切り換え"));
+        QVERIFY(!r.w->ToolbarButton("btnBack")->isEnabled());
+        QVERIFY(!r.w->ToolbarButton("btnNext")->isEnabled());
+        QVERIFY(r.w->ToolbarButton("btnBack")->menu());
+        QVERIFY(!r.w->ToolbarButton("btnExit")->icon().isNull());
+    }
+
+    void listShowsTheCurrentFolder() {
+        test::TestDir data;
+        data.File("b.txt", "12");
+        data.File("a.txt", "1234");
+        data.Dir("sub");
+        Running r("CurrentDirectory=" + data.Root() + "\r\n");
+        frmMain& w = *r.w;
+        QCOMPARE(w.lvwFileName->IconList()->model()->rowCount(), 2);
+        QCOMPARE(w.stbMain->Text("files"), QStringLiteral(" 2Files  Total 6bytes"));
+        QCOMPARE(w.lvwFileName->IconList()->currentIndex().row(), 0);  // first row selected
+        // A call while the window is still loading does nothing.
+        StartupInProgress = true;
+        w.FileNameLoad("/", true, false);
+        StartupInProgress = false;
+        QCOMPARE(w.lvwFileName->IconList()->model()->rowCount(), 2);
+        data.File("c.txt", "1");
+        QTest::keyClick(&w, Qt::Key_F5);
+        QCOMPARE(w.lvwFileName->IconList()->model()->rowCount(), 3);
+    }
+
+    void viewModes() {
+        test::TestDir data;
+        data.File("some-rather-long-file-name.txt", std::string(1234, 'x'));
+        data.File("x", "1");
+        Running r("CurrentDirectory=" + data.Root() + "\r\n");
+        frmMain& w = *r.w;
+        QTRY_COMPARE(CheckedModeItem(w), 2);  // applied on the first repaint
+        QCOMPARE(PressedModeButton(w), 2);
+        QCOMPARE(w.lvwFileName->View(), 2);
+
+        w.ToolbarButton("btnDetail")->trigger();
+        QCOMPARE(CheckedModeItem(w), 3);
+        QCOMPARE(PressedModeButton(w), 3);
+        QCOMPARE(w.lvwFileName->View(), 3);
+        QVERIFY(w.lvwFileName->Details()->isVisible());
+        QHeaderView* h = w.lvwFileName->Header();
+        QCOMPARE(h->sectionSize(3), 0);
+        const QFontMetrics fm(w.lvwFileName->font());
+        QVERIFY(h->sectionSize(0) >= fm.horizontalAdvance("some-rather-long-file-name.txt"));
+        QVERIFY(h->sectionSize(1) >= fm.horizontalAdvance("1,234"));
+        QCOMPARE(w.lvwFileName->Details()->model()->headerData(3, Qt::Horizontal).toString(),
+                 QStringLiteral("SizeDmy"));
+
+        w.mnuViewListviewMode[1]->trigger();  // from the menu: the toolbar follows
+        QCOMPARE(CheckedModeItem(w), 1);
+        QCOMPARE(PressedModeButton(w), 1);
+        QCOMPARE(w.lvwFileName->IconList()->iconSize(), QSize(13, 13));
+        w.mnuViewListviewMode[0]->trigger();
+        QCOMPARE(w.lvwFileName->IconList()->viewMode(), QListView::IconMode);
+        QCOMPARE(w.lvwFileName->IconList()->iconSize(), QSize(32, 32));
+        w.mnuViewListviewMode[1]->trigger();
+
+        r.Restart();  // small icons survive a restart
+        QTRY_COMPARE(CheckedModeItem(*r.w), 1);
+        QCOMPARE(PressedModeButton(*r.w), 1);
+        QCOMPARE(r.w->lvwFileName->View(), 1);
+        QVERIFY(r.prog.Read("RUZO.INI").find("ListViewMode= 1 \r\n") != std::string::npos);
+    }
+
+    void storedModeOutOfRangeFallsBackToList() {
+        Running r("ListViewMode= 7 \r\n");
+        QTRY_COMPARE(CheckedModeItem(*r.w), 2);
+        QCOMPARE(Settings().ListViewMode, int16_t(2));
+    }
+
+    void headerClicksSortAndSurviveRefresh() {
+        test::TestDir data;
+        data.File("b", std::string(900, 'x'));
+        data.File("a", std::string(1200, 'x'));
+        Running r("CurrentDirectory=" + data.Root() + "\r\nListViewMode= 3 \r\n");
+        frmMain& w = *r.w;
+        QTRY_COMPARE(w.lvwFileName->View(), 3);
+        QHeaderView* h = w.lvwFileName->Header();
+        auto first = [&] {
+            return w.lvwFileName->Details()->model()->index(0, 0).data().toString();
+        };
+        QTest::mouseClick(
+            h->viewport(), Qt::LeftButton, {},
+            QPoint(h->sectionViewportPosition(1) + h->sectionSize(1) / 2, h->height() / 2));
+        QCOMPARE(first(), QStringLiteral("a"));  // descending by size: 1,200 first
+        QTest::mouseClick(
+            h->viewport(), Qt::LeftButton, {},
+            QPoint(h->sectionViewportPosition(1) + h->sectionSize(1) / 2, h->height() / 2));
+        QCOMPARE(first(), QStringLiteral("b"));
+        w.mnuViewRefresh_Click();
+        QCOMPARE(first(), QStringLiteral("b"));
+    }
+
+    void dirImageToggle() {
+        Running r("DirImageType= 1 \r\n");
+        r.w->ToolbarButton("btnDirimage")->trigger();
+        QCOMPARE(r.w->dirTree->ImageType(), 0);
+        r.w->ToolbarButton("btnDirimage")->trigger();
+        QCOMPARE(r.w->dirTree->ImageType(), 1);
+        r.w->ToolbarButton("btnDirimage")->trigger();
+        r.w->mnuFileExit_Click();
+        QVERIFY(r.prog.Read("RUZO.INI").find("DirImageType= 0 \r\n") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(TestBrowserWindow)
+#include "tst_browser_window.moc"

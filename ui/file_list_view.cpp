@@ -1,0 +1,110 @@
+#include "ui/file_list_view.h"
+
+#include <QHeaderView>
+#include <QListView>
+#include <QStackedLayout>
+#include <QTreeView>
+
+namespace corvelle {
+
+FileListView::FileListView(QWidget* parent)
+    : QWidget(parent), list_(new QListView(this)), details_(new QTreeView(this)) {
+    auto* stack = new QStackedLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(list_);
+    stack->addWidget(details_);
+    // Uniform sizes: a folder of 100,000 files lays out without measuring each name.
+    list_->setUniformItemSizes(true);
+    list_->setResizeMode(QListView::Adjust);
+    list_->setLayoutMode(QListView::Batched);
+    list_->setBatchSize(2000);
+    list_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    details_->setRootIsDecorated(false);
+    details_->setUniformRowHeights(true);
+    details_->setItemsExpandable(false);
+    details_->setAllColumnsShowFocus(true);
+    details_->setEditTriggers(list_->editTriggers());
+    details_->header()->setMinimumSectionSize(0);
+    details_->header()->setStretchLastSection(false);
+    details_->header()->setSectionsClickable(true);
+    details_->header()->setSortIndicatorShown(false);
+    connect(details_->header(), &QHeaderView::sectionClicked, this,
+            [this](int s) { Q_EMIT HeaderClicked(s); });
+}
+
+void FileListView::SetModel(QAbstractItemModel* model) {
+    list_->setModel(model);
+    details_->setModel(model);
+    // One selection for every view, so switching keeps it.
+    QItemSelectionModel* old = details_->selectionModel();
+    details_->setSelectionModel(list_->selectionModel());
+    delete old;
+}
+
+QHeaderView* FileListView::Header() const {
+    return details_->header();
+}
+
+QAbstractItemView* FileListView::CurrentView() const {
+    return mode_ == 3 ? static_cast<QAbstractItemView*>(details_) : list_;
+}
+
+void FileListView::SetItemWidth(int pixels) {
+    itemWidth_ = pixels;
+    if (mode_ != 3)
+        ApplyListMode();
+}
+
+void FileListView::ApplyListMode() {
+    const int small = 13;
+    const int large = 32;
+    switch (mode_) {
+        case 0:
+            list_->setViewMode(QListView::IconMode);
+            list_->setIconSize(QSize(large, large));
+            list_->setGridSize(
+                QSize(std::min(itemWidth_, 110), large + 2 * fontMetrics().height() + 8));
+            list_->setWordWrap(true);
+            break;
+        case 1:
+            list_->setViewMode(QListView::ListMode);
+            list_->setFlow(QListView::LeftToRight);
+            list_->setWrapping(true);
+            list_->setIconSize(QSize(small, small));
+            list_->setGridSize(QSize(std::min(itemWidth_, 220), fontMetrics().height() + 6));
+            list_->setWordWrap(false);
+            break;
+        default:
+            list_->setViewMode(QListView::ListMode);
+            list_->setFlow(QListView::TopToBottom);
+            list_->setWrapping(true);
+            list_->setIconSize(QSize(small, small));
+            list_->setGridSize(QSize(itemWidth_, fontMetrics().height() + 6));
+            list_->setWordWrap(false);
+            break;
+    }
+    list_->setMovement(QListView::Static);
+    list_->setTextElideMode(Qt::ElideRight);
+}
+
+void FileListView::SetView(int mode) {
+    mode_ = mode;
+    auto* stack = static_cast<QStackedLayout*>(layout());
+    if (mode == 3) {
+        stack->setCurrentWidget(details_);
+    } else {
+        ApplyListMode();
+        stack->setCurrentWidget(list_);
+    }
+}
+
+void FileListView::SelectFirst() {
+    QAbstractItemModel* m = list_->model();
+    if (!m || m->rowCount() == 0)
+        return;
+    const QModelIndex first = m->index(0, 0);
+    list_->selectionModel()->setCurrentIndex(
+        first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+}  // namespace corvelle

@@ -1,0 +1,42 @@
+// The file list control: one model shown as large icons, small icons, a list or details.
+#pragma once
+
+#include <QWidget>
+
+class QAbstractItemModel;
+class QAbstractItemView;
+class QHeaderView;
+class QListView;
+class QTreeView;
+
+namespace corvelle {
+
+class FileListView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit FileListView(QWidget* parent = nullptr);
+    void SetModel(QAbstractItemModel* model);
+    // 0 large icons, 1 small icons, 2 list, 3 details.
+    void SetView(int mode);
+    int View() const { return mode_; }
+    // Room for the widest name in the icon and list views.
+    void SetItemWidth(int pixels);
+    QHeaderView* Header() const;
+    QAbstractItemView* CurrentView() const;
+    QListView* IconList() const { return list_; }
+    QTreeView* Details() const { return details_; }
+    void SelectFirst();
+
+  Q_SIGNALS:
+    void HeaderClicked(int section);
+
+  private:
+    void ApplyListMode();
+
+    QListView* list_;
+    QTreeView* details_;
+    int mode_ = 2;
+    int itemWidth_ = 120;
+};
+
+}  // namespace corvelle
