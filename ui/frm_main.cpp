@@ -17,6 +17,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
 #include "ui/browser_panel.h"
+#include "ui/navigation_panel.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
 
@@ -33,6 +34,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     CreateControls();
     tidy_ = new TidyPanel(*this);
     browser_ = new BrowserPanel(*this);
+    navigation_ = new NavigationPanel(*this);
+}
+
+void frmMain::HistoryGoBack(int n) {
+    navigation_->History().HistoryGoBack(n);
+}
+void frmMain::HistoryGoForward(int n) {
+    navigation_->History().HistoryGoForward(n);
 }
 
 void frmMain::FileNameLoad(const std::string& dirName, bool initFlg, bool pathMode) {
@@ -101,6 +110,7 @@ bool frmMain::Form_Load() {
                 ToolbarButton(QStringLiteral("btnBack"))->setEnabled(false);
                 ToolbarButton(QStringLiteral("btnNext"))->setEnabled(false);
             }),
+            step([this] { navigation_->History().HistoryTableInit(); }),
         },
         {kErrMissingElement});
     return outcome == GuardOutcome::Completed;

@@ -29,6 +29,7 @@ class KeyedStatusBar;
 class SplitterGrip;
 class BrowserPanel;
 class FileListView;
+class NavigationPanel;
 class TabStrip;
 class TidyPanel;
 
@@ -80,8 +81,9 @@ class frmMain : public QMainWindow {
     void mnuFileFolderMove_Click() {}
     void mnuFileFolderDelete_Click() {}
     void mnuFileFolderRename_Click() {}
-    void HistoryGoBack(int) {}
-    void HistoryGoForward(int) {}
+    NavigationPanel& Navigation() const { return *navigation_; }
+    void HistoryGoBack(int n);
+    void HistoryGoForward(int n);
 
     // How the process ends; tests replace it.
     std::function<void()> Terminate;
@@ -136,6 +138,7 @@ class frmMain : public QMainWindow {
 
     TidyPanel* tidy_ = nullptr;
     BrowserPanel* browser_ = nullptr;
+    NavigationPanel* navigation_ = nullptr;
     std::vector<QAction*> tlbButtons_;
     bool paintPending_ = false;
     QWidget* surface_ = nullptr;  // the window's own surface between toolbar and status bar

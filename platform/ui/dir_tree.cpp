@@ -45,8 +45,10 @@ DirTree::DirTree(QWidget* parent) : QWidget(parent), model_(new DirTreeModel(thi
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { OnCurrentChanged(); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        missingPath_.clear();  // a real selection replaces a written path that was not found
+        OnCurrentChanged();
+    });
     connect(view_, &QTreeView::clicked, this, [this] { emit TreeActivated(); });
     model_->SetRenameHandler([this](const QModelIndex& index, const std::string& name) {
         SelectIndex(index);
@@ -57,6 +59,8 @@ DirTree::DirTree(QWidget* parent) : QWidget(parent), model_(new DirTreeModel(thi
 }
 
 std::string DirTree::Path() const {
+    if (!missingPath_.empty())
+        return missingPath_;
     const QModelIndex cur = view_->currentIndex();
     return cur.isValid() ? model_->PathOf(cur) : std::string();
 }
@@ -70,7 +74,16 @@ void DirTree::SelectIndex(const QModelIndex& index) {
 }
 
 void DirTree::SetPath(const std::string& path) {
-    SelectIndex(model_->IndexOf(path));
+    const QModelIndex index = model_->IndexOf(path);
+    const std::string wanted = AddBackslash(path);
+    const bool found = index.isValid() && model_->PathOf(index) == wanted;
+    // Highlight the folder (or the deepest one found on its way) without reporting that, then
+    // report the path as written once.
+    quiet_ = true;
+    SelectIndex(index);
+    quiet_ = false;
+    missingPath_ = found ? std::string() : wanted;
+    OnCurrentChanged();
 }
 
 int DirTree::ImageType() const {
@@ -98,6 +111,8 @@ void DirTree::Redisplay() {
 }
 
 void DirTree::OnCurrentChanged() {
+    if (quiet_)
+        return;
     const std::string now = Path();
     if (now == lastPath_)
         return;

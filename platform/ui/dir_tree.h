@@ -18,7 +18,8 @@ class DirTree : public QWidget {
 
     // The selection as a folder path ending in "/" ("" when nothing is selected).
     std::string Path() const;
-    // Selects and reveals the folder (or the deepest existing folder on its way).
+    // Selects and reveals the folder. A folder that cannot be found still becomes the Path
+    // (the deepest existing folder on its way is highlighted), so the owner can tell.
     void SetPath(const std::string& path);
     int ImageType() const;
     void SetImageType(int type);
@@ -42,6 +43,8 @@ class DirTree : public QWidget {
     DirTreeModel* model_;
     QTreeView* view_;
     std::string lastPath_;
+    std::string missingPath_;  // a written Path that is not in the tree
+    bool quiet_ = false;
 };
 
 }  // namespace corvelle
