@@ -41,6 +41,8 @@ class FileList {
     const FileRow& Row(int i) const { return rows_[static_cast<size_t>(i)]; }
     int64_t Total() const { return total_; }
     static const std::string& Cell(const FileRow& row, int column);
+    // A renamed file keeps its row; only its label changes.
+    void SetName(int row, const std::string& name) { rows_[static_cast<size_t>(row)].name = name; }
 
     // A header click: the key column ("Size" sorts by "SizeDmy"), sorting on, order flipped.
     void ColumnClick(int column);

@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "browser/folder_commands.h"
 #include "platform/os/guarded_steps.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/dir_tree.h"
@@ -26,6 +27,11 @@ BrowserPanel::BrowserPanel(frmMain& w)
     w.lvwFileName->SetModel(model_);
     connect(w.lvwFileName, &FileListView::HeaderClicked, this,
             [this](int section) { lvwFileName_ColumnClick(section); });
+    model_->RenameHandler = [this](int, const std::string& name) {
+        bool cancel = false;
+        w_.Commands().lvwFileName_AfterLabelEdit(&cancel, name);
+        return !cancel;
+    };
     if (QLabel* files = w.stbMain->Panel(QStringLiteral("files")))
         files->setToolTip(QStringLiteral("選択されたファイル数"));
 }

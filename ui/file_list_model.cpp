@@ -61,6 +61,26 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.column() == 0)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || index.column() != 0 || !RenameHandler)
+        return false;
+    const std::string name = value.toString().toLocal8Bit().toStdString();
+    if (name == list_.Row(index.row()).name)
+        return false;
+    if (!RenameHandler(index.row(), name))
+        return false;
+    list_.SetName(index.row(), name);
+    emit dataChanged(index, index);
+    return true;
+}
+
 void FileListModel::Reordered() {
     emit layoutAboutToBeChanged();
     emit layoutChanged();

@@ -3,6 +3,8 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <functional>
+#include <string>
 
 namespace corvelle {
 
@@ -16,6 +18,10 @@ class FileListModel : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // Renames on disk; false keeps the old label.
+    std::function<bool(int row, const std::string& newName)> RenameHandler;
 
     // Call around changes of the list (a load, a sort).
     void BeginReset() { beginResetModel(); }

@@ -1,5 +1,6 @@
 #include "ui/file_list_view.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QListView>
 #include <QStackedLayout>
@@ -28,6 +29,11 @@ FileListView::FileListView(QWidget* parent)
     details_->header()->setStretchLastSection(false);
     details_->header()->setSectionsClickable(true);
     details_->header()->setSortIndicatorShown(false);
+    for (QAbstractItemView* v :
+         {static_cast<QAbstractItemView*>(list_), static_cast<QAbstractItemView*>(details_)}) {
+        v->viewport()->setAcceptDrops(true);
+        v->viewport()->installEventFilter(this);
+    }
     connect(details_->header(), &QHeaderView::sectionClicked, this,
             [this](int s) { Q_EMIT HeaderClicked(s); });
 }
@@ -85,6 +91,8 @@ void FileListView::ApplyListMode() {
     }
     list_->setMovement(QListView::Static);
     list_->setTextElideMode(Qt::ElideRight);
+    // Static movement switches drops off; files from other programs are still welcome.
+    list_->viewport()->setAcceptDrops(true);
 }
 
 void FileListView::SetView(int mode) {
@@ -95,6 +103,36 @@ void FileListView::SetView(int mode) {
     } else {
         ApplyListMode();
         stack->setCurrentWidget(list_);
+    }
+}
+
+bool FileListView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (CanDrop && CanDrop(e->mimeData()) && (e->possibleActions() & Qt::CopyAction)) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+            } else {
+                e->ignore();  // the no-drop pointer
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (CanDrop && CanDrop(e->mimeData())) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                if (Drop)
+                    Drop(e->mimeData());
+            } else {
+                e->ignore();
+            }
+            return true;
+        }
+        default:
+            return QWidget::eventFilter(watched, event);
     }
 }
 

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
+
+class QMimeData;
 
 class QAbstractItemModel;
 class QAbstractItemView;
@@ -26,6 +29,13 @@ class FileListView : public QWidget {
     QListView* IconList() const { return list_; }
     QTreeView* Details() const { return details_; }
     void SelectFirst();
+
+    // Drops from other programs: asked while dragging, told on the drop (copy only).
+    std::function<bool(const QMimeData*)> CanDrop;
+    std::function<void(const QMimeData*)> Drop;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   Q_SIGNALS:
     void HeaderClicked(int section);

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/settings.h"
+#include "browser/folder_commands.h"
 #include "platform/os/folders.h"
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
@@ -35,6 +36,23 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     tidy_ = new TidyPanel(*this);
     browser_ = new BrowserPanel(*this);
     navigation_ = new NavigationPanel(*this);
+    commands_ = new FolderCommands(*this);
+}
+
+void frmMain::mnuFileFolderCreate_Click() {
+    commands_->mnuFileFolderCreate_Click();
+}
+void frmMain::mnuFileFolderCopy_Click() {
+    commands_->mnuFileFolderCopy_Click();
+}
+void frmMain::mnuFileFolderMove_Click() {
+    commands_->mnuFileFolderMove_Click();
+}
+void frmMain::mnuFileFolderDelete_Click() {
+    commands_->mnuFileFolderDelete_Click();
+}
+void frmMain::mnuFileFolderRename_Click() {
+    commands_->mnuFileFolderRename_Click();
 }
 
 void frmMain::HistoryGoBack(int n) {

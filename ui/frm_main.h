@@ -29,6 +29,7 @@ class KeyedStatusBar;
 class SplitterGrip;
 class BrowserPanel;
 class FileListView;
+class FolderCommands;
 class NavigationPanel;
 class TabStrip;
 class TidyPanel;
@@ -76,11 +77,12 @@ class frmMain : public QMainWindow {
     void tlbCommon_ButtonMenuClick(const QString& key, int index);
 
     // Folder commands and history jumps.
-    void mnuFileFolderCreate_Click() {}
-    void mnuFileFolderCopy_Click() {}
-    void mnuFileFolderMove_Click() {}
-    void mnuFileFolderDelete_Click() {}
-    void mnuFileFolderRename_Click() {}
+    FolderCommands& Commands() const { return *commands_; }
+    void mnuFileFolderCreate_Click();
+    void mnuFileFolderCopy_Click();
+    void mnuFileFolderMove_Click();
+    void mnuFileFolderDelete_Click();
+    void mnuFileFolderRename_Click();
     NavigationPanel& Navigation() const { return *navigation_; }
     void HistoryGoBack(int n);
     void HistoryGoForward(int n);
@@ -114,6 +116,11 @@ class frmMain : public QMainWindow {
     QMenu* mnuFile = nullptr;
     QMenu* mnuView = nullptr;
     QMenu* mnuHelp = nullptr;
+    QAction* mnuFileFolderCreate = nullptr;
+    QAction* mnuFileFolderCopy = nullptr;
+    QAction* mnuFileFolderMove = nullptr;
+    QAction* mnuFileFolderDelete = nullptr;
+    QAction* mnuFileFolderRename = nullptr;
     QAction* mnuFileExit = nullptr;
     std::array<QAction*, 4> mnuViewListviewMode{};
     QAction* mnuViewRefresh = nullptr;
@@ -139,6 +146,7 @@ class frmMain : public QMainWindow {
     TidyPanel* tidy_ = nullptr;
     BrowserPanel* browser_ = nullptr;
     NavigationPanel* navigation_ = nullptr;
+    FolderCommands* commands_ = nullptr;
     std::vector<QAction*> tlbButtons_;
     bool paintPending_ = false;
     QWidget* surface_ = nullptr;  // the window's own surface between toolbar and status bar

@@ -43,6 +43,31 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption, c
 void frmMain::CreateMenus() {
     mnuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     mnuFile->setObjectName("mnuFile");
+    struct Item {
+        QAction** action;
+        const char* name;
+        const char* caption;
+        void (frmMain::*handler)();
+    };
+    const Item items[] = {
+        {&mnuFileFolderCreate, "mnuFileFolderCreate", "新規フォルダ作成(&N)",
+         &frmMain::mnuFileFolderCreate_Click},
+        {&mnuFileFolderCopy, "mnuFileFolderCopy", "フォルダコピー(&P)",
+         &frmMain::mnuFileFolderCopy_Click},
+        {&mnuFileFolderMove, "mnuFileFolderMove", "フォルダ移動(&V)",
+         &frmMain::mnuFileFolderMove_Click},
+        {&mnuFileFolderDelete, "mnuFileFolderDelete", "フォルダ削除(&L)",
+         &frmMain::mnuFileFolderDelete_Click},
+        {&mnuFileFolderRename, "mnuFileFolderRename", "フォルダリネーム(&E)",
+         &frmMain::mnuFileFolderRename_Click},
+    };
+    for (const Item& item : items) {
+        *item.action = mnuFile->addAction(QString::fromUtf8(item.caption));
+        (*item.action)->setObjectName(QString::fromLatin1(item.name));
+        const auto handler = item.handler;
+        connect(*item.action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    }
+    mnuFile->addSeparator();
     mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
     mnuFileExit->setObjectName("mnuFileExit");
     connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });

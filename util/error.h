@@ -7,6 +7,7 @@ namespace corvelle {
 
 // Error numbers the program reacts to by number.
 enum ErrNo : int {
+    kErrEndQuietly = -1,  // a step that ends its command without a message
     kErrNone = 0,
     kErrInvalidCall = 5,
     kErrOverflow = 6,

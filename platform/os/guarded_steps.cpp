@@ -10,6 +10,8 @@ bool RunGuarded(const GuardedStep& step, std::initializer_list<int> silent,
                 const std::function<void()>& beforePrompt) {
     for (;;) {
         const Error err = step();
+        if (err.number == kErrEndQuietly)
+            return false;
         if (!err || std::find(silent.begin(), silent.end(), err.number) != silent.end())
             return true;
         if (beforePrompt)

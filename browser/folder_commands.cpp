@@ -1,0 +1,179 @@
+#include "browser/folder_commands.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QMimeData>
+#include <QUrl>
+
+#include "app/settings.h"
+#include "browser/dialog_state.h"
+#include "browser/frm_dest_dir_select.h"
+#include "browser/frm_mk_dir.h"
+#include "browser/frm_rename.h"
+#include "platform/os/guarded_steps.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/busy_pointer.h"
+#include "platform/ui/dir_tree.h"
+#include "platform/ui/modal_service.h"
+#include "shellops/sh_file_lib.h"
+#include "ui/browser_panel.h"
+#include "ui/file_list_view.h"
+#include "ui/frm_main.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+// A step that ends its command quietly unless the user said OK.
+Error AskOk(const std::string& text) {
+    return MessageService::Show(text, MsgIcon::None, MsgButtons::OkCancel) == MsgAnswer::Ok
+               ? Error{}
+               : Error{kErrEndQuietly, {}};
+}
+
+GuardedStep Do(std::function<void()> action) {
+    return [action = std::move(action)] {
+        action();
+        return Error{};
+    };
+}
+
+void Pointer(bool busy) {
+    SetBusyPointer(busy);
+}
+
+OwnerHandle OwnerOf(frmMain& w) {
+    return reinterpret_cast<OwnerHandle>(&w);
+}
+
+}  // namespace
+
+FolderCommands::FolderCommands(frmMain& w) : QObject(&w), w_(w) {
+    w.lvwFileName->CanDrop = [this](const QMimeData* d) { return lvwFileName_OLEDragOver(d); };
+    w.lvwFileName->Drop = [this](const QMimeData* d) { lvwFileName_OLEDragDrop(d); };
+}
+
+void FolderCommands::CopyOrMove(bool move) {
+    const std::string& current = Settings().CurrentDirectory;
+    RunGuardedSteps({
+                        [this] {
+                            frmDestDirSelect dialog(w_.dirTree);
+                            ShowModal(dialog);
+                            return DestDirOk ? Error{} : Error{kErrEndQuietly, {}};
+                        },
+                        [&] {
+                            return AskOk(current + "を\n" + DestDirPath +
+                                         (move ? "に移動します。" : "にコピーします。") +
+                                         "\nよろしいですか？");
+                        },
+                        Do([move] {
+                            // Let the area under the closed box repaint before the long operation.
+                            if (move)
+                                QCoreApplication::processEvents();
+                        }),
+                        Do([] { Pointer(true); }),
+                        Do([&] {
+                            if (move)
+                                ShFileMove(OwnerOf(w_), current, DestDirPath);
+                            else
+                                ShFileCopy(OwnerOf(w_), current, DestDirPath);
+                        }),
+                        Do([this] { w_.dirTree->Redisplay(); }),
+                        Do([] { Pointer(false); }),
+                    },
+                    {}, [] { Pointer(false); });
+}
+
+void FolderCommands::mnuFileFolderCopy_Click() {
+    CopyOrMove(false);
+}
+void FolderCommands::mnuFileFolderMove_Click() {
+    CopyOrMove(true);
+}
+
+void FolderCommands::mnuFileFolderDelete_Click() {
+    const std::string& current = Settings().CurrentDirectory;
+    RunGuardedSteps(
+        {
+            [&] { return AskOk(current + "を" + "削除します。\nよろしいですか？"); },
+            Do([] { QCoreApplication::processEvents(); }),
+            Do([] { Pointer(true); }),
+            // To the Trash, with no second question: the program asked already.
+            Do([&] { ShFileDelete(OwnerOf(w_), current, true); }),
+            Do([this] { w_.dirTree->Redisplay(); }),
+            Do([] { Pointer(false); }),
+        },
+        {}, [] { Pointer(false); });
+}
+
+void FolderCommands::mnuFileFolderCreate_Click() {
+    MkDirParent = Settings().CurrentDirectory;
+    frmMkDir dialog(&w_);
+    ShowModal(dialog);
+    w_.dirTree->Redisplay();
+}
+
+void FolderCommands::mnuFileFolderRename_Click() {
+    RunGuardedSteps(
+        {
+            Do([] { QCoreApplication::processEvents(); }),
+            Do([] { RenameSource = Settings().CurrentDirectory; }),
+            Do([] {
+                frmRename dialog;
+                ShowModal(dialog);
+            }),
+            Do([this] { w_.dirTree->SetPath(Settings().CurrentDirectory); }),
+            Do([this] { w_.dirTree->Redisplay(); }),
+        },
+        {}, [] { Pointer(false); });
+}
+
+void FolderCommands::lvwFileName_AfterLabelEdit(bool* cancel, const std::string& newName) {
+    const std::string& current = Settings().CurrentDirectory;
+    const int row = w_.lvwFileName->CurrentView()->currentIndex().row();
+    if (row < 0 || row >= w_.Browser().List().Count()) {
+        *cancel = true;
+        return;
+    }
+    RenameSource = w_.Browser().List().Row(row).name;
+    // A name only: a separator would move the file elsewhere.
+    if (RenameSource.empty() || newName.empty() || newName == "." || newName == ".." ||
+        newName.find(kSep) != std::string::npos) {
+        *cancel = true;
+        return;
+    }
+    if (ShFileRename(OwnerOf(w_), current + RenameSource, current + newName) != 0)
+        *cancel = true;
+}
+
+std::vector<std::string> FolderCommands::DroppedPaths(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        // The path's own bytes, also for names that are not UTF-8.
+        paths.push_back(
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+    }
+    return paths;
+}
+
+bool FolderCommands::lvwFileName_OLEDragOver(const QMimeData* data) const {
+    return !DroppedPaths(data).empty();
+}
+
+void FolderCommands::lvwFileName_OLEDragDrop(const QMimeData* data) {
+    const std::vector<std::string> paths = DroppedPaths(data);
+    if (paths.empty())
+        return;
+    const std::string& current = Settings().CurrentDirectory;
+    if (MessageService::Show("ドロップしたファイルを " + current + " にコピーしますか？",
+                             MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return;
+    for (const std::string& path : paths) ShFileCopy(OwnerOf(w_), path, current);
+    w_.mnuViewRefresh_Click();
+}
+
+}  // namespace corvelle

@@ -1,0 +1,68 @@
+#include "browser/folder_dialog.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "platform/ui/fonts.h"
+#include "platform/ui/twips.h"
+
+namespace corvelle {
+
+FolderDialog::FolderDialog(QWidget* parent, double clientWidthTw, double clientHeightTw)
+    : QDialog(parent) {
+    setFixedSize(TwipsToPixelsX(clientWidthTw, this), TwipsToPixelsY(clientHeightTw, this));
+}
+
+QPushButton* FolderDialog::Button(const char* name, const QString& caption, const TwRect& r) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    PlaceTw(b, r);
+    return b;
+}
+
+QLabel* FolderDialog::PromptLabel(const char* name, const QString& caption, const TwRect& r) {
+    auto* l = new QLabel(caption, this);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(UiFont(9));
+    PlaceTw(l, r);
+    return l;
+}
+
+void FolderDialog::EnterMovesFocus(QLineEdit* box, QWidget* to) {
+    enterBox_ = box;
+    enterTarget_ = to;
+    box->installEventFilter(this);
+}
+
+bool FolderDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == enterBox_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            enterTarget_->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FolderDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            event->accept();
+            return;  // no cancel button
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (auto* b = qobject_cast<QPushButton*>(focusWidget()))
+                b->click();
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace corvelle

@@ -1,0 +1,34 @@
+// What the three folder dialogs share: twips geometry, no default or cancel button (Escape
+// does nothing, Enter presses only a focused button), and Enter in a text box moving the
+// focus to OK.
+#pragma once
+
+#include <QDialog>
+
+#include "util/twrect.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corvelle {
+
+class FolderDialog : public QDialog {
+    Q_OBJECT
+  public:
+    FolderDialog(QWidget* parent, double clientWidthTw, double clientHeightTw);
+
+  protected:
+    QPushButton* Button(const char* name, const QString& caption, const TwRect& r);
+    QLabel* PromptLabel(const char* name, const QString& caption, const TwRect& r);
+    // Enter in the box swallows the key and moves the focus to `to`.
+    void EnterMovesFocus(QLineEdit* box, QWidget* to);
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QLineEdit* enterBox_ = nullptr;
+    QWidget* enterTarget_ = nullptr;
+};
+
+}  // namespace corvelle

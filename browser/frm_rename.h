@@ -1,0 +1,24 @@
+// The rename dialog: the current folder's whole path, edited.
+#pragma once
+
+#include "browser/folder_dialog.h"
+
+namespace corvelle {
+
+class frmRename : public FolderDialog {
+    Q_OBJECT
+  public:
+    explicit frmRename(QWidget* owner = nullptr);
+    QLineEdit* txtFileName;
+    QLabel* Label1;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+
+    void cmdOk_Click();
+    void cmdCancel_Click();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace corvelle

@@ -1,0 +1,36 @@
+#include "platform/ui/modal_service.h"
+
+#include <QDialog>
+#include <deque>
+
+namespace corvelle {
+namespace {
+
+std::deque<ModalScript>& Queue() {
+    static std::deque<ModalScript> queue;
+    return queue;
+}
+
+}  // namespace
+
+int ShowModal(QDialog& dialog) {
+    if (Queue().empty())
+        return dialog.exec();
+    ModalScript script = std::move(Queue().front());
+    Queue().pop_front();
+    dialog.setModal(true);
+    dialog.show();
+    script(dialog);
+    if (dialog.isVisible())
+        dialog.reject();
+    return dialog.result();
+}
+
+void QueueModalScript(ModalScript script) {
+    Queue().push_back(std::move(script));
+}
+int QueuedModalScripts() {
+    return static_cast<int>(Queue().size());
+}
+
+}  // namespace corvelle
