@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <csignal>
 
@@ -30,10 +29,8 @@ void OnSignal(int) {
 }  // namespace
 
 frmMain* Main() {
-    QPointer<frmSplash> splash;
     if (!FileExists(MarkerPath())) {
-        splash = new frmSplash;
-        splash->setAttribute(Qt::WA_DeleteOnClose);
+        frmSplash* splash = LoadedSplash(true);
         splash->show();
         splash->repaint();
         QApplication::processEvents();
@@ -44,9 +41,9 @@ frmMain* Main() {
         delete window;
         return nullptr;
     }
-    // A splash the user already closed is gone; closing it again does nothing.
-    if (!FileExists(MarkerPath()) && splash)
-        splash->close();
+    // A splash the user already closed is gone; unloading it again does nothing.
+    if (!FileExists(MarkerPath()))
+        UnloadSplash();
     window->show();
     return window;
 }

@@ -17,7 +17,9 @@
 #include "platform/ui/fonts.h"
 #include "tests/support/test_dir.h"
 #include "ui/file_list_view.h"
+#include "ui/frm_about.h"
 #include "ui/frm_main.h"
+#include "ui/frm_splash.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/splitter_grip.h"
 #include "ui/tab_strip.h"
@@ -167,6 +169,9 @@ class TestMainWindow : public QObject {
         QVERIFY(r.w.grab().save(dir + "/main-window.png"));
         r.w.tabDisplay->SelectPosition(2);
         QVERIFY(r.w.grab().save(dir + "/main-window-log.png"));
+        QVERIFY(LoadedSplash(true)->grab().save(dir + "/splash.png"));
+        frmAbout about(&r.w);
+        QVERIFY(about.grab().save(dir + "/about.png"));
     }
 };
 

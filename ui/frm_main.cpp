@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
 #include "ui/browser_panel.h"
+#include "ui/help_commands.h"
 #include "ui/navigation_panel.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
@@ -37,6 +39,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     browser_ = new BrowserPanel(*this);
     navigation_ = new NavigationPanel(*this);
     commands_ = new FolderCommands(*this);
+    help_ = new HelpCommands(*this);
+    connect(mnuHelpDoc, &QAction::triggered, help_, &HelpCommands::mnuHelpDoc_Click);
+    connect(mnuHelpHomepage, &QAction::triggered, help_, &HelpCommands::mnuHelpHomepage_Click);
+    connect(mnuHelpDonation, &QAction::triggered, help_, &HelpCommands::mnuHelpDonation_Click);
+    connect(mnuHelpAbout, &QAction::triggered, help_, &HelpCommands::mnuHelpAbout_Click);
 }
 
 void frmMain::mnuFileFolderCreate_Click() {

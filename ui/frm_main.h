@@ -30,6 +30,7 @@ class SplitterGrip;
 class BrowserPanel;
 class FileListView;
 class FolderCommands;
+class HelpCommands;
 class NavigationPanel;
 class TabStrip;
 class TidyPanel;
@@ -83,6 +84,9 @@ class frmMain : public QMainWindow {
     void mnuFileFolderMove_Click();
     void mnuFileFolderDelete_Click();
     void mnuFileFolderRename_Click();
+
+    // Help (forwarded to the help commands).
+    HelpCommands& Help() const { return *help_; }
     NavigationPanel& Navigation() const { return *navigation_; }
     void HistoryGoBack(int n);
     void HistoryGoForward(int n);
@@ -122,6 +126,10 @@ class frmMain : public QMainWindow {
     QAction* mnuFileFolderDelete = nullptr;
     QAction* mnuFileFolderRename = nullptr;
     QAction* mnuFileExit = nullptr;
+    QAction* mnuHelpDoc = nullptr;
+    QAction* mnuHelpHomepage = nullptr;
+    QAction* mnuHelpDonation = nullptr;
+    QAction* mnuHelpAbout = nullptr;
     std::array<QAction*, 4> mnuViewListviewMode{};
     QAction* mnuViewRefresh = nullptr;
     QMenu* btnBackMenu = nullptr;
@@ -147,6 +155,7 @@ class frmMain : public QMainWindow {
     BrowserPanel* browser_ = nullptr;
     NavigationPanel* navigation_ = nullptr;
     FolderCommands* commands_ = nullptr;
+    HelpCommands* help_ = nullptr;
     std::vector<QAction*> tlbButtons_;
     bool paintPending_ = false;
     QWidget* surface_ = nullptr;  // the window's own surface between toolbar and status bar

@@ -88,6 +88,14 @@ void frmMain::CreateMenus() {
     connect(mnuViewRefresh, &QAction::triggered, this, [this] { mnuViewRefresh_Click(); });
     mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnuHelp->setObjectName("mnuHelp");
+    mnuHelpDoc = mnuHelp->addAction(QStringLiteral("ユーザーズガイドの表示(&G)"));
+    mnuHelpDoc->setObjectName("mnuHelpDoc");
+    mnuHelpHomepage = mnuHelp->addAction(QStringLiteral("作者ホームページの表示(&H)"));
+    mnuHelpHomepage->setObjectName("mnuHelpHomepage");
+    mnuHelpDonation = mnuHelp->addAction(QStringLiteral("寄付について(&D)"));
+    mnuHelpDonation->setObjectName("mnuHelpDonation");
+    mnuHelpAbout = mnuHelp->addAction(QStringLiteral("バージョン情報(&A)"));
+    mnuHelpAbout->setObjectName("mnuHelpAbout");
 }
 
 void frmMain::CreateControls() {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <functional>
+#include <tuple>
 
 using Draw = std::function<void(QPainter&)>;
 
@@ -238,5 +239,41 @@ int main(int argc, char** argv) {
     };
     for (size_t i = 0; i < tools.size(); ++i)
         Save(QString("%1/tool%2.png").arg(dir).arg(i + 1), 16, tools[i]);
+    // The two logos: 384 x 114 for the splash, 192 x 57 for the About banner.
+    for (const auto& [w, h, file] :
+         {std::tuple{384, 114, "logo-large.png"}, std::tuple{192, 57, "logo-small.png"}}) {
+        QImage img(w, h, QImage::Format_ARGB32);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient g(0, 0, w, h);
+        g.setColorAt(0, QColor(30, 70, 130));
+        g.setColorAt(1, QColor(60, 140, 170));
+        p.fillRect(img.rect(), g);
+        const double k = h / 114.0;
+        p.scale(k, k);
+        // A folder with an arrow rising out of it: tidying by raising.
+        p.setPen(QPen(QColor(250, 220, 120), 3));
+        p.setBrush(QColor(240, 190, 70));
+        p.drawRect(18, 40, 30, 14);
+        p.drawRect(18, 50, 70, 46);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawPolygon(
+            QPolygonF({{53, 18}, {73, 40}, {61, 40}, {61, 78}, {45, 78}, {45, 40}, {33, 40}}));
+        QFont f("Liberation Sans");
+        f.setPixelSize(58);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(104, 14, 280, 70), Qt::AlignLeft | Qt::AlignVCenter, "Corvelle");
+        f.setPixelSize(16);
+        f.setBold(false);
+        p.setFont(f);
+        p.setPen(QColor(220, 235, 245));
+        p.drawText(QRectF(108, 78, 270, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                   "folder tidy \u00b7 browse \u00b7 commands");
+        p.end();
+        img.save(dir + "/" + file);
+    }
     return 0;
 }

@@ -1,0 +1,36 @@
+// Build-time tool: turns the user's guide (HTML) into guide.pdf with Qt's PDF writer.
+//   make_guide SOURCE.html OUTPUT.pdf
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: make_guide SOURCE.html OUTPUT.pdf\n");
+        return 2;
+    }
+    QFile source(QString::fromLocal8Bit(argv[1]));
+    if (!source.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "make_guide: cannot read %s\n", argv[1]);
+        return 1;
+    }
+    QPdfWriter pdf(QString::fromLocal8Bit(argv[2]));
+    pdf.setTitle(QStringLiteral("Corvelle ユーザーズガイド"));
+    pdf.setCreator(QStringLiteral("Corvelle"));
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
+    pdf.setResolution(300);
+    QTextDocument doc;
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSizeF(10.5);
+    doc.setDefaultFont(font);
+    doc.setHtml(QString::fromUtf8(source.readAll()));
+    doc.print(&pdf);
+    return 0;
+}

@@ -1,0 +1,154 @@
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+#include "build_config.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/modal_service.h"
+#include "platform/ui/shell_open.h"
+#include "tests/support/fetch.h"
+#include "tests/support/test_dir.h"
+#include "ui/frm_about.h"
+#include "ui/frm_main.h"
+#include "ui/frm_splash.h"
+#include "ui/help_commands.h"
+#include "util/version_text.h"
+
+using namespace corvelle;
+
+class TestHelp : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void init() { MessageService::ResetScript(); }
+    void cleanup() {
+        SetShellOpenBackend(nullptr);
+        SetProgramFolder({});
+    }
+
+    void versionText_data() {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("2.3.4") << 2 << 3 << 4 << "Version 2.34";
+        QTest::newRow("1.0.0") << 1 << 0 << 0 << "Version 1.00";
+        QTest::newRow("10.12.5") << 10 << 12 << 5 << "Version 10.125";
+    }
+    void versionText() {
+        QCOMPARE(QString::fromStdString(
+                     VersionText(FETCHED(int, major), FETCHED(int, minor), FETCHED(int, revision))),
+                 FETCHED(QString, text));
+        QCOMPARE(ProgramVersionText(),
+                 VersionText(build::kVersionMajor, build::kVersionMinor, build::kVersionRevision));
+    }
+
+    void guidePath() {
+        QCOMPARE(GuidePath("/"), std::string("/guide.pdf"));
+        QCOMPARE(GuidePath("/opt/my programs/corvelle/"),
+                 std::string("/opt/my programs/corvelle/guide.pdf"));
+        QCOMPARE(GuidePath("/opt/corvelle"), std::string("/opt/corvelle/guide.pdf"));
+    }
+
+    void helpMenu() {
+        frmMain w;
+        QStringList captions;
+        for (QAction* a : w.mnuHelp->actions()) captions << a->text();
+        QCOMPARE(captions, (QStringList{"ユーザーズガイドの表示(&G)", "作者ホームページの表示(&H)",
+                                        "寄付について(&D)", "バージョン情報(&A)"}));
+    }
+
+    void guide() {
+        test::TestDir prog("/tmp");
+        test::TestDir spaced;
+        spaced.Dir("my programs");
+        std::vector<std::string> opened;
+        SetShellOpenBackend([&](const std::string& t) {
+            opened.push_back(t);
+            return true;
+        });
+        frmMain w;
+        SetProgramFolder(prog.Root());
+        w.mnuHelpDoc->trigger();  // missing
+        QCOMPARE(MessageService::Shown().size(), size_t(1));
+        QCOMPARE(MessageService::Shown()[0].text,
+                 std::string("ドキュメントファイルが見つかりません"));
+        QCOMPARE(MessageService::Shown()[0].icon, MsgIcon::Exclamation);
+        QVERIFY(opened.empty());
+        prog.Dir("guide.pdf");  // a folder of that name counts as present
+        w.mnuHelpDoc->trigger();
+        QCOMPARE(opened, std::vector<std::string>{prog.Path("guide.pdf")});
+        SetProgramFolder(spaced.Path("my programs"));
+        spaced.File("my programs/guide.pdf", "%PDF");
+        w.mnuHelpDoc->trigger();
+        QCOMPARE(opened.back(), spaced.Path("my programs/guide.pdf"));
+    }
+
+    void donationOpensAfterTheNote() {
+        std::vector<std::string> events;
+        MessageService::SetBackend([&](const MessageRequest&) {
+            events.push_back("note");
+            return MsgAnswer::Ok;
+        });
+        SetShellOpenBackend([&](const std::string& t) {
+            events.push_back("open " + t);
+            return true;
+        });
+        frmMain w;
+        w.mnuHelpDonation->trigger();
+        MessageService::SetBackend(nullptr);
+        QCOMPARE(events,
+                 (std::vector<std::string>{"note", std::string("open ") + build::kDonationUrl}));
+        const MessageRequest& note = MessageService::Shown().back();
+        QCOMPARE(note.text,
+                 std::string("本ソフトはフリーウェアですのでご自由にお使いいただけます。\n"
+                             "開発にご支援いただける場合には次に表示されるリンクからオン"
+                             "ラインショッピング等をお願いします。"));
+        QCOMPARE(note.icon, MsgIcon::None);
+        QCOMPARE(note.buttons, MsgButtons::Ok);
+        w.mnuHelpHomepage->trigger();
+        QCOMPARE(events.back(), std::string("open ") + build::kHomepageUrl);
+    }
+
+    void aboutTwice() {
+        frmMain w;
+        QStringList seen;
+        for (int i = 0; i < 2; ++i) {
+            QueueModalScript([&](QDialog& d) {
+                auto& about = static_cast<frmAbout&>(d);
+                QCOMPARE(about.windowTitle(), QStringLiteral("バージョン情報"));
+                seen << about.lblApName->text() + "|" + about.lblVersion->text();
+                QVERIFY(!about.picBanner->pixmap().isNull());
+                QCOMPARE(about.picBanner->pixmap().size(), QSize(192, 57));
+                about.cmdOk->click();
+            });
+            w.mnuHelpAbout->trigger();
+        }
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0], seen[1]);
+        QCOMPARE(seen[0], QString("Corvelle|") + QString::fromStdString(ProgramVersionText()));
+        frmSplash* splash = LoadedSplash(false);
+        QVERIFY(splash);                // loaded for the banner...
+        QVERIFY(!splash->isVisible());  // ...and never shown
+    }
+
+    void splashClosesOnKeyAndFrameClick() {
+        frmSplash* s = LoadedSplash(true);
+        QCOMPARE(s->lblVersion->text(), QString::fromStdString(ProgramVersionText()));
+        QVERIFY(s->picLogo->isHidden());
+        s->show();
+        QTest::mouseClick(s->imgLogo, Qt::LeftButton);  // the image does not count
+        QCOMPARE(LoadedSplash(false), s);
+        QTest::mouseClick(s->Frame1, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(!LoadedSplash(false));
+        frmSplash* again = LoadedSplash(true);
+        again->show();
+        QTest::keyClick(again, Qt::Key_A);
+        QVERIFY(!LoadedSplash(false));
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"
