@@ -6,7 +6,9 @@
 #include <QUrl>
 
 #include "app/settings.h"
+#include "browser/browser_panel.h"
 #include "browser/dialog_state.h"
+#include "browser/file_list_view.h"
 #include "browser/frm_dest_dir_select.h"
 #include "browser/frm_mk_dir.h"
 #include "browser/frm_rename.h"
@@ -16,8 +18,6 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/modal_service.h"
 #include "shellops/sh_file_lib.h"
-#include "ui/browser_panel.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "util/paths.h"
 

@@ -7,13 +7,13 @@
 #include <QtTest>
 
 #include "app/settings.h"
+#include "browser/browser_panel.h"
+#include "browser/file_list_view.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
-#include "ui/browser_panel.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 

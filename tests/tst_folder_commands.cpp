@@ -8,7 +8,10 @@
 #include <QtTest>
 
 #include "app/settings.h"
+#include "browser/browser_panel.h"
 #include "browser/dialog_state.h"
+#include "browser/file_list_model.h"
+#include "browser/file_list_view.h"
 #include "browser/folder_commands.h"
 #include "browser/frm_dest_dir_select.h"
 #include "browser/frm_mk_dir.h"
@@ -20,9 +23,6 @@
 #include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
-#include "ui/browser_panel.h"
-#include "ui/file_list_model.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 
 using namespace corvelle;

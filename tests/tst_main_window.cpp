@@ -11,12 +11,12 @@
 #include <QtTest>
 
 #include "app/settings.h"
+#include "browser/file_list_view.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
 #include "tests/support/test_dir.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"

@@ -6,14 +6,14 @@
 #include <QtTest>
 
 #include "app/settings.h"
+#include "browser/file_list_view.h"
+#include "browser/navigation_panel.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
-#include "ui/navigation_panel.h"
 #include "ui/tab_strip.h"
 
 using namespace corvelle;

@@ -11,16 +11,16 @@
 #include <cstdio>
 
 #include "app/settings.h"
+#include "browser/browser_panel.h"
 #include "browser/folder_commands.h"
+#include "browser/navigation_panel.h"
 #include "platform/os/folders.h"
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
-#include "ui/browser_panel.h"
 #include "ui/help_commands.h"
-#include "ui/navigation_panel.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
 

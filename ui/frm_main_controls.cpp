@@ -9,10 +9,10 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "browser/file_list_view.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/twips.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/splitter_grip.h"

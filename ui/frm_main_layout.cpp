@@ -6,10 +6,10 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "browser/file_list_view.h"
 #include "platform/os/guarded_steps.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/twips.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "ui/splitter_grip.h"
 #include "ui/tab_strip.h"

@@ -5,8 +5,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "browser/browser_panel.h"
 #include "platform/ui/twips.h"
-#include "ui/browser_panel.h"
 #include "ui/frm_main.h"
 
 namespace corvelle {

@@ -1,4 +1,4 @@
-#include "ui/navigation_panel.h"
+#include "browser/navigation_panel.h"
 
 #include <QAction>
 #include <QMenu>

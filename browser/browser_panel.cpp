@@ -1,4 +1,4 @@
-#include "ui/browser_panel.h"
+#include "browser/browser_panel.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -11,12 +11,12 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "browser/file_list_model.h"
+#include "browser/file_list_view.h"
 #include "browser/folder_commands.h"
 #include "platform/os/guarded_steps.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/dir_tree.h"
-#include "ui/file_list_model.h"
-#include "ui/file_list_view.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 

@@ -1,4 +1,4 @@
-#include "ui/file_list_model.h"
+#include "browser/file_list_model.h"
 
 #include <array>
 

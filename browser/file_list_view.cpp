@@ -1,4 +1,4 @@
-#include "ui/file_list_view.h"
+#include "browser/file_list_view.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
