@@ -32,6 +32,27 @@ QLabel* FolderDialog::PromptLabel(const char* name, const QString& caption, cons
     return l;
 }
 
+FolderDialog::PromptControls FolderDialog::BuildPrompt(const char* boxName, const QString& prompt) {
+    PromptControls c;
+    c.box = new QLineEdit(this);
+    c.box->setObjectName(QString::fromLatin1(boxName));
+    PlaceTw(c.box, {120, 360, 3855, 270});
+    c.label = PromptLabel("Label1", prompt, {120, 120, 3855, 255});
+    c.ok = Button("cmdOk", QStringLiteral("OK"), {1560, 840, 1095, 375});
+    c.cancel = Button("cmdCancel", QStringLiteral("Cancel"), {2880, 840, 1095, 375});
+    setTabOrder(c.box, c.ok);
+    setTabOrder(c.ok, c.cancel);
+    EnterMovesFocus(c.box, c.ok);
+    focusOnShow_ = c.box;
+    return c;
+}
+
+void FolderDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (focusOnShow_)
+        focusOnShow_->setFocus();
+}
+
 void FolderDialog::EnterMovesFocus(QLineEdit* box, QWidget* to) {
     enterBox_ = box;
     enterTarget_ = to;

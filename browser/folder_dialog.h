@@ -19,6 +19,16 @@ class FolderDialog : public QDialog {
     FolderDialog(QWidget* parent, double clientWidthTw, double clientHeightTw);
 
   protected:
+    struct PromptControls {
+        QLineEdit* box;
+        QLabel* label;
+        QPushButton* ok;
+        QPushButton* cancel;
+    };
+    // A text box under its prompt, OK and Cancel below (the new-folder and rename dialogs):
+    // the box has the focus when the dialog shows, Enter in it moves the focus to OK.
+    PromptControls BuildPrompt(const char* boxName, const QString& prompt);
+    void showEvent(QShowEvent* event) override;
     QPushButton* Button(const char* name, const QString& caption, const TwRect& r);
     QLabel* PromptLabel(const char* name, const QString& caption, const TwRect& r);
     // Enter in the box swallows the key and moves the focus to `to`.
@@ -28,6 +38,7 @@ class FolderDialog : public QDialog {
 
   private:
     QLineEdit* enterBox_ = nullptr;
+    QWidget* focusOnShow_ = nullptr;
     QWidget* enterTarget_ = nullptr;
 };
 

@@ -14,23 +14,14 @@ namespace corvelle {
 frmMkDir::frmMkDir(QWidget* owner) : FolderDialog(owner, 4140, 1335) {
     setObjectName("frmMkDir");
     setWindowTitle(QString());
-    txtNewDirName = new QLineEdit(this);
-    txtNewDirName->setObjectName("txtNewDirName");
-    PlaceTw(txtNewDirName, {120, 360, 3855, 270});
-    Label1 = PromptLabel("Label1", QStringLiteral("新しいフォルダ名を入力して下さい"),
-                         {120, 120, 3855, 255});
-    cmdOk = Button("cmdOk", QStringLiteral("OK"), {1560, 840, 1095, 375});
-    cmdCancel = Button("cmdCancel", QStringLiteral("Cancel"), {2880, 840, 1095, 375});
-    setTabOrder(txtNewDirName, cmdOk);
-    setTabOrder(cmdOk, cmdCancel);
-    EnterMovesFocus(txtNewDirName, cmdOk);
+    const PromptControls controls =
+        BuildPrompt("txtNewDirName", QStringLiteral("新しいフォルダ名を入力して下さい"));
+    txtNewDirName = controls.box;
+    Label1 = controls.label;
+    cmdOk = controls.ok;
+    cmdCancel = controls.cancel;
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-}
-
-void frmMkDir::showEvent(QShowEvent* event) {
-    FolderDialog::showEvent(event);
-    txtNewDirName->setFocus();
 }
 
 void frmMkDir::cmdOk_Click() {

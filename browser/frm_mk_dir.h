@@ -16,9 +16,6 @@ class frmMkDir : public FolderDialog {
 
     void cmdOk_Click();
     void cmdCancel_Click();
-
-  protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace corvelle

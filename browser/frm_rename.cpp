@@ -14,24 +14,15 @@ namespace corvelle {
 frmRename::frmRename(QWidget* owner) : FolderDialog(owner, 4125, 1350) {
     setObjectName("frmRename");
     setWindowTitle(QString());
-    txtFileName = new QLineEdit(this);
-    txtFileName->setObjectName("txtFileName");
-    PlaceTw(txtFileName, {120, 360, 3855, 270});
-    Label1 =
-        PromptLabel("Label1", QStringLiteral("ファイル名を入力して下さい"), {120, 120, 3855, 255});
-    cmdOk = Button("cmdOk", QStringLiteral("OK"), {1560, 840, 1095, 375});
-    cmdCancel = Button("cmdCancel", QStringLiteral("Cancel"), {2880, 840, 1095, 375});
-    setTabOrder(txtFileName, cmdOk);
-    setTabOrder(cmdOk, cmdCancel);
-    EnterMovesFocus(txtFileName, cmdOk);
+    const PromptControls controls =
+        BuildPrompt("txtFileName", QStringLiteral("ファイル名を入力して下さい"));
+    txtFileName = controls.box;
+    Label1 = controls.label;
+    cmdOk = controls.ok;
+    cmdCancel = controls.cancel;
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     txtFileName->setText(QString::fromLocal8Bit(RenameSource));  // Form_Load
-}
-
-void frmRename::showEvent(QShowEvent* event) {
-    FolderDialog::showEvent(event);
-    txtFileName->setFocus();
 }
 
 void frmRename::cmdOk_Click() {

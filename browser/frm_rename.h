@@ -16,9 +16,6 @@ class frmRename : public FolderDialog {
 
     void cmdOk_Click();
     void cmdCancel_Click();
-
-  protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace corvelle

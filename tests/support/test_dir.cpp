@@ -19,19 +19,22 @@ void MakeParents(const std::string& path) {
         mkdir(path.substr(0, p).c_str(), 0755);
 }
 
+std::vector<std::string> Names(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (const dirent* e = readdir(d)) {
+            const std::string n = e->d_name;
+            if (n != "." && n != "..")
+                names.push_back(n);
+        }
+        closedir(d);
+    }
+    return names;
+}
+
 void Walk(const std::string& root, const std::string& rel,
           std::map<std::string, std::string>& out) {
-    DIR* d = opendir((root + rel).c_str());
-    if (!d)
-        return;
-    std::vector<std::string> names;
-    while (const dirent* e = readdir(d)) {
-        const std::string n = e->d_name;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    }
-    closedir(d);
-    for (const std::string& n : names) {
+    for (const std::string& n : Names(root + rel)) {
         const std::string r = rel.empty() ? n : rel + "/" + n;
         struct stat st;
         if (lstat((root + r).c_str(), &st) != 0)
@@ -110,16 +113,7 @@ void RemoveTree(const std::string& path) {
         return;
     if (S_ISDIR(st.st_mode)) {
         chmod(path.c_str(), 0755);
-        if (DIR* d = opendir(path.c_str())) {
-            std::vector<std::string> names;
-            while (const dirent* e = readdir(d)) {
-                const std::string n = e->d_name;
-                if (n != "." && n != "..")
-                    names.push_back(n);
-            }
-            closedir(d);
-            for (const std::string& n : names) RemoveTree(path + "/" + n);
-        }
+        for (const std::string& n : Names(path)) RemoveTree(path + "/" + n);
         rmdir(path.c_str());
     } else {
         unlink(path.c_str());
