@@ -54,7 +54,8 @@ FolderCommands::FolderCommands(frmMain& w) : QObject(&w), w_(w) {
 }
 
 void FolderCommands::CopyOrMove(bool move) {
-    const std::string& current = Settings().CurrentDirectory;
+    // The folder the user confirms is the folder operated on, whatever the yield lets happen.
+    const std::string current = Settings().CurrentDirectory;
     RunGuardedSteps({
                         [this] {
                             frmDestDirSelect dialog(w_.dirTree);
@@ -92,7 +93,7 @@ void FolderCommands::mnuFileFolderMove_Click() {
 }
 
 void FolderCommands::mnuFileFolderDelete_Click() {
-    const std::string& current = Settings().CurrentDirectory;
+    const std::string current = Settings().CurrentDirectory;
     RunGuardedSteps(
         {
             [&] { return AskOk(current + "を" + "削除します。\nよろしいですか？"); },
@@ -168,7 +169,7 @@ void FolderCommands::lvwFileName_OLEDragDrop(const QMimeData* data) {
     const std::vector<std::string> paths = DroppedPaths(data);
     if (paths.empty())
         return;
-    const std::string& current = Settings().CurrentDirectory;
+    const std::string current = Settings().CurrentDirectory;
     if (MessageService::Show("ドロップしたファイルを " + current + " にコピーしますか？",
                              MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;

@@ -146,6 +146,23 @@ class TestFolderCommands : public QObject {
         QVERIFY(ui.errors.empty());
     }
 
+    void moveActsOnTheConfirmedFolder() {
+        test::TestDir d;
+        d.File("confirmed/f", "f");
+        d.File("other/g", "g");
+        d.Dir("dest");
+        Running r(d.Path("confirmed/"));
+        ChooseDestination(d.Path("dest"));
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        // Another folder gets selected while the move yields to the event queue.
+        QMetaObject::invokeMethod(
+            &r.w, [&] { r.w.dirTree->SetPath(d.Path("other")); }, Qt::QueuedConnection);
+        r.w.mnuFileFolderMove_Click();
+        QCOMPARE(d.Read("dest/confirmed/f"), std::string("f"));
+        QCOMPARE(d.Read("other/g"), std::string("g"));
+        QVERIFY(!d.Exists("dest/other"));
+    }
+
     void cancelChangesNothing() {
         test::TestDir d;
         d.File("src/f", "f");
