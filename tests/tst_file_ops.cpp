@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QtTest>
+#include <cstdlib>
 #include <set>
 
 #include "platform/os/file_op.h"
@@ -197,6 +198,23 @@ class TestFileOps : public QObject {
         t.Link("lonely", outside.Path("precious"));
         QCOMPARE(ShFileDelete(0, t.Path("lonely"), false), 0);
         QCOMPARE(outside.Read("precious/data"), std::string("data"));
+    }
+
+    void deleteStopsAtAnotherFileSystem() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("victim/file", "f");
+        t.Dir("victim/mnt");
+        if (std::system(("mount -t tmpfs corvelle-test " + t.Path("victim/mnt") + " 2>/dev/null")
+                            .c_str()) != 0)
+            QSKIP("no permission to mount a file system here");
+        test::WriteFileBytes(t.Path("victim/mnt/precious"), "precious");
+        const int rc = ShFileDelete(0, t.Path("victim"), false);
+        const std::string left = t.Read("victim/mnt/precious");
+        std::system(("umount " + t.Path("victim/mnt")).c_str());
+        QVERIFY(rc != 0);
+        QCOMPARE(left, std::string("precious"));
+        QVERIFY(!t.Exists("victim/file"));  // the rest of the folder still went
     }
 
     void trash() {
