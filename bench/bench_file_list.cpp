@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "bench/bench_window.h"
 #include "platform/os/folders.h"
 #include "ui/frm_main.h"
 #include "util/paths.h"
@@ -25,13 +26,8 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    char tmpl[] = "/tmp/corvelle-bench-XXXXXX";
-    SetProgramFolder(mkdtemp(tmpl));
     frmMain w;
-    w.Terminate = [] {};
-    w.Form_Load();
-    w.show();
-    QApplication::processEvents();
+    LoadBenchWindow(w);
     const std::string folder = AddBackslash(argv[1]);
     Settings().CurrentDirectory = folder;
     auto t0 = std::chrono::steady_clock::now();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "bench/bench_window.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "tidy/process_list.h"
@@ -32,14 +33,10 @@ int main(int argc, char** argv) {
     if (window) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
-        char tmpl[] = "/tmp/corvelle-bench-XXXXXX";
-        SetProgramFolder(mkdtemp(tmpl));
         frmMain w;
-        w.Terminate = [] {};
-        w.Form_Load();
+        LoadBenchWindow(w);
         Settings().CurrentDirectory = folder;
         Settings().ShoriMode = static_cast<int16_t>(mode);
-        w.show();
         MessageService::QueueAnswer(MsgAnswer::Ok);
         const auto t0 = std::chrono::steady_clock::now();
         w.cmdSearchStart_Click();

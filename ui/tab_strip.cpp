@@ -33,10 +33,6 @@ QMargins TabStrip::ClientMargins() const {
     return QMargins(2, bar_->sizeHint().height() + 2, 2, 2);
 }
 
-QRect TabStrip::ClientArea() const {
-    return rect().marginsRemoved(ClientMargins());
-}
-
 void TabStrip::resizeEvent(QResizeEvent*) {
     bar_->setGeometry(0, 0, std::min(width(), bar_->sizeHint().width()), bar_->sizeHint().height());
 }

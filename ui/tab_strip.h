@@ -17,8 +17,6 @@ class TabStrip : public QWidget {
     int SelectedPosition() const;
     void SelectPosition(int position);
     QString Key(int position) const;
-    // The page area below the captions, relative to the strip.
-    QRect ClientArea() const;
     // How far the client area sits inside the strip: left, top, right, bottom.
     QMargins ClientMargins() const;
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/os/file_op.h"
 
@@ -45,5 +46,8 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
 bool DeleteEntry(Context& ctx, int parentDir, const std::string& path, const std::string& name);
 
 int ReadFailureFor(const std::string& sourcePath);
+
+// Every entry of a folder handle, hidden ones included; false (err set) when it cannot be read.
+bool ListEntries(int dir, std::vector<std::string>& names, int& err);
 
 }  // namespace corvelle::fileop

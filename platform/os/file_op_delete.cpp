@@ -40,18 +40,10 @@ bool DeleteBelow(Context& ctx, int parentDir, const std::string& path, const std
         return false;
     }
     std::vector<std::string> names;
-    const int dup = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (DIR* d = dup >= 0 ? fdopendir(dup) : nullptr) {
-        while (const dirent* e = readdir(d)) {
-            const std::string n = e->d_name;
-            if (n != "." && n != "..")
-                names.push_back(n);
-        }
-        closedir(d);
-    } else if (dup >= 0) {
-        close(dup);
-    }
-    bool whole = true;
+    int err = 0;
+    bool whole = ListEntries(dir, names, err);
+    if (!whole)
+        ctx.Fail(path, err);
     for (const std::string& n : names) {
         if (ctx.Cancelled()) {
             whole = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/file_write.h"
 
 namespace corvelle::fileop {
 namespace {
@@ -32,22 +33,6 @@ struct Fd {
 std::string TempName() {
     static std::atomic<unsigned> counter{0};
     return ".corvelle-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".part";
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // Puts the finished temporary item in place; without `replace` an existing item is kept.
@@ -153,8 +138,9 @@ bool CopySpecial(Context& ctx, int srcDir, const std::string& srcPath, const std
     return Publish(ctx, dstDir, tmp, dstName, dstPath, replace);
 }
 
-// Every entry of a folder handle, hidden ones included.
-bool Entries(int dir, std::vector<std::string>& names, int& err) {
+}  // namespace
+
+bool ListEntries(int dir, std::vector<std::string>& names, int& err) {
     const int dup = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* d = dup >= 0 ? fdopendir(dup) : nullptr;
     if (!d) {
@@ -174,6 +160,8 @@ bool Entries(int dir, std::vector<std::string>& names, int& err) {
     return err == 0;
 }
 
+namespace {
+
 bool TransferFolder(Context& ctx, int srcDir, const std::string& srcPath, const std::string& name,
                     const struct stat& st, int dstDir, const std::string& dstPath,
                     const std::string& dstName, bool move, bool existing) {
@@ -189,7 +177,7 @@ bool TransferFolder(Context& ctx, int srcDir, const std::string& srcPath, const 
     }
     std::vector<std::string> names;
     int err = 0;
-    bool whole = Entries(from.fd, names, err);
+    bool whole = ListEntries(from.fd, names, err);
     if (!whole)
         ctx.Fail(srcPath, err);
     for (const std::string& n : names) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/os/file_write.h"
 #include "platform/os/folders.h"
 #include "util/paths.h"
 
@@ -59,19 +60,6 @@ std::string LocalTime() {
     char buf[32];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
     return buf;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::string Absolute(const std::string& path) {
@@ -135,7 +123,7 @@ bool MoveToTrash(const std::string& rawPath, std::string& reason) {
             reason = std::strerror(errno);
             return false;
         }
-        const bool written = WriteAll(fd, info) && fsync(fd) == 0;
+        const bool written = WriteAll(fd, info.data(), info.size()) && fsync(fd) == 0;
         const bool closed = close(fd) == 0;
         if (!written || !closed) {
             reason = std::strerror(errno ? errno : EIO);

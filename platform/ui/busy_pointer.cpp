@@ -19,8 +19,4 @@ void SetBusyPointer(bool busy) {
     }
 }
 
-bool BusyPointerShown() {
-    return g_busy;
-}
-
 }  // namespace corvelle

@@ -4,6 +4,5 @@
 namespace corvelle {
 
 void SetBusyPointer(bool busy);
-bool BusyPointerShown();
 
 }  // namespace corvelle
