@@ -5,6 +5,7 @@
 #include "platform/os/codec.h"
 #include "platform/os/enumeration.h"
 #include "platform/os/message_service.h"
+#include "platform/os/test_seam.h"
 #include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
@@ -272,23 +273,21 @@ class TestExecution : public QObject {
         test::TestDir t;
         t.File("A/B/x");
         t.File("keep");
-        // The after folder reads fine for the search (twice), then cannot be read for the check
-        // just before the raise: the row fails, nothing moves.
-        static std::string watched;
-        static int reads;
-        watched = t.Path("A");
-        reads = 0;
-        SetEnumerationFailureHook([](const std::string& f) {
-            if (f.rfind(watched, 0) == 0 && f.size() <= watched.size() + 1 && ++reads > 2)
-                return EACCES;
-            return 0;
+        // Between the search and the row, the after folder is replaced by a look-alike: the
+        // row fails with its reason on standard error, and nothing of either folder moves.
+        SetSeamHook([&](const char* point, const std::string&) {
+            if (std::string(point) != "execute:row")
+                return;
+            QCOMPARE(rename(t.Path("A").c_str(), t.Path("A.old").c_str()), 0);
+            t.File("A/B/y");
         });
         std::string out, err;
         const int rc = Tool({"--execute", t.Root()}, &out, &err);
-        SetEnumerationFailureHook(nullptr);
+        SetSeamHook(nullptr);
         QCOMPARE(rc, 1);
         QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + "," + kResultFailure + "\r\n");
-        QVERIFY(t.Exists("A/B/x"));
+        QVERIFY(t.Exists("A.old/B/x") && t.Exists("A/B/y"));
+        QVERIFY(err.find("検索の後で別のフォルダに置き換えられました") != std::string::npos);
     }
 };
 

@@ -44,6 +44,13 @@ struct stat Stat(const std::string& p) {
     return st;
 }
 
+// Every entry of a folder, as only the raise asks for it.
+FileOpRecord EveryEntry(unsigned func, const std::string& from, const std::string& to) {
+    FileOpRecord rec{0, func, from, to, 0};
+    rec.allEntries = true;
+    return rec;
+}
+
 int FailOnVictim(const std::string& path) {
     return path.find("victim") != std::string::npos ? EIO : 0;
 }
@@ -70,12 +77,12 @@ class TestFileOps : public QObject {
         t.Link("Top/Sub/dangling", "no/such/target");
         t.Fifo("Top/Sub/pipe");
         const auto before = t.Snapshot("Top/Sub");
-        QCOMPARE(ShFileMove(0, t.Path("Top/Sub/*"), t.Path("Top/")), 0);
+        QCOMPARE(RunFileOperation(EveryEntry(FO_MOVE, t.Path("Top/Sub"), t.Path("Top/"))), 0);
         QVERIFY(t.Snapshot("Top/Sub").empty());
         for (const auto& [rel, content] : before) QCOMPARE(t.Snapshot("Top")[rel], content);
         QVERIFY(ui.asked.empty() && ui.errors.empty());
         // A folder with no entry at all: nothing to do, success.
-        QCOMPARE(ShFileMove(0, t.Path("Top/Sub/*"), t.Path("Top/")), 0);
+        QCOMPARE(RunFileOperation(EveryEntry(FO_MOVE, t.Path("Top/Sub"), t.Path("Top/"))), 0);
     }
 
     void wildcardOntoItsOwnFolderLosesNothing() {
@@ -83,12 +90,14 @@ class TestFileOps : public QObject {
         t.File("A/sub/sub/deep", "deep");
         t.File("A/sub/.x", "x");
         const auto before = Contents({&t});
-        FileOpRecord rec{0, FO_MOVE, t.Path("A/sub/*"), t.Path("A/"), FOF_NOCONFIRMATION};
+        FileOpRecord rec = EveryEntry(FO_MOVE, t.Path("A/sub"), t.Path("A/"));
+        rec.fFlags = FOF_NOCONFIRMATION;
         test::ScriptedFileOpUi ui;
-        const int rc = RunFileOperation(rec);
-        QVERIFY(t.Exists("A/sub"));
-        const bool complete = !t.Exists("A/sub/.x") && t.Read("A/.x") == "x";
-        QVERIFY(rc != 0 || complete);
+        const auto tree = t.Snapshot();
+        // "sub" cannot land where the folder itself stands: the move fails as a whole and
+        // ".x", moved first, goes back.
+        QCOMPARE(RunFileOperation(rec), kOpSystemBase + EEXIST);
+        QCOMPARE(t.Snapshot(), tree);
         QCOMPARE(Contents({&t}), before);
         QCOMPARE(t.Read("A/sub/sub/deep"), std::string("deep"));  // never replaced
     }
@@ -342,7 +351,8 @@ class TestFileOps : public QObject {
         t.File("src/b", "new b");
         t.File("dst/a", "old a");
         t.File("dst/b", "old b");
-        QCOMPARE(ShFileCopy(0, t.Path("src/*"), t.Path("dst")), FETCHED(int, result));
+        QCOMPARE(RunFileOperation(EveryEntry(FO_COPY, t.Path("src"), t.Path("dst"))),
+                 FETCHED(int, result));
         QCOMPARE(QString::fromStdString(t.Read("dst/a")), FETCHED(QString, a));
         QCOMPARE(QString::fromStdString(t.Read("dst/b")), FETCHED(QString, b));
         QCOMPARE(int(ui.asked.size()), FETCHED(int, questions));
@@ -420,6 +430,7 @@ class TestFileOps : public QObject {
         QCOMPARE(int(seen[0].fFlags), FETCHED(int, flags));
         QCOMPARE(QString::fromStdString(seen[0].pFrom), FETCHED(QString, pFrom));
         QCOMPARE(QString::fromStdString(seen[0].pTo), FETCHED(QString, pTo));
+        QVERIFY(!seen[0].allEntries);  // "*" is a name, never a request for every entry
     }
 
     void emptyPathsTouchNothing() {

@@ -1,31 +1,56 @@
-// The search's cursor over sub-folders: a hidden folder-list box without a window.
+// The search's cursor over sub-folders: a hidden folder-list box without a window. It holds
+// one open handle per level of the walk, so each folder is opened from its parent's handle
+// (never through a link, any depth) and read exactly once.
 #pragma once
 
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "platform/os/file_id.h"
 #include "util/error.h"
 
 namespace corvelle {
 
+// What the folder check needs of one listing.
+struct FolderSummary {
+    int folders = 0;    // sub-folders, hidden ones included (mounts are not among them)
+    int others = 0;     // files, links, special files, mounts; an unreadable folder counts one
+    std::string lone;   // the first sub-folder's name
+    FileId id;          // the folder itself
+    FileId loneId;      // that sub-folder, when it is the only entry
+};
+
 class DirListBox {
   public:
-    // Lists the folder's sub-folders (sorted byte by byte, hidden ones and links left out).
-    // A folder that vanished is an error; one that cannot be read lists nothing.
+    DirListBox();
+    ~DirListBox();
+    DirListBox(const DirListBox&) = delete;
+    DirListBox& operator=(const DirListBox&) = delete;
+
+    // Lists the folder's sub-folders (sorted byte by byte, hidden ones, links and mounts left
+    // out). A folder that cannot be opened is an error; one that cannot be read lists nothing.
     Error SetPath(const std::string& path);
+    enum class Entered { Yes, Mount, Failed };
+    // Goes down into sub-folder i of the current folder. A mount is not entered (it then
+    // counts as an entry of the current folder); a failure leaves the cursor where it was.
+    Entered Enter(int i, Error& err);
     // The listed folder, without a trailing separator (the root stays "/").
     const std::string& Path() const;
     int ListCount() const;
     // Full path of the sub-folder at position i.
     std::string List(int i) const;
+    // The current folder's listing, for the folder check (null before the first SetPath).
+    const FolderSummary* Summary() const;
     // Forgets every listing; the next SetPath reads the disk again.
-    void Refresh() { stack_.clear(); }
+    void Refresh();
+
+    // A summary of any folder read afresh, opened as given.
+    static Error Examine(const std::string& path, FolderSummary& summary);
 
   private:
-    // Listings along the path from the first folder to the current one: the walk goes one
-    // level down or back up, so each folder is read once while it is open.
-    std::vector<std::pair<std::string, std::vector<std::string>>> stack_;
+    struct Level;
+    std::vector<std::unique_ptr<Level>> stack_;
 };
 
 }  // namespace corvelle

@@ -1,5 +1,6 @@
-// Carrying out the processing list: raise rows and delete rows, each through the shell
-// wrappers, each checked again just before it acts.
+// Carrying out the processing list: raise rows and delete rows. Each row acts only on the very
+// folders the search saw: they are reached from the start folder's handle without following
+// a link or crossing a mount, and their identities are checked before anything changes.
 #pragma once
 
 #include <functional>
@@ -15,11 +16,10 @@ struct ProcessRow;
 struct ExecutionUi {
     OwnerHandle owner = 0;
     std::function<void(const std::string& text)> status;  // panel "pbFileName"
+    // Why a row failed, in words for people (the row itself reads "◆失敗!◆").
+    std::function<void(int row, const std::string& reason)> failed;
 };
 
-// Raises the before folder's whole content into the after folder and removes the emptied
-// folder, or removes an empty folder; true when the row fully took place.
-bool ExecuteRow(const ProcessRow& row, OwnerHandle owner);
 // Every unticked row in the list's current order, results written in; returns the number
 // of rows that failed.
 int ExecuteList(ProcessList& list, const ExecutionUi& ui);

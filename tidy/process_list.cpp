@@ -8,6 +8,8 @@ namespace corvelle {
 
 void ProcessList::Init() {
     rows_.clear();
+    startPath_.clear();
+    startId_ = {};
     hasColumns_ = true;
     if (listener_.reset)
         listener_.reset();
@@ -32,8 +34,14 @@ bool ProcessList::Less(const ProcessRow& a, const ProcessRow& b) const {
     return descending_ ? c > 0 : c < 0;
 }
 
-int ProcessList::Append(const std::string& before, const std::string& after) {
-    ProcessRow row{before, after, {}, false};
+void ProcessList::SetStart(const std::string& path, const FileId& id) {
+    startPath_ = path;
+    startId_ = id;
+}
+
+int ProcessList::Append(const std::string& before, const std::string& after,
+                        const FileId& beforeId, const FileId& afterId) {
+    ProcessRow row{before, after, {}, false, beforeId, afterId};
     size_t pos = rows_.size();
     if (sortOn_) {
         pos =

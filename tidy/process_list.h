@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/file_id.h"
+
 namespace corvelle {
 
 inline constexpr const char* kDeleteMarker = "★空フォルダのため削除★";
@@ -17,6 +19,9 @@ struct ProcessRow {
     std::string after;     // column "変更後": receiving folder, or the delete marker
     std::string result;    // column "処理結果"
     bool checked = false;  // ticked: left out of execution
+    // What the search saw, unseen by the user: execution acts only on these very folders.
+    FileId beforeId;
+    FileId afterId;  // raise rows: the receiving folder
 
     bool IsDeleteRow() const { return after == kDeleteMarker; }
 };
@@ -41,7 +46,12 @@ class ProcessList {
     const std::vector<ProcessRow>& Rows() const { return rows_; }
 
     // Appends (or, while sorting is on, inserts in order); returns the row's position.
-    int Append(const std::string& before, const std::string& after);
+    int Append(const std::string& before, const std::string& after, const FileId& beforeId = {},
+               const FileId& afterId = {});
+    // The folder the search started from (as opened) and its identity.
+    void SetStart(const std::string& path, const FileId& id);
+    const std::string& StartPath() const { return startPath_; }
+    const FileId& StartId() const { return startId_; }
     void SetResult(int row, const std::string& result);
     void SetChecked(int row, bool checked);
 
@@ -57,6 +67,8 @@ class ProcessList {
     void Sort();
 
     std::vector<ProcessRow> rows_;
+    std::string startPath_;
+    FileId startId_;
     bool hasColumns_ = false;
     bool sortOn_ = false;
     int sortKey_ = 0;

@@ -2,8 +2,8 @@
 
 #include "app/app_state.h"
 #include "app/settings.h"
-#include "platform/os/enumeration.h"
 #include "platform/os/guarded_steps.h"
+#include "platform/os/handles.h"
 #include "platform/os/message_service.h"
 #include "tidy/process_list.h"
 #include "util/paths.h"
@@ -29,6 +29,7 @@ bool TidySearch::SetDirListPath(const std::string& path) {
 }
 
 void TidySearch::SearchRun() {
+    RaiseOpenFileLimit();  // one handle per level of the walk
     dirList.Refresh();
     const bool listed = RunGuarded([&] { return dirList.SetPath(settings_.CurrentDirectory); }, {},
                                    [this] {
@@ -42,7 +43,11 @@ void TidySearch::SearchRun() {
     const std::string startPath = dirList.Path();
     if (ui.buttons)
         ui.buttons(true);
-    FolderTreeSearch(startPath, {});
+    // A start folder that could not be opened (the user chose Ignore) leaves nothing to walk.
+    if (const FolderSummary* s = dirList.Summary()) {
+        list_.SetStart(startPath, s->id);
+        FolderTreeSearch(startPath, {});
+    }
     Busy(false);
     MessageService::Show("検索完了!", MsgIcon::Information, MsgButtons::Ok);
     if (list_.Count() > 0 && ui.ensureVisible)
@@ -70,10 +75,24 @@ bool TidySearch::FolderTreeSearch(const std::string& path, const std::string& pa
         bool stopped = false;
         // Read afresh: the user may switch the option while the search runs.
         if (dirList.ListCount() > 0 && settings_.SubFolderMode) {
-            if (!SetDirListPath(dirList.List(n - 1)))
+            DirListBox::Entered entered = DirListBox::Entered::Failed;
+            // A sub-folder that vanished or cannot be opened is reported once; Ignore goes on
+            // with the next one, so no folder is examined twice.
+            const bool go = RunGuarded(
+                [&] {
+                    Error err;
+                    entered = dirList.Enter(n - 1, err);
+                    return err;
+                },
+                {},
+                [this] {
+                    Busy(false);
+                    Status(kPanelGeneral, {});
+                });
+            if (!go)
                 return false;
-            const std::string sub = dirList.Path();
-            stopped = FolderTreeSearch(sub, path);
+            if (entered == DirListBox::Entered::Yes)
+                stopped = FolderTreeSearch(dirList.Path(), path);
         }
         --n;
         // A stop noticed at a visit's start unwinds the walk without examining the folders
@@ -99,33 +118,24 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     if (StartupInProgress)
         return;
     Busy(true);
-    int subFolders = 0;
-    int files = 0;
-    std::string subName;
-    const Error err = EnumerateFolder(folder, [&](const DirEntry& e) {
-        // A link is an entry like a file: never counted as a sub-folder.
-        if (e.kind == EntryKind::Folder) {
-            subName = e.name;
-            if (++subFolders > 1)
-                return false;
-        } else {
-            ++files;
-            return false;
-        }
-        Status(kPanelFileName, e.name + "チェック中");
-        return true;
-    });
-    // A folder that cannot be listed counts as holding something: it never qualifies.
-    if (err)
-        ++files;
+    // The walk has just read this folder; any other folder is read now.
+    FolderSummary fresh;
+    const FolderSummary* s = dirList.Summary();
+    if (!s || AddBackslash(dirList.Path()) != AddBackslash(folder)) {
+        if (DirListBox::Examine(folder, fresh))
+            fresh.others = 1;  // a folder that cannot be listed never qualifies
+        s = &fresh;
+    }
+    if (s->folders > 0)
+        Status(kPanelFileName, s->lone + "チェック中");
     switch (settings_.ShoriMode) {
         case 0:
-            if (subFolders == 1 && files == 0)
-                list_.Append(folder + subName, folder);
+            if (s->folders == 1 && s->others == 0)
+                list_.Append(folder + s->lone, folder, s->loneId, s->id);
             break;
         case 1:
-            if (subFolders == 0 && files == 0)
-                list_.Append(folder, kDeleteMarker);
+            if (s->folders == 0 && s->others == 0)
+                list_.Append(folder, kDeleteMarker, s->id, {});
             break;
         default:
             break;

@@ -124,8 +124,13 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
         std::fprintf(err, "\r%ld folders examined\n", examined);
 
     int failed = 0;
-    if (o.execute)
-        failed = ExecuteList(list, ExecutionUi{});
+    if (o.execute) {
+        ExecutionUi eu;
+        eu.failed = [&](int, const std::string& reason) {
+            std::fprintf(err, "corvelle-tidy: %s\n", reason.c_str());
+        };
+        failed = ExecuteList(list, eu);
+    }
     PrintRows(list, out);
     if (!o.log.empty() && !SaveLog(list, o.log)) {
         std::fprintf(err, "corvelle-tidy: cannot write log '%s'\n", o.log.c_str());

@@ -5,8 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
+
+#include "platform/os/handles.h"
 
 namespace corvelle {
 namespace {
@@ -45,12 +46,14 @@ void SetEnumerationFailureHook(std::function<int(const std::string&)> hook) {
     FailureHook() = std::move(hook);
 }
 
+int EnumerationFailureFor(const std::string& folder) {
+    return FailureHook() ? FailureHook()(folder) : 0;
+}
+
 Error EnumerateFolder(const std::string& folder, const std::function<bool(const DirEntry&)>& each) {
-    if (FailureHook()) {
-        if (const int err = FailureHook()(folder))
-            return SystemError(err, folder);
-    }
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (const int err = EnumerationFailureFor(folder))
+        return SystemError(err, folder);
+    const int fd = OpenFolderPath(folder).Release();
     if (fd < 0)
         return SystemError(errno, folder);
     DIR* dir = fdopendir(fd);
@@ -78,17 +81,6 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
     }
     closedir(dir);
     return {};
-}
-
-Error ListSubFolders(const std::string& folder, std::vector<std::string>& names) {
-    names.clear();
-    Error err = EnumerateFolder(folder, [&](const DirEntry& e) {
-        if (e.kind == EntryKind::Folder && !IsHiddenName(e.name))
-            names.push_back(e.name);
-        return true;
-    });
-    std::sort(names.begin(), names.end());
-    return err;
 }
 
 }  // namespace corvelle

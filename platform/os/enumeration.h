@@ -28,8 +28,7 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
 // Test seam: a hook that may make the enumeration of a folder fail (tests run as root, so
 // permissions cannot). Returns an errno value, or 0 to go on.
 void SetEnumerationFailureHook(std::function<int(const std::string& folder)> hook);
-
-// Sub-folder names sorted byte by byte; hidden ones and links left out.
-Error ListSubFolders(const std::string& folder, std::vector<std::string>& names);
+// What the hook says for folder (0 without a hook).
+int EnumerationFailureFor(const std::string& folder);
 
 }  // namespace corvelle

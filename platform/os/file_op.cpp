@@ -9,11 +9,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/handles.h"
+#include "platform/os/test_seam.h"
 #include "platform/os/trash.h"
 #include "util/paths.h"
 
@@ -65,6 +66,20 @@ bool Context::Tick(const std::string& item) {
     return !cancelled_;
 }
 
+Context::~Context() {
+    for (const auto& [key, fd] : copies_) close(fd);
+}
+
+int Context::CopyOf(dev_t dev, ino_t ino) const {
+    const auto it = copies_.find({dev, ino});
+    return it == copies_.end() ? -1 : it->second;
+}
+
+void Context::RememberCopy(dev_t dev, ino_t ino, int fd) {
+    if (!copies_.emplace(std::make_pair(dev, ino), fd).second)
+        close(fd);
+}
+
 int Context::Result() const {
     if (cancelled_)
         return kOpCancelled;
@@ -78,148 +93,164 @@ int Context::Result() const {
 namespace {
 
 using fileop::Context;
-using fileop::SameItem;
 
-struct FdCloser {
-    int fd;
-    ~FdCloser() {
-        if (fd >= 0)
-            close(fd);
-    }
+// Where the items of a record lie: an open folder, the names in it, how messages name it.
+struct Source {
+    UniqueFd dir;
+    std::string base;  // display path of the folder, ending in "/"
+    std::vector<std::string> names;
 };
 
-// The folder of a path and its last name; "" name for the root.
-void Split(const std::string& path, std::string& folder, std::string& name) {
-    const std::string p = path.size() > 1 && path.back() == kSep ? RemoveBackslash(path) : path;
-    name = PathLeaf(p);
-    folder = PathParent(p);
-    if (folder.empty())
-        folder = ".";
+std::string DisplayParent(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && p.back() == kSep) p.pop_back();
+    const size_t slash = p.rfind(kSep);
+    return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
 }
 
-// The items a source names: one path, or every entry of a folder for "folder/*".
-bool Expand(Context& ctx, const std::string& from, std::string& folder,
-            std::vector<std::string>& names) {
-    std::string name;
-    Split(from, folder, name);
-    if (name != "*") {
-        names.push_back(name);
-        return !name.empty();
+UniqueFd Dup(int fd) {
+    return UniqueFd(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+}
+
+// Opens what the record names: one item (its parent opened as given, the item itself never
+// followed), or, for the raise, every entry of one folder.
+bool OpenSource(Context& ctx, const FileOpRecord& rec, Source& src) {
+    if (rec.allEntries) {
+        src.dir = rec.fromDir >= 0 ? Dup(rec.fromDir) : OpenFolderPath(rec.pFrom);
+        src.base = AddBackslash(rec.pFrom);
+        int err = 0;
+        if (!src.dir.Valid() || !ReadNames(src.dir.Get(), src.names, err)) {
+            ctx.Fail(rec.pFrom, src.dir.Valid() ? err : errno);
+            return false;
+        }
+        // Name order, so questions come in an order people can follow.
+        std::sort(src.names.begin(), src.names.end());
+        return true;
     }
-    DIR* d = opendir(folder.c_str());
-    if (!d) {
-        ctx.Fail(folder, errno);
+    std::string leaf;
+    src.dir = OpenParentOf(rec.pFrom, leaf);
+    if (!src.dir.Valid()) {
+        ctx.Fail(rec.pFrom, errno);
         return false;
     }
-    while (const dirent* e = readdir(d)) {
-        const std::string n = e->d_name;
-        if (n != "." && n != "..")
-            names.push_back(n);
-    }
-    closedir(d);
-    // Name order, so questions come in an order people can follow.
-    std::sort(names.begin(), names.end());
+    src.base = DisplayParent(rec.pFrom);
+    src.names.push_back(leaf);
     return true;
 }
 
-// True when `inner` (a folder path) is `outer` or lies below it, by identity, links resolved.
-bool InsideOf(const std::string& inner, const struct stat& outer) {
-    char* real = realpath(inner.c_str(), nullptr);
-    if (!real)
-        return false;
-    std::string p = real;
-    std::free(real);
-    for (;;) {
-        struct stat st;
-        if (stat(p.c_str(), &st) == 0 && SameItem(st, outer))
-            return true;
-        if (p == "/")
-            return false;
-        p = PathParent(RemoveBackslash(p));
-        if (p.size() > 1)
-            p = RemoveBackslash(p);
-        if (p.empty())
-            return false;
+// The destination folder, made when missing as the shell does.
+UniqueFd OpenDestination(Context& ctx, const FileOpRecord& rec, std::string& dst) {
+    dst = RemoveBackslash(rec.pTo).empty() ? "/" : RemoveBackslash(rec.pTo);
+    if (rec.toDir >= 0)
+        return Dup(rec.toDir);
+    UniqueFd fd = OpenFolderPath(dst);
+    if (!fd.Valid() && errno == ENOENT) {
+        std::string leaf;
+        UniqueFd parent = OpenParentOf(dst, leaf);
+        if (parent.Valid() && mkdirat(parent.Get(), leaf.c_str(), 0777) == 0)
+            fd = OpenFolderAt(parent.Get(), leaf);
     }
+    if (!fd.Valid())
+        ctx.Fail(dst, errno);
+    return fd;
+}
+
+// The raise: every entry renamed into the destination, none replacing anything. On a
+// failure the entries already moved go back, so the tree is as it was.
+void MoveAllEntries(Context& ctx, const Source& src, int dstDir, const std::string& dstBase) {
+    std::vector<std::string> moved;
+    bool failed = false;
+    for (const std::string& name : src.names) {
+        Seam("move:entry", src.base + name);
+        if (!ctx.Tick(src.base + name)) {
+            failed = true;
+            break;
+        }
+        if (renameat2(src.dir.Get(), name.c_str(), dstDir, name.c_str(), RENAME_NOREPLACE) != 0) {
+            ctx.Fail(src.base + name, errno);
+            failed = true;
+            break;
+        }
+        moved.push_back(name);
+    }
+    if (!failed)
+        return;
+    std::string stranded;
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+        if (renameat2(dstDir, it->c_str(), src.dir.Get(), it->c_str(), RENAME_NOREPLACE) != 0)
+            stranded += "\n" + dstBase + *it;
+    }
+    if (!stranded.empty())
+        ctx.FailWith(src.base,
+                     "移動した項目を元に戻せませんでした。次の場所にあります:" + stranded,
+                     kOpNotPutBack);
 }
 
 int Transfer(const FileOpRecord& rec, bool move) {
     Context ctx(rec, CurrentFileOpUi());
-    std::string srcFolder;
-    std::vector<std::string> names;
-    if (!Expand(ctx, rec.pFrom, srcFolder, names))
+    Source src;
+    if (!OpenSource(ctx, rec, src))
         return ctx.Result() ? ctx.Result() : kOpBadRequest;
-    const std::string dst = RemoveBackslash(rec.pTo).empty() ? "/" : RemoveBackslash(rec.pTo);
-    struct stat dstSt;
-    if (stat(dst.c_str(), &dstSt) != 0) {
-        // The destination folder is made when missing, as the shell does.
-        if (errno != ENOENT || mkdir(dst.c_str(), 0777) != 0 || stat(dst.c_str(), &dstSt) != 0) {
-            ctx.Fail(dst, errno);
-            return ctx.Result();
-        }
-    }
-    if (!S_ISDIR(dstSt.st_mode)) {
-        ctx.Fail(dst, ENOTDIR);
+    std::string dst;
+    const UniqueFd dstDir = OpenDestination(ctx, rec, dst);
+    if (!dstDir.Valid())
         return ctx.Result();
-    }
-    const int srcDir = open(srcFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    FdCloser srcClose{srcDir};
-    const int dstDir = open(dst.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    FdCloser dstClose{dstDir};
-    if (srcDir < 0 || dstDir < 0) {
-        ctx.Fail(srcDir < 0 ? srcFolder : dst, errno);
-        return ctx.Result();
-    }
-    const std::string srcBase = AddBackslash(srcFolder);
     const std::string dstBase = AddBackslash(dst);
+    if (rec.allEntries && move) {
+        // Renames only: the kernel itself refuses a folder into its own sub-folder.
+        MoveAllEntries(ctx, src, dstDir.Get(), dstBase);
+        return ctx.Result();
+    }
     // Refuse anything that would put a folder into itself before touching the disk.
-    for (const std::string& name : names) {
-        struct stat st;
-        if (fstatat(srcDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            ctx.Fail(srcBase + name, errno);
+    for (const std::string& name : src.names) {
+        ItemInfo item;
+        if (!InfoAt(src.dir.Get(), name, item)) {
+            ctx.Fail(src.base + name, errno);
             return ctx.Result();
         }
-        struct stat target;
-        if (fstatat(dstDir, name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameItem(st, target)) {
-            ctx.FailWith(srcBase + name, "移動先と移動元が同じです。", kOpSameItem);
+        ItemInfo target;
+        if (InfoAt(dstDir.Get(), name, target) && target.id.dev == item.id.dev &&
+            target.id.ino == item.id.ino) {
+            ctx.FailWith(src.base + name, "移動先と移動元が同じです。", kOpSameItem);
             return ctx.Result();
         }
-        if (S_ISDIR(st.st_mode) && InsideOf(dst, st)) {
-            ctx.FailWith(srcBase + name, "移動先のフォルダは移動元のサブフォルダです。",
+        if (item.IsDir() && FolderWithin(dstDir.Get(), item.id)) {
+            ctx.FailWith(src.base + name, "移動先のフォルダは移動元のサブフォルダです。",
                          kOpIntoItself);
             return ctx.Result();
         }
     }
-    for (const std::string& name : names) {
+    for (const std::string& name : src.names) {
         if (ctx.Cancelled())
             break;
-        // An existing folder of that name that holds the item (the "*" folder itself, say)
-        // cannot receive it.
-        struct stat target;
-        if (fstatat(dstDir, name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISDIR(target.st_mode) && InsideOf(srcFolder, target)) {
-            ctx.FailWith(srcBase + name, "同じ名前のフォルダが移動元を含んでいます。",
+        // An existing folder of that name that holds the item cannot receive it.
+        ItemInfo target;
+        if (InfoAt(dstDir.Get(), name, target) && target.IsDir() &&
+            FolderWithin(src.dir.Get(), target.id)) {
+            ctx.FailWith(src.base + name, "同じ名前のフォルダが移動元を含んでいます。",
                          kOpIntoItself);
             continue;
         }
-        fileop::TransferEntry(ctx, srcDir, srcBase + name, name, dstDir, dstBase + name, name,
-                              move);
+        fileop::TransferEntry(ctx, src.dir.Get(), src.base + name, name, dstDir.Get(),
+                              dstBase + name, name, move);
     }
     return ctx.Result();
 }
 
-// Removes one empty folder: never its content, never through a link.
+// Removes one empty folder: never its content, never through a link, never a mount.
 int DeleteEmptyFolder(const FileOpRecord& rec) {
     Context ctx(rec, CurrentFileOpUi());
-    struct stat st;
-    if (lstat(rec.pFrom.c_str(), &st) != 0) {
+    std::string leaf;
+    const UniqueFd parent = OpenParentOf(rec.pFrom, leaf);
+    ItemInfo pinfo, info;
+    if (!parent.Valid() || !InfoOf(parent.Get(), pinfo) || !InfoAt(parent.Get(), leaf, info))
         ctx.Fail(rec.pFrom, errno);
-    } else if (!S_ISDIR(st.st_mode)) {
+    else if (!info.IsDir())
         ctx.Fail(rec.pFrom, ENOTDIR);
-    } else if (rmdir(rec.pFrom.c_str()) != 0) {
+    else if (OtherMount(pinfo, info))
+        ctx.Fail(rec.pFrom, EBUSY);
+    else if (unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR) != 0)
         ctx.Fail(rec.pFrom, errno);
-    }
     return ctx.Result();
 }
 
@@ -227,39 +258,36 @@ int Delete(const FileOpRecord& rec) {
     if (rec.fFlags & FOF_EMPTYFOLDERONLY)
         return DeleteEmptyFolder(rec);
     Context ctx(rec, CurrentFileOpUi());
-    std::string folder;
-    std::vector<std::string> names;
-    if (!Expand(ctx, rec.pFrom, folder, names))
+    Source src;
+    if (!OpenSource(ctx, rec, src))
         return ctx.Result() ? ctx.Result() : kOpBadRequest;
-    const std::string base = AddBackslash(folder);
-    if (rec.fFlags & FOF_ALLOWUNDO) {
-        for (const std::string& name : names) {
-            if (!ctx.Tick(base + name))
-                break;
-            std::string reason;
-            if (!MoveToTrash(base + name, reason))
-                ctx.FailWith(base + name, "ごみ箱に移動できません: " + reason, kOpTrashFailed);
-        }
-        return ctx.Result();
-    }
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    FdCloser closer{dir};
-    if (dir < 0) {
-        ctx.Fail(folder, errno);
-        return ctx.Result();
-    }
-    for (const std::string& name : names) {
-        if (ctx.Cancelled())
+    for (const std::string& name : src.names) {
+        if (!ctx.Tick(src.base + name))
             break;
-        fileop::DeleteEntry(ctx, dir, base + name, name);
+        if (rec.fFlags & FOF_ALLOWUNDO) {
+            std::string reason;
+            if (!MoveToTrashAt(src.dir.Get(), name, src.base + name, reason))
+                ctx.FailWith(src.base + name, "ごみ箱に移動できません: " + reason,
+                             kOpTrashFailed);
+        } else {
+            fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
+        }
     }
     return ctx.Result();
 }
 
 int Rename(const FileOpRecord& rec) {
     Context ctx(rec, CurrentFileOpUi());
+    std::string from, to;
+    const UniqueFd fromDir = OpenParentOf(rec.pFrom, from);
+    if (!fromDir.Valid()) {
+        ctx.Fail(rec.pFrom, errno);
+        return ctx.Result();
+    }
+    const UniqueFd toDir = OpenParentOf(rec.pTo, to);
     // Never replaces: a file system without the no-replace flag fails rather than clobbers.
-    if (renameat2(AT_FDCWD, rec.pFrom.c_str(), AT_FDCWD, rec.pTo.c_str(), RENAME_NOREPLACE) != 0)
+    if (!toDir.Valid() ||
+        renameat2(fromDir.Get(), from.c_str(), toDir.Get(), to.c_str(), RENAME_NOREPLACE) != 0)
         ctx.Fail(rec.pFrom, errno);
     return ctx.Result();
 }

@@ -25,9 +25,17 @@ using OwnerHandle = std::uintptr_t;
 struct FileOpRecord {
     OwnerHandle hwnd = 0;
     unsigned wFunc = 0;
-    std::string pFrom;  // one path; a last component "*" means every entry of that folder
+    std::string pFrom;  // one path; its last component is acted on itself, never followed
     std::string pTo;    // copy and move: the destination folder; rename: the new path
     unsigned fFlags = 0;
+    // Move every entry of the folder pFrom (the raise), never from a name: "*" is a name like
+    // any other. Entries move by rename only and all or none: a failure puts back those
+    // already moved.
+    bool allEntries = false;
+    // Open folders for pFrom (allEntries) and pTo, used instead of resolving the paths again;
+    // the paths then only name them in messages. -1: resolve the path.
+    int fromDir = -1;
+    int toDir = -1;
 };
 
 // Result codes: 0 only when everything asked for took place.
@@ -38,6 +46,7 @@ inline constexpr int kOpBadRequest = 0x7C;      // unknown operation or unusable
 inline constexpr int kOpCancelled = 0x4C7;      // the user cancelled (question or progress)
 inline constexpr int kOpNotAll = 0x20000;       // the user answered "No" for some item
 inline constexpr int kOpTrashFailed = 0x30000;  // the item could not go to the Trash; it stays
+inline constexpr int kOpNotPutBack = 0x40000;   // a failed move of every entry left some moved
 inline constexpr int kOpSystemBase = 0x10000;   // + errno of the first failure
 
 // The window side of an operation: questions, errors and progress. Tests script it; the

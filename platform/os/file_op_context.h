@@ -3,7 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/os/file_op.h"
@@ -13,6 +15,9 @@ namespace corvelle::fileop {
 class Context {
   public:
     Context(const FileOpRecord& rec, FileOpUi& ui) : rec_(rec), ui_(ui) {}
+    ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
 
     // true to go ahead with replacing (or merging into) target.
     bool Confirm(const std::string& target, bool merge);
@@ -23,6 +28,9 @@ class Context {
     bool Cancelled() const { return cancelled_; }
     int Result() const;
     unsigned Flags() const { return rec_.fFlags; }
+    // Hard links within one copied tree: the copy made of a source inode, to link again.
+    int CopyOf(dev_t dev, ino_t ino) const;
+    void RememberCopy(dev_t dev, ino_t ino, int fd);  // takes fd
 
   private:
     const FileOpRecord& rec_;
@@ -31,12 +39,17 @@ class Context {
     bool cancelled_ = false;
     bool skipped_ = false;
     int firstError_ = 0;
+    std::map<std::pair<dev_t, ino_t>, int> copies_;
 };
 
 // Identity of an item.
 inline bool SameItem(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// Copies owner and group (where the process may), extended attributes (ACLs among them),
+// mode with set-id bits and times from `st` to the open item `out`, in that order.
+void CopyAttributes(int in, int out, const struct stat& st);
 
 // Copies or moves one entry of srcDir into dstDir under dstName; false when it did not
 // fully take place (the source then still exists).
@@ -47,7 +60,5 @@ bool DeleteEntry(Context& ctx, int parentDir, const std::string& path, const std
 
 int ReadFailureFor(const std::string& sourcePath);
 
-// Every entry of a folder handle, hidden ones included; false (err set) when it cannot be read.
-bool ListEntries(int dir, std::vector<std::string>& names, int& err);
 
 }  // namespace corvelle::fileop

@@ -1,5 +1,4 @@
-// Permanent deletion through directory handles.
-#include <dirent.h>
+// Permanent deletion through directory handles: never through a link, never into a mount.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,39 +8,41 @@
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/handles.h"
 
 namespace corvelle::fileop {
 namespace {
 
+// `top` is the folder the deletion started in: everything removed lies on its mount.
 bool DeleteBelow(Context& ctx, int parentDir, const std::string& path, const std::string& name,
-                 dev_t device) {
+                 const ItemInfo& top) {
     if (!ctx.Tick(path))
         return false;
-    struct stat st;
-    if (fstatat(parentDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    ItemInfo info;
+    if (!InfoAt(parentDir, name, info)) {
         ctx.Fail(path, errno);
         return false;
     }
-    if (!S_ISDIR(st.st_mode)) {
+    if (!info.IsDir()) {
         // A link goes as the link itself.
         if (unlinkat(parentDir, name.c_str(), 0) == 0)
             return true;
         ctx.Fail(path, errno);
         return false;
     }
-    if (st.st_dev != device) {
-        ctx.Fail(path, EXDEV);  // another file system mounted below: left alone
+    UniqueFd dir = OpenFolderAt(parentDir, name);
+    ItemInfo opened;
+    if (!dir.Valid() || !InfoOf(dir.Get(), opened)) {
+        ctx.Fail(path, errno);
         return false;
     }
-    const int dir =
-        openat(parentDir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dir < 0) {
-        ctx.Fail(path, errno);
+    if (OtherMount(top, opened) || opened.id != info.id) {
+        ctx.Fail(path, EXDEV);  // another file system mounted here: left alone
         return false;
     }
     std::vector<std::string> names;
     int err = 0;
-    bool whole = ListEntries(dir, names, err);
+    bool whole = ReadNames(dir.Get(), names, err);
     if (!whole)
         ctx.Fail(path, err);
     for (const std::string& n : names) {
@@ -49,9 +50,9 @@ bool DeleteBelow(Context& ctx, int parentDir, const std::string& path, const std
             whole = false;
             break;
         }
-        whole &= DeleteBelow(ctx, dir, path + "/" + n, n, device);
+        whole &= DeleteBelow(ctx, dir.Get(), path + "/" + n, n, top);
     }
-    close(dir);
+    dir.Reset();
     if (!whole)
         return false;
     if (unlinkat(parentDir, name.c_str(), AT_REMOVEDIR) == 0)
@@ -63,12 +64,12 @@ bool DeleteBelow(Context& ctx, int parentDir, const std::string& path, const std
 }  // namespace
 
 bool DeleteEntry(Context& ctx, int parentDir, const std::string& path, const std::string& name) {
-    struct stat st;
-    if (fstatat(parentDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    ItemInfo parent;
+    if (!InfoOf(parentDir, parent)) {
         ctx.Fail(path, errno);
         return false;
     }
-    return DeleteBelow(ctx, parentDir, path, name, st.st_dev);
+    return DeleteBelow(ctx, parentDir, path, name, parent);
 }
 
 }  // namespace corvelle::fileop

@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+
+#include "platform/os/handles.h"
 
 namespace corvelle {
 
@@ -23,16 +26,56 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& data) {
-    const std::string tmp = path + ".tmp";
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
+namespace {
+
+// Writes the target itself: for a folder that allows no new file but a writable target.
+bool WriteInPlace(const std::string& path, const std::string& data) {
+    UniqueFd fd(open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.Valid())
         return false;
+    // Truncated only after the new bytes are in: a failed write leaves the old tail, never less
+    // than what was asked to be written where it did land.
+    if (!WriteAll(fd.Get(), data.data(), data.size()) ||
+        ftruncate(fd.Get(), static_cast<off_t>(data.size())) != 0 || fsync(fd.Get()) != 0)
+        return false;
+    return close(fd.Release()) == 0;
+}
+
+}  // namespace
+
+bool WriteFileReplacing(const std::string& path, const std::string& data) {
+    std::string leaf;
+    const UniqueFd dir = OpenParentOf(path, leaf);
+    if (!dir.Valid())
+        return false;
+    // A name of our own, made with O_EXCL: a file of the user's is never truncated.
+    static unsigned counter = 0;
+    std::string tmp;
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        tmp = "." + leaf + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) +
+              ".tmp";
+        fd = openat(dir.Get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        const int err = errno;
+        if ((err == EACCES || err == EPERM) &&
+            faccessat(dir.Get(), leaf.c_str(), W_OK, AT_EACCESS) == 0)
+            return WriteInPlace(path, data);
+        errno = err;
+        return false;
+    }
     bool ok = WriteAll(fd, data.data(), data.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    ok = ok && rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        unlink(tmp.c_str());
+    ok = ok && renameat(dir.Get(), tmp.c_str(), dir.Get(), leaf.c_str()) == 0;
+    if (!ok) {
+        const int err = errno;
+        unlinkat(dir.Get(), tmp.c_str(), 0);
+        errno = err;
+    }
     return ok;
 }
 

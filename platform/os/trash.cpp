@@ -13,6 +13,7 @@
 
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
+#include "platform/os/handles.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -85,13 +86,31 @@ std::string TrashPercentEncode(const std::string& bytes) {
     return out;
 }
 
-bool MoveToTrash(const std::string& rawPath, std::string& reason) {
+bool MoveToTrash(const std::string& path, std::string& reason) {
+    std::string leaf;
+    const UniqueFd dir = OpenParentOf(path, leaf);
+    if (!dir.Valid()) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    return MoveToTrashAt(dir.Get(), leaf, path, reason);
+}
+
+bool MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath,
+                   std::string& reason) {
     std::string path = Absolute(rawPath);
     if (path.size() > 1)
         path = RemoveBackslash(path);
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0) {
+    ItemInfo parent, item;
+    if (fstatat(dir, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !InfoOf(dir, parent) ||
+        !InfoAt(dir, leaf, item)) {
         reason = std::strerror(errno);
+        return false;
+    }
+    // A mounted file system is never carried off into a Trash.
+    if (OtherMount(parent, item)) {
+        reason = std::strerror(EBUSY);
         return false;
     }
     // Home trash when the item shares its file system; else the top folder's own trash.
@@ -109,7 +128,6 @@ bool MoveToTrash(const std::string& rawPath, std::string& reason) {
         reason = std::string("cannot use ") + trash + ": " + std::strerror(errno);
         return false;
     }
-    const std::string leaf = PathLeaf(path);
     const std::string info = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
                              "\nDeletionDate=" + LocalTime() + "\n";
     for (int n = 1; n < 10000; ++n) {
@@ -131,7 +149,7 @@ bool MoveToTrash(const std::string& rawPath, std::string& reason) {
             return false;
         }
         const std::string target = trash + "/files/" + name;
-        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        if (renameat2(dir, leaf.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
             return true;
         const int err = errno;
         unlink(infoFile.c_str());

@@ -1,0 +1,79 @@
+// Folder handles and item identities: the one way the file layer turns a path into an open
+// folder. A path string is resolved once; every later step works from the handle, so links
+// swapped in, mounts and paths longer than PATH_MAX cannot redirect it.
+#pragma once
+
+#include "platform/os/file_id.h"
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace corvelle {
+
+// An owned file descriptor.
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& o) noexcept : fd_(o.Release()) {}
+    UniqueFd& operator=(UniqueFd&& o) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    int Release();
+    void Reset(int fd = -1);
+
+  private:
+    int fd_ = -1;
+};
+
+struct ItemInfo {
+    FileId id;
+    mode_t mode = 0;
+    bool mountRoot = false;  // the root of a mount (bind mounts included)
+    bool IsDir() const;
+};
+
+// Facts about an open item, or about dir's entry `name` (never following a link).
+// false with errno set when they cannot be had.
+bool InfoOf(int fd, ItemInfo& info);
+bool InfoAt(int dir, const std::string& name, ItemInfo& info);
+
+// True when `inner` (a folder seen from `outer`) sits on another mount than `outer`.
+bool OtherMount(const ItemInfo& outer, const ItemInfo& inner);
+
+// Opens a folder path as the user gave it (links in it followed, any length). Returns an
+// invalid handle with errno set on failure.
+UniqueFd OpenFolderPath(const std::string& path);
+
+// Opens the parent folder of path as given and yields the last component, which is never
+// followed ("/" has no parent: fails with EINVAL). A trailing separator is ignored.
+UniqueFd OpenParentOf(const std::string& path, std::string& leaf);
+
+// Opens the folder rel ("a/b/c", "" for root itself) below root, one component at a time:
+// never through a link, never out of root, never onto another mount.
+UniqueFd OpenBeneath(int root, const std::string& rel);
+
+// Opens dir's entry `name` as a folder, never following a link.
+UniqueFd OpenFolderAt(int dir, const std::string& name);
+
+// Every entry of an open folder but "." and ".."; false with err set when it cannot be read.
+struct DirEntryRaw {
+    std::string name;
+    unsigned char type;  // DT_* as the folder reports it (DT_UNKNOWN possible)
+};
+bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err);
+bool ReadNames(int dir, std::vector<std::string>& names, int& err);
+
+// True when the folder `inner` is `outer` itself or lies anywhere below it (by identity).
+bool FolderWithin(int inner, const FileId& outer);
+
+// Lets the walk keep one handle per level of a deep tree.
+void RaiseOpenFileLimit();
+
+}  // namespace corvelle
