@@ -9,6 +9,7 @@
 #include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
+#include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
 #include "tidy/process_log.h"
@@ -23,13 +24,8 @@ const std::string kBad = "n\xff\xfe";
 
 // Searches like the window does and returns the list.
 void Search(const test::TestDir& t, int mode, ProcessList& list) {
-    SettingsRecord s;
-    s.CurrentDirectory = t.Root();
-    s.ShoriMode = static_cast<int16_t>(mode);
-    list.Init();
-    TidySearch search(s, list);
     MessageService::ResetScript();
-    search.SearchRun();
+    test::SearchInto(t.Root(), mode, list);
 }
 
 QStringList Results(const ProcessList& list) {
@@ -48,24 +44,9 @@ void Build(test::TestDir& t, const QStringList& tree) {
     }
 }
 
-// Runs the tool with its output captured.
 int Tool(const std::vector<std::string>& args, std::string* out = nullptr,
          std::string* err = nullptr) {
-    char* outBuf = nullptr;
-    char* errBuf = nullptr;
-    size_t outLen = 0, errLen = 0;
-    FILE* o = open_memstream(&outBuf, &outLen);
-    FILE* e = open_memstream(&errBuf, &errLen);
-    const int rc = TidyToolMain(args, o, e);
-    std::fclose(o);
-    std::fclose(e);
-    if (out)
-        *out = std::string(outBuf, outLen);
-    if (err)
-        *err = std::string(errBuf, errLen);
-    std::free(outBuf);
-    std::free(errBuf);
-    return rc;
+    return test::RunTool(args, out, err);
 }
 
 const QString S = QString::fromUtf8(kResultSuccess);

@@ -24,7 +24,8 @@ std::string Trimmed(const std::string& text) {
 std::string Because(const std::string& path, int err) {
     switch (err) {
         case ELOOP:
-            return path + ": 途中のフォルダがリンクに置き換えられています";
+        case ENOTDIR:
+            return path + ": フォルダがリンクかファイルに置き換えられています";
         case EXDEV:
             return path + ": 別のファイルシステム(マウント)を越えられません";
         default:

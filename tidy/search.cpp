@@ -5,6 +5,7 @@
 #include "platform/os/guarded_steps.h"
 #include "platform/os/handles.h"
 #include "platform/os/message_service.h"
+#include "platform/os/test_seam.h"
 #include "tidy/process_list.h"
 #include "util/paths.h"
 
@@ -76,6 +77,7 @@ bool TidySearch::FolderTreeSearch(const std::string& path, const std::string& pa
         // Read afresh: the user may switch the option while the search runs.
         if (dirList.ListCount() > 0 && settings_.SubFolderMode) {
             DirListBox::Entered entered = DirListBox::Entered::Failed;
+            Seam("search:enter", dirList.List(n - 1));
             // A sub-folder that vanished or cannot be opened is reported once; Ignore goes on
             // with the next one, so no folder is examined twice.
             const bool go = RunGuarded(

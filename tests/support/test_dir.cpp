@@ -19,39 +19,74 @@ void MakeParents(const std::string& path) {
         mkdir(path.substr(0, p).c_str(), 0755);
 }
 
-std::vector<std::string> Names(const std::string& dir) {
+std::vector<std::string> NamesAt(int fd) {
     std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
+    const int dup = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (DIR* d = dup >= 0 ? fdopendir(dup) : nullptr) {
         while (const dirent* e = readdir(d)) {
             const std::string n = e->d_name;
             if (n != "." && n != "..")
                 names.push_back(n);
         }
         closedir(d);
+    } else if (dup >= 0) {
+        close(dup);
     }
     return names;
 }
 
-void Walk(const std::string& root, const std::string& rel,
-          std::map<std::string, std::string>& out) {
-    for (const std::string& n : Names(root + rel)) {
+std::string ReadAt(int dir, const std::string& name) {
+    std::string out;
+    const int fd = openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return out;
+    char buf[65536];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+    close(fd);
+    return out;
+}
+
+// Through folder handles, so trees deeper than PATH_MAX are seen whole.
+void Walk(int dir, const std::string& rel, std::map<std::string, std::string>& out) {
+    for (const std::string& n : NamesAt(dir)) {
         const std::string r = rel.empty() ? n : rel + "/" + n;
         struct stat st;
-        if (lstat((root + r).c_str(), &st) != 0)
+        if (fstatat(dir, n.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
             out[r] = "<dir>";
-            Walk(root, r, out);
+            const int sub = openat(dir, n.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0) {
+                Walk(sub, r, out);
+                close(sub);
+            }
         } else if (S_ISLNK(st.st_mode)) {
             char buf[4096];
-            const ssize_t k = readlink((root + r).c_str(), buf, sizeof buf);
+            const ssize_t k = readlinkat(dir, n.c_str(), buf, sizeof buf);
             out[r] = "-> " + std::string(buf, k > 0 ? static_cast<size_t>(k) : 0);
         } else if (S_ISFIFO(st.st_mode)) {
             out[r] = "<fifo>";
         } else {
-            out[r] = ReadFileBytes(root + r);
+            out[r] = ReadAt(dir, n);
         }
     }
+}
+
+void RemoveAt(int dir, const std::string& name) {
+    struct stat st;
+    if (fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (!S_ISDIR(st.st_mode)) {
+        unlinkat(dir, name.c_str(), 0);
+        return;
+    }
+    fchmodat(dir, name.c_str(), 0755, 0);
+    const int sub = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (sub >= 0) {
+        for (const std::string& n : NamesAt(sub)) RemoveAt(sub, n);
+        close(sub);
+    }
+    unlinkat(dir, name.c_str(), AT_REMOVEDIR);
 }
 
 }  // namespace
@@ -103,21 +138,25 @@ std::string TestDir::Read(const std::string& rel) const {
 
 std::map<std::string, std::string> TestDir::Snapshot(const std::string& sub) const {
     std::map<std::string, std::string> out;
-    Walk(root_ + (sub.empty() ? "" : sub + "/"), "", out);
+    const std::string top = root_ + sub;
+    const int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        Walk(fd, "", out);
+        close(fd);
+    }
     return out;
 }
 
 void RemoveTree(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    const size_t slash = p.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
+    const int fd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return;
-    if (S_ISDIR(st.st_mode)) {
-        chmod(path.c_str(), 0755);
-        for (const std::string& n : Names(path)) RemoveTree(path + "/" + n);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
+    RemoveAt(fd, p.substr(slash + 1));
+    close(fd);
 }
 
 std::string ReadFileBytes(const std::string& path) {
