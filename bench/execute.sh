@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
 # Execution: deleting 50,000 empty folders against `find -type d -empty -delete`, and 10,000
-# raise rows against a minimal rename + rmdir loop.
+# raise rows against a minimal rename + rmdir loop. Every tree is made anew for each run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. bench/stats.sh
+runs=${RUNS:-3}
 cmake --build build --target corvelle-tidy raise_reference >/dev/null
 work=$(mktemp -d /tmp/corvelle-bench-exec-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-now() { date +%s.%N; }
-secs() { echo "$2 - $1" | bc; }
+timed() { local s e; s=$(now); "$@" >/dev/null 2>&1; e=$(now); secs "$s" "$e"; }
 
-python3 bench/make_tree.py empty "$work/a" 50000
-python3 bench/make_tree.py empty "$work/b" 50000
-sync
-s=$(now); find "$work/a" -type d -empty -delete; e=$(now); ref=$(secs "$s" "$e")
-s=$(now); build/corvelle-tidy --mode empty --execute "$work/b" >/dev/null; e=$(now); ours=$(secs "$s" "$e")
-left=$(find "$work/b" -mindepth 2 -type d | wc -l)
-echo "empty folders 50000: find -delete ${ref}s, corvelle-tidy ${ours}s (left: $left)"
-
-python3 bench/make_tree.py raise "$work/r1" 10000
-python3 bench/make_tree.py raise "$work/r2" 10000
-sync
-s=$(now); build/bench/raise_reference "$work/r1" >/dev/null; e=$(now); rref=$(secs "$s" "$e")
-s=$(now); build/corvelle-tidy --mode raise --execute "$work/r2" >/dev/null; e=$(now); rours=$(secs "$s" "$e")
-echo "raise rows 10000: reference loop ${rref}s, corvelle-tidy ${rours}s" \
-     "($(echo "scale=0; 10000 / $rours" | bc) rows/s, ratio $(echo "scale=2; $rours / $rref" | bc);" \
-     "search included, target at most 2 x)"
-echo "ratio $(echo "scale=2; $ours / $ref" | bc)"
+ref="" ours="" rref="" rours=""
+for i in $(seq "$runs"); do
+  python3 bench/make_tree.py empty "$work/a$i" 50000
+  python3 bench/make_tree.py empty "$work/b$i" 50000
+  python3 bench/make_tree.py raise "$work/r$i" 10000
+  python3 bench/make_tree.py raise "$work/s$i" 10000
+  sync
+  ref+="$(timed find "$work/a$i" -type d -empty -delete) "
+  ours+="$(timed build/corvelle-tidy --mode empty --execute "$work/b$i") "
+  left=$(find "$work/b$i" -mindepth 2 -type d | wc -l)
+  rref+="$(timed build/bench/raise_reference "$work/r$i") "
+  rours+="$(timed build/corvelle-tidy --mode raise --execute "$work/s$i") "
+  rleft=$(find "$work/s$i" -mindepth 2 -type d | wc -l)
+  rm -rf "$work/a$i" "$work/b$i" "$work/r$i" "$work/s$i"
+done
+echo "empty folders 50000: find -delete $(summary "$ref")"
+echo "                     corvelle-tidy $(summary "$ours") (folders left: $left)"
+echo "raise rows 10000:    reference loop $(summary "$rref")"
+echo "                     corvelle-tidy $(summary "$rours") (folders left: $rleft," \
+     "$(echo "scale=0; 10000 / $(med "$rours")" | bc) rows/s, search included)"
+echo "raise ratio $(ratio "$(med "$rours")" "$(med "$rref")")"
+echo "ratio $(ratio "$(med "$ours")" "$(med "$ref")")"
