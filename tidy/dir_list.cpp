@@ -37,6 +37,7 @@ void Read(int fd, const std::string& path, const ItemInfo& info, std::vector<std
           FolderSummary& s) {
     s = FolderSummary{};
     s.id = info.id;
+    s.meta = info.meta;
     std::vector<DirEntryRaw> entries;
     int err = EnumerationFailureFor(path);
     if (err || !ReadEntries(fd, entries, err)) {
@@ -67,6 +68,7 @@ void Read(int fd, const std::string& path, const ItemInfo& info, std::vector<std
             s.others = 1;
         } else {
             s.loneId = li.id;
+            s.loneMeta = li.meta;
         }
     }
 }

@@ -18,7 +18,9 @@ struct FolderSummary {
     int others = 0;     // files, links, special files, mounts; an unreadable folder counts one
     std::string lone;   // the first sub-folder's name
     FileId id;          // the folder itself
+    FolderMeta meta;
     FileId loneId;      // that sub-folder, when it is the only entry
+    FolderMeta loneMeta;
 };
 
 class DirListBox {

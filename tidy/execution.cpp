@@ -2,212 +2,189 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <optional>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/os/handles.h"
+#include "platform/os/local_time.h"
 #include "platform/os/test_seam.h"
+#include "tidy/journal_store.h"
 #include "tidy/process_list.h"
+#include "tidy/row_access.h"
 #include "util/paths.h"
 
 namespace corvelle {
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    return text.size() > 1 ? RemoveBackslash(text) : text;
+using Key = std::pair<dev_t, ino_t>;
+Key KeyOf(const FileId& id) {
+    return {id.dev, id.ino};
 }
 
-std::string Because(const std::string& path, int err) {
-    switch (err) {
-        case ELOOP:
-        case ENOTDIR:
-            return path + ": フォルダがリンクかファイルに置き換えられています";
-        case EXDEV:
-            return path + ": 別のファイルシステム(マウント)を越えられません";
-        default:
-            return path + ": " + std::strerror(err);
-    }
-}
-
-class RowRunner {
+class Runner {
   public:
-    RowRunner(const ProcessList& list, OwnerHandle owner) : list_(list), owner_(owner) {}
+    Runner(const ProcessList& list, OwnerHandle owner)
+        : access_(list.StartPath(), list.StartId()), owner_(owner) {}
 
-    // Opens the start folder as the user chose it, and checks it is the one searched.
-    bool Open(std::string& reason) {
-        start_ = OpenFolderPath(list_.StartPath());
-        ItemInfo info;
-        if (!start_.Valid() || !InfoOf(start_.Get(), info)) {
-            reason = Because(list_.StartPath(), errno);
-            return false;
-        }
-        if (info.id != list_.StartId()) {
-            reason = list_.StartPath() + ": 検索の後で別のフォルダに置き換えられました";
-            return false;
-        }
-        return true;
-    }
-
-    bool Run(const ProcessRow& row, std::string& reason) {
+    // What a row will change, read from the disk as the rows before it will have left it
+    // (`contents` carries what earlier raise rows put into their after folders). false with
+    // the reason when the row cannot be carried out at all.
+    bool Plan(int index, const ProcessRow& row, std::map<Key, std::vector<JournalEntry>>& contents,
+              JournalRow& plan, std::string& reason) {
+        plan = JournalRow{};
+        plan.index = index;
+        plan.raise = !row.IsDeleteRow();
+        plan.before = row.before;
+        plan.after = row.after;
+        plan.beforeId = row.beforeId;
+        plan.afterId = row.afterId;
+        plan.meta = row.beforeMeta;
         if (!row.beforeId.Known()) {
             reason = row.before + ": 検索で見つけた行ではありません";
             return false;
         }
-        return row.IsDeleteRow() ? DeleteRow(row, reason) : RaiseRow(row, reason);
+        if (!plan.raise)
+            return true;
+        const std::string leaf = PathLeaf(RowPath(row.before));
+        if (const auto it = contents.find(KeyOf(row.beforeId)); it != contents.end()) {
+            plan.entries = std::move(it->second);
+            contents.erase(it);
+        } else {
+            ItemInfo info;
+            const UniqueFd folder = access_.Folder(row.before, row.beforeId, reason, &info);
+            std::vector<DirEntryRaw> raw;
+            int err = 0;
+            if (!folder.Valid())
+                return false;
+            if (!ReadEntries(folder.Get(), raw, err)) {
+                reason = RowAccess::Because(RowPath(row.before), err);
+                return false;
+            }
+            // The entry's inode as the folder lists it; the device is the folder's.
+            for (DirEntryRaw& e : raw)
+                plan.entries.push_back({std::move(e.name), FileId{info.id.dev, e.ino, 0}});
+            std::sort(plan.entries.begin(), plan.entries.end(),
+                      [](const JournalEntry& a, const JournalEntry& b) { return a.name < b.name; });
+        }
+        for (const JournalEntry& e : plan.entries) {
+            if (e.name == leaf) {
+                plan.aside = AsideName(index);
+                break;
+            }
+        }
+        // The after folder then holds exactly these entries.
+        contents[KeyOf(row.afterId)] = plan.entries;
+        return true;
+    }
+
+    // plan: what the journal holds for the row; null when the run is not journaled.
+    bool Run(const ProcessRow& row, const JournalRow* plan, std::string& reason) {
+        if (!row.beforeId.Known()) {
+            reason = row.before + ": 検索で見つけた行ではありません";
+            return false;
+        }
+        return row.IsDeleteRow() ? Delete(row, reason) : Raise(row, plan, reason);
     }
 
   private:
-    // The path below the start folder that a row's text names; false when it lies outside.
-    bool Relative(const std::string& text, std::string& rel) const {
-        const std::string p = Trimmed(text);
-        const std::string base = Trimmed(list_.StartPath());
-        if (p == base) {
-            rel.clear();
-            return true;
-        }
-        const std::string prefix = AddBackslash(base);
-        if (p.compare(0, prefix.size(), prefix) != 0)
-            return false;
-        rel = p.substr(prefix.size());
-        return true;
-    }
-
-    // The folder a row names, reached beneath the start folder and checked against the
-    // identity the search saw.
-    UniqueFd Reach(const std::string& text, const FileId& id, std::string& reason) const {
-        std::string rel;
-        if (!Relative(text, rel)) {
-            reason = text + ": 検索したフォルダの外です";
-            return UniqueFd();
-        }
-        UniqueFd fd = OpenBeneath(start_.Get(), rel);
-        ItemInfo info;
-        if (!fd.Valid() || !InfoOf(fd.Get(), info)) {
-            reason = Because(Trimmed(text), errno);
-            return UniqueFd();
-        }
-        if (id.Known() && info.id != id) {
-            reason = Trimmed(text) + ": 検索の後で別のフォルダに置き換えられました";
-            return UniqueFd();
-        }
-        return fd;
-    }
-
-    // The parent of a row's folder and the folder's name in it.
-    UniqueFd ReachParent(const std::string& text, std::string& leaf, std::string& reason) const {
-        const std::string p = Trimmed(text);
-        std::string rel;
-        if (!Relative(p, rel)) {
-            reason = text + ": 検索したフォルダの外です";
-            return UniqueFd();
-        }
-        if (rel.empty()) {
-            // The start folder itself: its parent is opened as the user gave the path.
-            UniqueFd fd = OpenParentOf(p, leaf);
-            if (!fd.Valid())
-                reason = Because(p, errno);
-            return fd;
-        }
-        leaf = PathLeaf(p);
-        return Reach(PathParent(p), {}, reason);
-    }
-
-    // The entry `name` of dir: a real folder on dir's mount, the one the search saw.
-    static bool IsPlannedFolder(int dir, const std::string& name, const FileId& id,
-                                const std::string& path, std::string& reason) {
-        ItemInfo parent, info;
-        if (!InfoOf(dir, parent) || !InfoAt(dir, name, info)) {
-            reason = Because(path, errno);
-            return false;
-        }
-        if (!info.IsDir() || info.id != id) {
-            reason = path + ": 検索の後で別の項目に置き換えられました";
-            return false;
-        }
-        if (OtherMount(parent, info)) {
-            reason = Because(path, EXDEV);
-            return false;
-        }
-        return true;
-    }
-
-    bool DeleteRow(const ProcessRow& row, std::string& reason) const {
+    bool Delete(const ProcessRow& row, std::string& reason) {
         std::string leaf;
-        const UniqueFd parent = ReachParent(row.before, leaf, reason);
-        const std::string path = Trimmed(row.before);
-        if (!parent.Valid() || !IsPlannedFolder(parent.Get(), leaf, row.beforeId, path, reason))
+        ItemInfo parentInfo;
+        const UniqueFd parent = access_.Parent(row.before, leaf, reason, &parentInfo);
+        const std::string path = RowPath(row.before);
+        if (!parent.Valid() ||
+            !RowAccess::IsFolderAt(parent.Get(), parentInfo, leaf, row.beforeId, path, reason))
             return false;
         Seam("delete:checked", path);
         // Removes only an empty folder: a file that arrived at any moment keeps it.
         if (unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR) != 0) {
-            reason = Because(path, errno);
+            reason = RowAccess::Because(path, errno);
             return false;
         }
         return true;
     }
 
-    bool RaiseRow(const ProcessRow& row, std::string& reason) const {
-        const std::string path = Trimmed(row.before);
+    static std::string AsideName(int index) {
+        return "corvelle-raising-" + std::to_string(getpid()) + "-" + std::to_string(index);
+    }
+
+    bool Raise(const ProcessRow& row, const JournalRow* plan, std::string& reason) {
+        const std::string path = RowPath(row.before);
+        const std::string afterPath = RowPath(row.after);
         const std::string name = PathLeaf(path);
-        if (name.empty() || path != AddBackslash(Trimmed(row.after)) + name) {
+        if (name.empty() || path != AddBackslash(afterPath) + name) {
             reason = path + ": 変更後のフォルダが変更前の親ではありません";
             return false;
         }
-        const UniqueFd after = Reach(row.after, row.afterId, reason);
+        ItemInfo afterInfo;
+        const UniqueFd after = access_.Folder(row.after, row.afterId, reason, &afterInfo);
         if (!after.Valid())
             return false;
         // The after folder must still hold exactly the before folder.
         std::vector<std::string> names;
         int err = 0;
         if (!ReadNames(after.Get(), names, err)) {
-            reason = Because(Trimmed(row.after), err);
+            reason = RowAccess::Because(afterPath, err);
             return false;
         }
         if (names.size() != 1 || names[0] != name) {
-            reason = Trimmed(row.after) + ": ほかの項目が増えたため処理しません";
+            reason = afterPath + ": ほかの項目が増えたため処理しません";
             return false;
         }
-        if (!IsPlannedFolder(after.Get(), name, row.beforeId, path, reason))
+        if (!RowAccess::IsFolderAt(after.Get(), afterInfo, name, row.beforeId, path, reason))
             return false;
         const UniqueFd before = OpenFolderAt(after.Get(), name);
         ItemInfo info;
         if (!before.Valid() || !InfoOf(before.Get(), info) || info.id != row.beforeId) {
             reason = before.Valid() ? path + ": 検索の後で別の項目に置き換えられました"
-                                    : Because(path, errno);
+                                    : RowAccess::Because(path, errno);
             return false;
         }
+        // Only what the plan (and so the journal) holds moves.
         std::vector<std::string> inside;
         if (!ReadNames(before.Get(), inside, err)) {
-            reason = Because(path, err);
+            reason = RowAccess::Because(path, err);
             return false;
+        }
+        std::sort(inside.begin(), inside.end());
+        std::string aside;
+        if (plan) {
+            bool same = inside.size() == plan->entries.size();
+            for (size_t i = 0; same && i < inside.size(); ++i)
+                same = inside[i] == plan->entries[i].name;
+            if (!same) {
+                reason = path + ": 計画の後で中身が変わったため処理しません";
+                return false;
+            }
+            aside = plan->aside;
+        } else if (std::binary_search(inside.begin(), inside.end(), name)) {
+            aside = AsideName(0);
         }
         Seam("raise:checked", path);
         // An entry named like the folder itself would have to land where the folder still
         // stands: the folder steps aside first, under a visible name that says what it is.
-        std::string source = name;
-        for (const std::string& n : inside) {
-            if (n != name)
-                continue;
-            if (!StepAside(after.Get(), name, source)) {
-                reason = Because(path, errno);
-                return false;
-            }
-            break;
+        const std::string source = aside.empty() ? name : aside;
+        if (!aside.empty() && renameat2(after.Get(), name.c_str(), after.Get(), aside.c_str(),
+                                        RENAME_NOREPLACE) != 0) {
+            reason = RowAccess::Because(path, errno);
+            return false;
         }
         FileOpRecord rec;
         rec.hwnd = owner_;
         rec.wFunc = FO_MOVE;
-        rec.pFrom = Trimmed(AddBackslash(Trimmed(row.after)) + source);
+        rec.pFrom = AddBackslash(afterPath) + source;
         rec.pTo = row.after;
         rec.allEntries = true;
         rec.fromDir = before.Get();
         rec.toDir = after.Get();
         if (RunFileOperation(rec) != kOpOk) {
-            reason = path + ": 中身を移動できませんでした(元に戻しました)";
+            reason = path + ": 中身を移動できませんでした(移動した分は元に戻しました)";
             PutBackAside(after.Get(), source, name, path, reason);
             return false;
         }
@@ -217,28 +194,15 @@ class RowRunner {
         if (InfoAt(after.Get(), source, emptied) && emptied.id == row.beforeId &&
             unlinkat(after.Get(), source.c_str(), AT_REMOVEDIR) == 0)
             return true;
-        reason = Because(path, errno) + "(空になったフォルダを削除できませんでした)";
+        reason = RowAccess::Because(path, errno) + "(空になったフォルダを削除できませんでした)";
         std::string stranded;
         for (const std::string& n : inside) {
             if (renameat2(after.Get(), n.c_str(), before.Get(), n.c_str(), RENAME_NOREPLACE) != 0)
-                stranded += "\n" + AddBackslash(Trimmed(row.after)) + n;
+                stranded += "\n" + AddBackslash(afterPath) + n;
         }
         if (!stranded.empty())
             reason += "\n元に戻せなかった項目:" + stranded;
         PutBackAside(after.Get(), source, name, path, reason);
-        return false;
-    }
-
-    static bool StepAside(int dir, const std::string& name, std::string& aside) {
-        static unsigned counter = 0;
-        for (int tries = 0; tries < 100; ++tries) {
-            aside = "corvelle-raising-" + std::to_string(getpid()) + "-" +
-                    std::to_string(++counter);
-            if (renameat2(dir, name.c_str(), dir, aside.c_str(), RENAME_NOREPLACE) == 0)
-                return true;
-            if (errno != EEXIST)
-                return false;
-        }
         return false;
     }
 
@@ -250,9 +214,8 @@ class RowRunner {
             reason += "\n" + path + " は " + PathParent(path) + aside + " にあります";
     }
 
-    const ProcessList& list_;
+    RowAccess access_;
     OwnerHandle owner_;
-    UniqueFd start_;
 };
 
 }  // namespace
@@ -260,27 +223,68 @@ class RowRunner {
 int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
     int failed = 0;
     const int count = list.Count();
-    RowRunner runner(list, ui.owner);
-    std::optional<std::string> startProblem;  // opened at the first row that is carried out
+    Runner runner(list, ui.owner);
+    // The plan is journaled, and durable, before anything changes.
+    RunJournal plan;
+    std::vector<std::string> planProblems;
+    JournalFile journal;
+    std::string refusal;
+    bool journaled = false;
+    if (ui.journal) {
+        plan.startPath = list.StartPath();
+        plan.startId = list.StartId();
+        plan.date = LocalTimeText("%Y-%m-%dT%H:%M:%S");
+        std::map<Key, std::vector<JournalEntry>> contents;
+        for (int i = 0; i < count; ++i) {
+            if (list.Row(i).checked)
+                continue;
+            plan.rows.emplace_back();
+            std::string reason;
+            if (!runner.Plan(i, list.Row(i), contents, plan.rows.back(), reason) && reason.empty())
+                reason = RowPath(list.Row(i).before);
+            planProblems.push_back(reason);
+        }
+        if (!plan.rows.empty()) {
+            PruneJournals();
+            std::string error;
+            if (journal.Create(plan, error)) {
+                journaled = true;
+                if (ui.journalWritten)
+                    ui.journalWritten(journal.Path());
+            } else {
+                refusal = "処理の記録を書けないため実行しません: " + error;
+            }
+        }
+    }
+    size_t k = 0;
     for (int i = 0; i < count; ++i) {
         const ProcessRow& row = list.Row(i);
         if (!row.checked) {
             Seam("execute:row", row.before);
-            if (!startProblem) {
-                std::string why;
-                startProblem = runner.Open(why) ? std::string() : why;
+            std::string reason = refusal;
+            const JournalRow* p = nullptr;
+            if (ui.journal) {
+                if (reason.empty())
+                    reason = planProblems[k];
+                p = &plan.rows[k++];
             }
-            std::string reason = *startProblem;
-            const bool ok = reason.empty() && runner.Run(row, reason);
+            const bool ok = reason.empty() && runner.Run(row, p, reason);
             list.SetResult(i, ok ? kResultSuccess : kResultFailure);
+            if (journaled)
+                journal.Append(FormatRowMark(i, ok));
+            Seam("row:done", row.before);
             if (!ok) {
                 ++failed;
                 if (ui.failed)
-                    ui.failed(i, reason);
+                    ui.failed(i, reason.empty() ? RowPath(row.before) : reason);
             }
         }
         if (ui.status)
             ui.status(list.Row(i).before + "処理中");
+    }
+    if (journaled) {
+        journal.Append(FormatRunEnd());
+        journal.Sync();
     }
     return failed;
 }

@@ -18,6 +18,10 @@ struct ExecutionUi {
     std::function<void(const std::string& text)> status;  // panel "pbFileName"
     // Why a row failed, in words for people (the row itself reads "◆失敗!◆").
     std::function<void(int row, const std::string& reason)> failed;
+    // The run is journaled first, so that it can be undone and recovered; off only to
+    // measure what the journal costs.
+    bool journal = true;
+    std::function<void(const std::string& path)> journalWritten;
 };
 
 // Every unticked row in the list's current order, results written in; returns the number

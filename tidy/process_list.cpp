@@ -40,8 +40,9 @@ void ProcessList::SetStart(const std::string& path, const FileId& id) {
 }
 
 int ProcessList::Append(const std::string& before, const std::string& after,
-                        const FileId& beforeId, const FileId& afterId) {
-    ProcessRow row{before, after, {}, false, beforeId, afterId};
+                        const FileId& beforeId, const FileId& afterId,
+                        const FolderMeta& beforeMeta) {
+    ProcessRow row{before, after, {}, false, beforeId, afterId, beforeMeta};
     size_t pos = rows_.size();
     if (sortOn_) {
         pos =

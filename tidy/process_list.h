@@ -22,6 +22,7 @@ struct ProcessRow {
     // What the search saw, unseen by the user: execution acts only on these very folders.
     FileId beforeId;
     FileId afterId;  // raise rows: the receiving folder
+    FolderMeta beforeMeta;
 
     bool IsDeleteRow() const { return after == kDeleteMarker; }
 };
@@ -47,7 +48,7 @@ class ProcessList {
 
     // Appends (or, while sorting is on, inserts in order); returns the row's position.
     int Append(const std::string& before, const std::string& after, const FileId& beforeId = {},
-               const FileId& afterId = {});
+               const FileId& afterId = {}, const FolderMeta& beforeMeta = {});
     // The folder the search started from (as opened) and its identity.
     void SetStart(const std::string& path, const FileId& id);
     const std::string& StartPath() const { return startPath_; }

@@ -133,11 +133,11 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     switch (settings_.ShoriMode) {
         case 0:
             if (s->folders == 1 && s->others == 0)
-                list_.Append(folder + s->lone, folder, s->loneId, s->id);
+                list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta);
             break;
         case 1:
             if (s->folders == 0 && s->others == 0)
-                list_.Append(folder, kDeleteMarker, s->id, {});
+                list_.Append(folder, kDeleteMarker, s->id, {}, s->meta);
             break;
         default:
             break;

@@ -19,4 +19,13 @@ struct FileId {
     bool operator!=(const FileId& o) const { return !(*this == o); }
 };
 
+// What a folder had that it gets back when it is made again.
+struct FolderMeta {
+    mode_t mode = 0755;
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::int64_t atimeNs = 0;
+    std::int64_t mtimeNs = 0;
+};
+
 }  // namespace corvelle

@@ -39,6 +39,11 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
     info.id.ino = s.stx_ino;
     info.id.mount = (s.stx_mask & STATX_MNT_ID) ? s.stx_mnt_id : 0;
     info.mode = s.stx_mode;
+    info.meta.mode = s.stx_mode & 07777;
+    info.meta.uid = s.stx_uid;
+    info.meta.gid = s.stx_gid;
+    info.meta.atimeNs = s.stx_atime.tv_sec * 1000000000LL + s.stx_atime.tv_nsec;
+    info.meta.mtimeNs = s.stx_mtime.tv_sec * 1000000000LL + s.stx_mtime.tv_nsec;
     info.mountRoot = (s.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
                      (s.stx_attributes & STATX_ATTR_MOUNT_ROOT);
     return true;
@@ -46,7 +51,7 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
 
 bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
     struct statx s;
-    if (statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_MODE | STATX_INO | STATX_MNT_ID,
+    if (statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID,
               &s) == 0)
         return FromStatx(s, info);
     if (errno != ENOSYS)
@@ -54,7 +59,12 @@ bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
     struct stat st;
     if (fstatat(dir, name, &st, flags) != 0)
         return false;
-    info = ItemInfo{{st.st_dev, st.st_ino, 0}, st.st_mode, false};
+    info = ItemInfo{{st.st_dev, st.st_ino, 0},
+                    st.st_mode,
+                    false,
+                    {st.st_mode & 07777u, st.st_uid, st.st_gid,
+                     st.st_atim.tv_sec * 1000000000LL + st.st_atim.tv_nsec,
+                     st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec}};
     return true;
 }
 
@@ -236,7 +246,7 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
             const char* nm = d->d_name;
             if (nm[0] == '.' && (nm[1] == '\0' || (nm[1] == '.' && nm[2] == '\0')))
                 continue;
-            entries.push_back(DirEntryRaw{nm, d->d_type});
+            entries.push_back(DirEntryRaw{nm, d->d_type, static_cast<ino_t>(d->d_ino)});
         }
     }
     err = 0;

@@ -36,6 +36,7 @@ struct ItemInfo {
     FileId id;
     mode_t mode = 0;
     bool mountRoot = false;  // the root of a mount (bind mounts included)
+    FolderMeta meta;         // mode bits, owner, times
     bool IsDir() const;
 };
 
@@ -66,6 +67,7 @@ UniqueFd OpenFolderAt(int dir, const std::string& name);
 struct DirEntryRaw {
     std::string name;
     unsigned char type;  // DT_* as the folder reports it (DT_UNKNOWN possible)
+    ino_t ino;           // as the folder lists it (a mount point's own, not the mounted root's)
 };
 bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err);
 bool ReadNames(int dir, std::vector<std::string>& names, int& err);

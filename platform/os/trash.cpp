@@ -14,6 +14,7 @@
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
 #include "platform/os/handles.h"
+#include "platform/os/local_time.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -54,14 +55,6 @@ std::string TopDir(const std::string& path, dev_t dev) {
     }
 }
 
-std::string LocalTime() {
-    const time_t now = time(nullptr);
-    struct tm tm;
-    localtime_r(&now, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
-    return buf;
-}
 
 std::string Absolute(const std::string& path) {
     if (!path.empty() && path[0] == kSep)
@@ -129,7 +122,7 @@ bool MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath,
         return false;
     }
     const std::string info = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
-                             "\nDeletionDate=" + LocalTime() + "\n";
+                             "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
     for (int n = 1; n < 10000; ++n) {
         const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
         const std::string infoFile = trash + "/info/" + name + ".trashinfo";

@@ -1,0 +1,16 @@
+#include "platform/os/local_time.h"
+
+#include <ctime>
+
+namespace corvelle {
+
+std::string LocalTimeText(const char* format) {
+    const time_t now = time(nullptr);
+    struct tm tm;
+    localtime_r(&now, &tm);
+    char buf[64];
+    const size_t n = std::strftime(buf, sizeof buf, format, &tm);
+    return std::string(buf, n);
+}
+
+}  // namespace corvelle

@@ -1,0 +1,67 @@
+// The run journal: what a tidy run is about to change, written and made durable before the
+// first change, so the run can be undone later or rolled back after a crash. Plain data and
+// its text form; where the files live is journal_store's business.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/os/file_id.h"
+
+namespace corvelle {
+
+struct JournalEntry {
+    std::string name;  // bytes as the folder holds them
+    FileId id;
+};
+
+struct JournalRow {
+    int index = 0;       // position in the processing list when the run began
+    bool raise = false;  // false: a delete row
+    std::string before;
+    std::string after;
+    FileId beforeId;
+    FileId afterId;
+    std::vector<JournalEntry> entries;  // raise: what moves up
+    std::string aside;                  // raise: the folder's name while its content moves
+    FolderMeta meta;                    // the removed folder
+};
+
+enum class RowMark { None, Done, Failed };
+
+struct RunJournal {
+    std::string startPath;
+    FileId startId;
+    std::string date;  // local time, "YYYY-MM-DDTHH:MM:SS"
+    std::vector<JournalRow> rows;
+    std::map<int, RowMark> done;  // by row index; progress of the run
+    bool finished = false;        // the run reached its end
+    std::map<int, RowMark> undo;  // by row index; progress of an undo
+    std::map<int, FileId> remade;  // by row index: the folder an undo made again
+    bool undone = false;
+};
+
+// The journal's text up to and including the plan (header and rows).
+std::string FormatJournalPlan(const RunJournal& j);
+// The records appended later.
+std::string FormatRowMark(int index, bool ok);
+std::string FormatRunEnd();
+std::string FormatUndoMark(int index, bool ok, const FileId& remade = {});
+std::string FormatUndone();
+// The whole journal as it would be on disk.
+std::string FormatJournal(const RunJournal& j);
+
+// Reads a journal; false with a message for people when the text is not a whole journal of
+// this program (damaged, cut short before its plan ended, or foreign). A cut-short tail of
+// progress records is not damage: a crash leaves exactly that.
+bool ParseJournal(const std::string& text, RunJournal& j, std::string& error);
+
+// Names and paths as journal fields: printable ASCII kept, every other byte as %XX.
+std::string JournalEscape(const std::string& bytes);
+bool JournalUnescape(const std::string& field, std::string& bytes);
+
+}  // namespace corvelle

@@ -1,0 +1,154 @@
+#include "tidy/journal_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/os/file_write.h"
+#include "platform/os/folders.h"
+#include "platform/os/local_time.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+constexpr const char* kSuffix = ".journal";
+
+bool MakeFolders(const std::string& path) {
+    std::string built;
+    for (size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos == path.size() || path[pos] == kSep) {
+            built = path.substr(0, pos);
+            if (mkdir(built.c_str(), 0700) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return true;
+}
+
+
+std::string ReadAll(int fd) {
+    std::string out;
+    char buf[65536];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string JournalFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == kSep)
+        return AddBackslash(state) + "corvelle/journal";
+    return AddBackslash(WindowsDirGet()) + ".local/state/corvelle/journal";
+}
+
+bool JournalFile::Create(const RunJournal& plan, std::string& error) {
+    const std::string folder = JournalFolder();
+    if (!MakeFolders(folder) || !(dir_ = OpenFolderPath(folder)).Valid()) {
+        error = folder + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::string stamp = LocalTimeText("%Y%m%d-%H%M%S");
+    for (int n = 1; n < 1000 && !fd_.Valid(); ++n) {
+        const std::string name =
+            stamp + "-" + std::to_string(getpid()) + "-" + std::to_string(n) + kSuffix;
+        fd_.Reset(openat(dir_.Get(), name.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (fd_.Valid())
+            path_ = AddBackslash(folder) + name;
+        else if (errno != EEXIST)
+            break;
+    }
+    const std::string text = FormatJournalPlan(plan);
+    if (!fd_.Valid() || !WriteAll(fd_.Get(), text.data(), text.size()) ||
+        fdatasync(fd_.Get()) != 0 || fsync(dir_.Get()) != 0) {
+        error = (path_.empty() ? folder : path_) + ": " + std::strerror(errno);
+        if (!path_.empty())
+            unlink(path_.c_str());
+        fd_.Reset();
+        return false;
+    }
+    return true;
+}
+
+bool JournalFile::Open(const std::string& path, std::string& error) {
+    fd_.Reset(open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd_.Valid()) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    path_ = path;
+    return true;
+}
+
+void JournalFile::Append(const std::string& record) {
+    if (fd_.Valid())
+        WriteAll(fd_.Get(), record.data(), record.size());
+}
+
+bool JournalFile::Sync() {
+    return fd_.Valid() && fdatasync(fd_.Get()) == 0;
+}
+
+bool LoadJournal(const std::string& path, RunJournal& j, std::string& error) {
+    const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.Valid()) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!ParseJournal(ReadAll(fd.Get()), j, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+std::vector<JournalListing> ListJournals() {
+    std::vector<JournalListing> out;
+    const std::string folder = JournalFolder();
+    const UniqueFd dir = OpenFolderPath(folder);
+    std::vector<std::string> names;
+    int err = 0;
+    if (!dir.Valid() || !ReadNames(dir.Get(), names, err))
+        return out;
+    const std::string suffix = kSuffix;
+    for (const std::string& n : names) {
+        if (n.size() <= suffix.size() || n.compare(n.size() - suffix.size(), suffix.size(), suffix))
+            continue;
+        JournalListing l;
+        l.path = AddBackslash(folder) + n;
+        LoadJournal(l.path, l.journal, l.error);
+        out.push_back(std::move(l));
+    }
+    // The names begin with the date: newest first.
+    std::sort(out.begin(), out.end(),
+              [](const JournalListing& a, const JournalListing& b) { return a.path > b.path; });
+    return out;
+}
+
+void PruneJournals() {
+    const time_t monthAgo = time(nullptr) - 30 * 24 * 3600;
+    int kept = 0;
+    for (const JournalListing& l : ListJournals()) {
+        ++kept;
+        if (!l.error.empty() || l.Interrupted())
+            continue;  // never removed on our own: the user decides
+        struct stat st;
+        if (kept > 50 || (stat(l.path.c_str(), &st) == 0 && st.st_mtime < monthAgo))
+            unlink(l.path.c_str());
+    }
+}
+
+}  // namespace corvelle

@@ -1,0 +1,46 @@
+// How a tidy row reaches the folders it names: from the start folder's handle, one component
+// at a time, never through a link or onto another mount, identities checked. Execution,
+// the journal's plan and Undo all go through here.
+#pragma once
+
+#include <string>
+
+#include "platform/os/file_id.h"
+#include "platform/os/handles.h"
+
+namespace corvelle {
+
+class RowAccess {
+  public:
+    RowAccess(std::string startPath, const FileId& startId)
+        : startPath_(std::move(startPath)), startId_(startId) {}
+
+    // The folder a row text names, resolved now (never from an earlier row's answer); its
+    // identity must be `id` when that is known. `info` receives what it is.
+    UniqueFd Folder(const std::string& text, const FileId& id, std::string& reason,
+                    ItemInfo* info = nullptr);
+    // The folder holding the one a row text names, and that one's name in it. For the start
+    // folder itself, its parent is opened as the user gave the path.
+    UniqueFd Parent(const std::string& text, std::string& leaf, std::string& reason,
+                    ItemInfo* info = nullptr);
+    // dir's entry `name` is a real folder on dir's mount, with identity `id`.
+    static bool IsFolderAt(int dir, const ItemInfo& dirInfo, const std::string& name,
+                           const FileId& id, const std::string& path, std::string& reason);
+    // A reason for people: path and what went wrong.
+    static std::string Because(const std::string& path, int err);
+
+  private:
+    bool OpenStart(std::string& reason);
+    bool Relative(const std::string& text, std::string& rel) const;
+
+    std::string startPath_;
+    FileId startId_;
+    UniqueFd start_;
+    std::string startProblem_;
+    bool tried_ = false;
+};
+
+// Text without its trailing separator (the root stays "/").
+std::string RowPath(const std::string& text);
+
+}  // namespace corvelle
