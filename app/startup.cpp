@@ -10,6 +10,7 @@
 #include "platform/os/folders.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
+#include "ui/tidy_panel.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -45,6 +46,8 @@ frmMain* Main() {
     if (!FileExists(MarkerPath()))
         UnloadSplash();
     window->show();
+    // A run that a crash interrupted is offered for rollback before anything else.
+    window->Tidy().RecoverInterruptedRuns();
     return window;
 }
 

@@ -70,7 +70,7 @@ class TestMainWindow : public QObject {
         QVERIFY(!w.cmdReplace->isEnabled());
         QVERIFY(w.cmdLogSave->isEnabled());
         QVERIFY(!w.cmdUndo->isEnabled());
-        QVERIFY(w.cmdUndo->isHidden());
+        QVERIFY(!w.cmdUndo->isHidden());
         QVERIFY(w.picSplitterMain->isHidden());
         QVERIFY(w.stbMain->Panel("files") && w.stbMain->Panel("pbgeneral") &&
                 w.stbMain->Panel("pbFileName"));

@@ -9,7 +9,11 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
+#include "tests/support/tidy_run.h"
+#include "tidy/execution.h"
+#include "tidy/undo.h"
 #include "tidy/process_list.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
@@ -181,12 +185,73 @@ class TestTidyWindow : public QObject {
         QCOMPARE(data.Read("A/B/x"), std::string("x"));  // ticked: untouched
         QCOMPARE(r.Column(2), (QStringList{QString::fromUtf8(kResultSuccess), QString()}));
         QVERIFY(!w.cmdReplace->isEnabled());
-        QVERIFY(w.cmdUndo->isEnabled() && w.cmdUndo->isHidden());
+        QVERIFY(w.cmdUndo->isEnabled() && w.cmdUndo->isVisible());
         QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
         QTest::mouseClick(w.cmdLogSave, Qt::LeftButton);
         QCOMPARE(r.prog.Read("RUZO.LOG"), data.Path("C/D") + "," + data.Path("C/") + "," +
                                               kResultSuccess + "\r\n" + data.Path("A/B") + "," +
                                               data.Path("A/") + ",\r\n");
+
+        // Undo puts the run back: the result column says so and the button goes grey.
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        QTest::mouseClick(w.cmdUndo, Qt::LeftButton);
+        QCOMPARE(MessageService::Shown().back().text, std::string("Undo完了!"));
+        QCOMPARE(MessageService::Shown().back().icon, MsgIcon::Information);
+        QCOMPARE(r.Column(2), (QStringList{QString::fromUtf8(kUndoSuccess), QString()}));
+        QCOMPARE(data.Read("C/D/y"), std::string("y"));
+        QVERIFY(!data.Exists("C/y"));
+        QVERIFY(!w.cmdUndo->isEnabled());
+        QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
+        // A new search disables it again after another run.
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        w.cmdSearchStart_Click();
+        QVERIFY(!w.cmdUndo->isEnabled());
+        QVERIFY(w.cmdReplace->isEnabled());
+    }
+
+    void interruptedRunOfferedAtStart_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK puts it back") << true;
+        QTest::newRow("Cancel leaves it, asked again") << false;
+    }
+    void interruptedRunOfferedAtStart() {
+        test::TestDir state;
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.Root()));
+        test::TestDir data;
+        data.File("A/B/x", "x");
+        data.File("keep");
+        // A run that died after its row: the journal has no end.
+        {
+            ProcessList list;
+            test::SearchInto(data.Root(), 0, list);
+            ExecutionUi eu;
+            std::string journal;
+            eu.journalWritten = [&](const std::string& p) { journal = p; };
+            QCOMPARE(ExecuteList(list, eu), 0);
+            std::string text = test::ReadFileBytes(journal);
+            text.resize(text.rfind("end\n"));
+            test::WriteFileBytes(journal, text);
+        }
+        QVERIFY(data.Exists("A/x"));
+        const bool ok = FETCHED(bool, ok);
+        {
+            Running r("");
+            MessageService::ResetScript();
+            MessageService::QueueAnswer(ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
+            MessageService::QueueAnswer(MsgAnswer::Ok);
+            r.w.Tidy().RecoverInterruptedRuns();
+            QVERIFY(MessageService::Shown().size() >= 1);
+            QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::OkCancel);
+            QVERIFY(MessageService::Shown()[0].text.rfind("前回の処理が中断されました。", 0) == 0);
+            QCOMPARE(data.Exists("A/B/x"), ok);
+            QCOMPARE(data.Exists("A/x"), !ok);
+            // Asked again next time only when it was left.
+            MessageService::ResetScript();
+            MessageService::QueueAnswer(MsgAnswer::Cancel);
+            r.w.Tidy().RecoverInterruptedRuns();
+            QCOMPARE(MessageService::Shown().size(), size_t(ok ? 0 : 1));
+        }
+        qunsetenv("XDG_STATE_HOME");
     }
 };
 

@@ -9,9 +9,11 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "tidy/execution.h"
+#include "tidy/journal_store.h"
 #include "tidy/process_list.h"
 #include "tidy/process_log.h"
 #include "tidy/search.h"
+#include "tidy/undo.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -21,6 +23,10 @@ struct Options {
     int mode = 0;
     bool subFolders = true;
     bool execute = false;
+    bool journal = true;
+    bool journals = false;
+    std::string undo;
+    std::string forget;
     std::string log;
     std::string folder;
 };
@@ -51,6 +57,14 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
             o.subFolders = false;
         } else if (a == "--execute") {
             o.execute = true;
+        } else if (a == "--no-journal") {
+            o.journal = false;
+        } else if (a == "--journals") {
+            o.journals = true;
+        } else if (a == "--undo" || a == "--forget") {
+            if (++i >= args.size())
+                return Usage(err, a + " needs a journal file");
+            (a == "--undo" ? o.undo : o.forget) = args[i];
         } else if (a == "--log") {
             if (++i >= args.size())
                 return Usage(err, "--log needs a file name");
@@ -63,6 +77,11 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
             return Usage(err, "only one FOLDER, got '" + a + "' too");
         }
     }
+    if (o.journals || !o.undo.empty() || !o.forget.empty()) {
+        if (!o.folder.empty() || o.execute)
+            return Usage(err, "--journals, --undo and --forget take no FOLDER and no --execute");
+        return -1;
+    }
     if (o.folder.empty())
         return Usage(err, "missing FOLDER (see --help)");
     if (!FolderExists(o.folder) || !DirCanChange(o.folder, CurrentFolder()))
@@ -73,6 +92,64 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
 void PrintRows(const ProcessList& list, FILE* out) {
     const std::string text = LogText(list);
     std::fwrite(text.data(), 1, text.size(), out);
+}
+
+// True when one folder lies inside the other (or they are the same).
+bool Overlap(const std::string& a, const std::string& b) {
+    const std::string x = AddBackslash(a), y = AddBackslash(b);
+    return x.compare(0, y.size(), y) == 0 || y.compare(0, x.size(), x) == 0;
+}
+
+int ListJournalsTo(FILE* out) {
+    for (const JournalListing& l : ListJournals()) {
+        if (!l.error.empty()) {
+            std::fprintf(out, "%s\t(読めません: %s)\n", l.path.c_str(), l.error.c_str());
+            continue;
+        }
+        const RunJournal& j = l.journal;
+        std::fprintf(out, "%s\t%s\t%zu rows\t%s\t%s\t%s\n", j.date.c_str(),
+                     j.startPath.c_str(), j.rows.size(),
+                     j.finished ? "finished" : "interrupted",
+                     j.undone ? "undone" : (j.undo.empty() ? "-" : "undo interrupted"),
+                     l.path.c_str());
+    }
+    return 0;
+}
+
+int Undo(const std::string& path, FILE* out, FILE* err) {
+    ProcessList rows;
+    rows.Init();
+    UndoUi ui;
+    ui.row = [&](const JournalRow& r, bool ok, const std::string& reason) {
+        const int at = rows.Append(r.before, r.raise ? r.after : kDeleteMarker);
+        rows.SetResult(at, ok ? kUndoSuccess : kUndoFailure);
+        if (!ok)
+            std::fprintf(err, "corvelle-tidy: %s\n", reason.c_str());
+    };
+    std::string error;
+    const int failed = UndoJournal(path, ui, error);
+    if (failed < 0) {
+        std::fprintf(err, "corvelle-tidy: %s\n", error.c_str());
+        return 2;
+    }
+    PrintRows(rows, out);
+    return failed ? 1 : 0;
+}
+
+// A new run may not start where an interrupted one still waits to be put back.
+bool RefuseOverInterrupted(const std::string& start, FILE* err) {
+    bool refused = false;
+    for (const JournalListing& l : ListJournals()) {
+        if (!l.Interrupted() || !Overlap(l.journal.startPath, start))
+            continue;
+        std::fprintf(err,
+                     "corvelle-tidy: 中断された処理があります (%s, %s): 元に戻すには --undo %s、"
+                     "記録を捨てるには --forget %s\n",
+                     l.journal.startPath.c_str(), l.journal.date.c_str(), l.path.c_str(),
+                     l.path.c_str());
+        refused = true;
+    }
+    return refused;
 }
 
 long long NowMs() {
@@ -87,6 +164,17 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
     Options o;
     if (const int status = Parse(args, o, out, err); status >= 0)
         return status;
+    if (o.journals)
+        return ListJournalsTo(out);
+    if (!o.forget.empty()) {
+        RunJournal j;
+        std::string error;
+        if (!LoadJournal(o.forget, j, error) || unlink(o.forget.c_str()) != 0) {
+            std::fprintf(err, "corvelle-tidy: %s\n", error.empty() ? o.forget.c_str() : error.c_str());
+            return 2;
+        }
+        return 0;
+    }
 
     // No window: questions are answered "no", problems go to standard error.
     MessageService::SetBackend([err](const MessageRequest& req) {
@@ -97,8 +185,19 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
     NoWindowFileOpUi fileOpUi;
     SetFileOpUi(&fileOpUi);
 
+    if (!o.undo.empty()) {
+        const int status = Undo(o.undo, out, err);
+        SetFileOpUi(nullptr);
+        MessageService::SetBackend(nullptr);
+        return status;
+    }
     SettingsRecord settings;
     std::string start = o.folder[0] == kSep ? o.folder : CurrentFolder() + o.folder;
+    if (o.execute && o.journal && RefuseOverInterrupted(start, err)) {
+        SetFileOpUi(nullptr);
+        MessageService::SetBackend(nullptr);
+        return 2;
+    }
     settings.CurrentDirectory = AddBackslash(start);
     settings.ShoriMode = static_cast<int16_t>(o.mode);
     settings.SubFolderMode = o.subFolders;
@@ -126,6 +225,11 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
     int failed = 0;
     if (o.execute) {
         ExecutionUi eu;
+        eu.journal = o.journal;
+        eu.journalWritten = [&](const std::string& path) {
+            std::fprintf(err, "corvelle-tidy: journal %s\n", path.c_str());
+            std::fflush(err);
+        };
         eu.failed = [&](int, const std::string& reason) {
             std::fprintf(err, "corvelle-tidy: %s\n", reason.c_str());
         };

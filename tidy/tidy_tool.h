@@ -9,9 +9,17 @@ namespace corvelle {
 
 inline constexpr const char* kTidyUsage =
     "usage: corvelle-tidy [--mode raise|empty] [--no-subfolders] [--execute] [--log FILE] "
-    "FOLDER\n";
+    "FOLDER\n"
+    "       corvelle-tidy --journals | --undo JOURNAL | --forget JOURNAL\n"
+    "  --execute        carry the plan out; the run is journaled first and its journal\n"
+    "                   named on standard error\n"
+    "  --journals       list the run journals: date, folder, rows, finished or interrupted\n"
+    "  --undo JOURNAL   put that run back (also after a crash)\n"
+    "  --forget JOURNAL drop an interrupted run's journal and leave the tree as it is\n"
+    "  --no-journal     run without a journal (for measurements only: no undo, no recovery)\n";
 
-// Exit status: 0 no row failed, 1 some row failed, 2 usage error (nothing touched).
+// Exit status: 0 no row failed (every row put back, for --undo), 1 some row failed, 2 usage
+// error or refusal (nothing touched).
 int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err);
 
 }  // namespace corvelle

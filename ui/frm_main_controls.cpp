@@ -161,7 +161,7 @@ void frmMain::CreateControls() {
                         {1440, 120, 1215, 375}, true);
     cmdUndo =
         Button(picDisplay[1], "cmdUndo", QStringLiteral("Undo"), {2760, 120, 1215, 375}, false);
-    cmdUndo->hide();
+    // Visible: a run can really be put back.
     lvwLog = Make<QTreeView>(picDisplay[1], "lvwLog");
     lvwLog->setRootIsDecorated(false);
     lvwLog->setUniformRowHeights(true);

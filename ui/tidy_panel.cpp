@@ -15,7 +15,9 @@
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/dir_tree.h"
 #include "tidy/execution.h"
+#include "tidy/journal_store.h"
 #include "tidy/process_log.h"
+#include "tidy/undo.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/process_list_model.h"
@@ -54,6 +56,8 @@ TidyPanel::TidyPanel(frmMain& w)
     connect(w.cmdSearchStop, &QPushButton::clicked, this, [this] { cmdSearchStop_Click(); });
     connect(w.cmdReplace, &QPushButton::clicked, this, [this] { cmdReplace_Click(); });
     connect(w.cmdLogSave, &QPushButton::clicked, this, [this] { cmdLogSave_Click(); });
+    connect(w.cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
+    w.cmdUndo->setToolTip(QStringLiteral("最後に実行した処理を元に戻します"));
     w.cmdReplace->setToolTip(QStringLiteral("現在表示中の置換処理を実行します"));
     w.cmdLogSave->setToolTip(QStringLiteral("ログをファイルに保存"));
 
@@ -143,6 +147,8 @@ void TidyPanel::cmdReplace_Click() {
     ui.status = [this](const std::string& text) {
         w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), QString::fromUtf8(text));
     };
+    journal_.clear();
+    ui.journalWritten = [this](const std::string& path) { journal_ = path; };
     ExecuteList(list_, ui);
     LogColumnAutoSize();
     SetBusyPointer(false);
@@ -155,6 +161,89 @@ void TidyPanel::cmdReplace_Click() {
 
 void TidyPanel::cmdLogSave_Click() {
     SaveLog(list_, LogFilePath());
+}
+
+namespace {
+
+// The reasons of rows that could not be put back, a few of them, for one message.
+class UndoReport {
+  public:
+    void Add(const std::string& reason) {
+        if (++count_ <= 10)
+            text_ += "\n" + reason;
+    }
+    void ShowIfAny() const {
+        if (count_ == 0)
+            return;
+        std::string text = "元に戻せなかった項目があります(" + std::to_string(count_) + " 行):" + text_;
+        if (count_ > 10)
+            text += "\n…";
+        MessageService::Show(text, MsgIcon::Exclamation, MsgButtons::Ok);
+    }
+
+  private:
+    int count_ = 0;
+    std::string text_;
+};
+
+}  // namespace
+
+void TidyPanel::cmdUndo_Click() {
+    SetBusyPointer(true);
+    UndoReport report;
+    UndoUi ui;
+    ui.row = [&](const JournalRow& r, bool ok, const std::string& reason) {
+        for (int i = 0; i < list_.Count(); ++i) {
+            if (list_.Row(i).before == r.before)
+                list_.SetResult(i, ok ? kUndoSuccess : kUndoFailure);
+        }
+        if (!ok)
+            report.Add(reason);
+    };
+    ui.status = [this](const std::string& text) {
+        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), QString::fromUtf8(text));
+    };
+    std::string error = "元に戻す処理の記録がありません。";
+    const int failed = journal_.empty() ? -1 : UndoJournal(journal_, ui, error);
+    LogColumnAutoSize();
+    SetBusyPointer(false);
+    if (failed < 0)
+        MessageService::Show(error, MsgIcon::Exclamation, MsgButtons::Ok);
+    report.ShowIfAny();
+    MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
+    w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), {});
+    w_.cmdUndo->setEnabled(false);
+    w_.dirTree->Redisplay();
+}
+
+void TidyPanel::RecoverInterruptedRuns() {
+    bool changed = false;
+    for (const JournalListing& l : ListJournals()) {
+        if (!l.Interrupted())
+            continue;
+        const std::string ask = "前回の処理が中断されました。元に戻しますか？\n\n" +
+                                l.journal.startPath + " (" + l.journal.date + ", " +
+                                std::to_string(l.journal.rows.size()) + " 行)";
+        if (MessageService::Show(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+            continue;  // asked again at the next start
+        SetBusyPointer(true);
+        UndoReport report;
+        UndoUi ui;
+        ui.row = [&](const JournalRow&, bool ok, const std::string& reason) {
+            if (!ok)
+                report.Add(reason);
+        };
+        std::string error;
+        const int failed = UndoJournal(l.path, ui, error);
+        SetBusyPointer(false);
+        if (failed < 0)
+            MessageService::Show(error, MsgIcon::Exclamation, MsgButtons::Ok);
+        report.ShowIfAny();
+        MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
+        changed = true;
+    }
+    if (changed)
+        w_.dirTree->Redisplay();
 }
 
 void TidyPanel::LogListInit() {

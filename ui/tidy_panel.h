@@ -32,6 +32,9 @@ class TidyPanel : public QObject {
     void lvwLog_ColumnClick(int column);
     void cmdReplace_Click();
     void cmdLogSave_Click();
+    void cmdUndo_Click();
+    // Offers to put back runs that a crash or a kill interrupted (at start-up).
+    void RecoverInterruptedRuns();
 
   private:
     void Measure(int row, int column);
@@ -47,6 +50,7 @@ class TidyPanel : public QObject {
     std::array<int, 3> contentWidth_{};  // widest cell per column, kept as rows arrive
     std::array<std::string, 2> pendingStatus_;
     long long lastShownMs_ = 0;
+    std::string journal_;  // the last run's journal, for Undo
 };
 
 }  // namespace corvelle
