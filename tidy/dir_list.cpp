@@ -159,6 +159,10 @@ const FolderSummary* DirListBox::Summary() const {
     return stack_.empty() ? nullptr : &stack_.back()->summary;
 }
 
+const FolderSummary* DirListBox::ParentSummary() const {
+    return stack_.size() < 2 ? nullptr : &stack_[stack_.size() - 2]->summary;
+}
+
 Error DirListBox::Examine(const std::string& path, FolderSummary& summary) {
     const std::string p = Normal(path);
     UniqueFd fd = OpenFolderPath(p);

@@ -14,12 +14,12 @@ namespace corvelle {
 
 // What the folder check needs of one listing.
 struct FolderSummary {
-    int folders = 0;    // sub-folders, hidden ones included (mounts are not among them)
-    int others = 0;     // files, links, special files, mounts; an unreadable folder counts one
-    std::string lone;   // the first sub-folder's name
-    FileId id;          // the folder itself
+    int folders = 0;   // sub-folders, hidden ones included (mounts are not among them)
+    int others = 0;    // files, links, special files, mounts; an unreadable folder counts one
+    std::string lone;  // the first sub-folder's name
+    FileId id;         // the folder itself
     FolderMeta meta;
-    FileId loneId;      // that sub-folder, when it is the only entry
+    FileId loneId;  // that sub-folder, when it is the only entry
     FolderMeta loneMeta;
 };
 
@@ -44,6 +44,8 @@ class DirListBox {
     std::string List(int i) const;
     // The current folder's listing, for the folder check (null before the first SetPath).
     const FolderSummary* Summary() const;
+    // The listing of the folder above the current one (null at the first folder).
+    const FolderSummary* ParentSummary() const;
     // Forgets every listing; the next SetPath reads the disk again.
     void Refresh();
 

@@ -45,6 +45,7 @@ class Runner {
         plan.beforeId = row.beforeId;
         plan.afterId = row.afterId;
         plan.meta = row.beforeMeta;
+        plan.parentMeta = row.parentMeta;
         if (!row.beforeId.Known()) {
             reason = row.before + ": 検索で見つけた行ではありません";
             return false;

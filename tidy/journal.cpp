@@ -7,9 +7,10 @@
 //   start <path> <id>
 //   date <YYYY-MM-DDTHH:MM:SS>
 //   row <index> raise <before> <after> <beforeId> <afterId> <mode> <uid> <gid> <atime> <mtime>
+//       <parent atime> <parent mtime>        (one line; the parent's times 0 when not known)
 //   entry <name> <id>            (one per entry of the raise row above)
 //   aside <name>                 (the raise row's folder steps aside under this name)
-//   row <index> delete <before> <beforeId> <mode> <uid> <gid> <atime> <mtime>
+//   row <index> delete <before> <beforeId> <mode> <uid> <gid> <atime> <mtime> <p.at> <p.mt>
 //   plan <rows>                  (end of the plan; durable before the first change)
 //   done <index> ok|failed       (progress, appended as rows finish)
 //   end                          (the run finished)
@@ -55,15 +56,19 @@ bool ParseId(const std::string& s, FileId& id) {
     return true;
 }
 
-std::string Meta(const FolderMeta& m) {
+std::string Meta(const JournalRow& r) {
+    const FolderMeta& m = r.meta;
     return std::to_string(m.mode) + " " + std::to_string(m.uid) + " " + std::to_string(m.gid) +
-           " " + std::to_string(m.atimeNs) + " " + std::to_string(m.mtimeNs);
+           " " + std::to_string(m.atimeNs) + " " + std::to_string(m.mtimeNs) + " " +
+           std::to_string(r.parentMeta.atimeNs) + " " + std::to_string(r.parentMeta.mtimeNs);
 }
 
-bool ParseMeta(const std::vector<std::string>& f, size_t at, FolderMeta& m) {
-    return f.size() == at + 5 && Number(f[at], m.mode) && Number(f[at + 1], m.uid) &&
+bool ParseMeta(const std::vector<std::string>& f, size_t at, JournalRow& r) {
+    FolderMeta& m = r.meta;
+    return f.size() == at + 7 && Number(f[at], m.mode) && Number(f[at + 1], m.uid) &&
            Number(f[at + 2], m.gid) && Number(f[at + 3], m.atimeNs) &&
-           Number(f[at + 4], m.mtimeNs);
+           Number(f[at + 4], m.mtimeNs) && Number(f[at + 5], r.parentMeta.atimeNs) &&
+           Number(f[at + 6], r.parentMeta.mtimeNs);
 }
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -136,14 +141,14 @@ std::string FormatJournalPlan(const RunJournal& j) {
         out += "row " + std::to_string(r.index);
         if (r.raise) {
             out += " raise " + JournalEscape(r.before) + " " + JournalEscape(r.after) + " " +
-                   Id(r.beforeId) + " " + Id(r.afterId) + " " + Meta(r.meta) + "\n";
+                   Id(r.beforeId) + " " + Id(r.afterId) + " " + Meta(r) + "\n";
             for (const JournalEntry& e : r.entries)
                 out += "entry " + JournalEscape(e.name) + " " + Id(e.id) + "\n";
             if (!r.aside.empty())
                 out += "aside " + JournalEscape(r.aside) + "\n";
         } else {
-            out += " delete " + JournalEscape(r.before) + " " + Id(r.beforeId) + " " +
-                   Meta(r.meta) + "\n";
+            out +=
+                " delete " + JournalEscape(r.before) + " " + Id(r.beforeId) + " " + Meta(r) + "\n";
         }
     }
     out += "plan " + std::to_string(j.rows.size()) + "\n";
@@ -225,13 +230,13 @@ bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
                 return fail("行");
             if (f[2] == "raise") {
                 r.raise = true;
-                if (f.size() != 12 || !JournalUnescape(f[3], r.before) ||
+                if (f.size() != 14 || !JournalUnescape(f[3], r.before) ||
                     !JournalUnescape(f[4], r.after) || !ParseId(f[5], r.beforeId) ||
-                    !ParseId(f[6], r.afterId) || !ParseMeta(f, 7, r.meta))
+                    !ParseId(f[6], r.afterId) || !ParseMeta(f, 7, r))
                     return fail("処理行");
             } else if (f[2] == "delete") {
-                if (f.size() != 10 || !JournalUnescape(f[3], r.before) ||
-                    !ParseId(f[4], r.beforeId) || !ParseMeta(f, 5, r.meta))
+                if (f.size() != 12 || !JournalUnescape(f[3], r.before) ||
+                    !ParseId(f[4], r.beforeId) || !ParseMeta(f, 5, r))
                     return fail("削除行");
             } else {
                 return fail("行の種類");
@@ -288,9 +293,9 @@ bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
     }
     for (const auto* marks : {&j.done, &j.undo}) {
         for (const auto& [index, mark] : *marks) {
-            const auto it = std::lower_bound(
-                j.rows.begin(), j.rows.end(), index,
-                [](const JournalRow& r, int k) { return r.index < k; });
+            const auto it =
+                std::lower_bound(j.rows.begin(), j.rows.end(), index,
+                                 [](const JournalRow& r, int k) { return r.index < k; });
             if (it == j.rows.end() || it->index != index) {
                 error = damaged + " (存在しない行 " + std::to_string(index) + " の記録)";
                 return false;

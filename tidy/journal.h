@@ -29,6 +29,7 @@ struct JournalRow {
     std::vector<JournalEntry> entries;  // raise: what moves up
     std::string aside;                  // raise: the folder's name while its content moves
     FolderMeta meta;                    // the removed folder
+    FolderMeta parentMeta;              // its parent's times before the run (0: not known)
 };
 
 enum class RowMark { None, Done, Failed };
@@ -38,9 +39,9 @@ struct RunJournal {
     FileId startId;
     std::string date;  // local time, "YYYY-MM-DDTHH:MM:SS"
     std::vector<JournalRow> rows;
-    std::map<int, RowMark> done;  // by row index; progress of the run
-    bool finished = false;        // the run reached its end
-    std::map<int, RowMark> undo;  // by row index; progress of an undo
+    std::map<int, RowMark> done;   // by row index; progress of the run
+    bool finished = false;         // the run reached its end
+    std::map<int, RowMark> undo;   // by row index; progress of an undo
     std::map<int, FileId> remade;  // by row index: the folder an undo made again
     bool undone = false;
 };

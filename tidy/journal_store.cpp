@@ -32,7 +32,6 @@ bool MakeFolders(const std::string& path) {
     return true;
 }
 
-
 std::string ReadAll(int fd) {
     std::string out;
     char buf[65536];

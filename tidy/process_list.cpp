@@ -39,10 +39,10 @@ void ProcessList::SetStart(const std::string& path, const FileId& id) {
     startId_ = id;
 }
 
-int ProcessList::Append(const std::string& before, const std::string& after,
-                        const FileId& beforeId, const FileId& afterId,
-                        const FolderMeta& beforeMeta) {
-    ProcessRow row{before, after, {}, false, beforeId, afterId, beforeMeta};
+int ProcessList::Append(const std::string& before, const std::string& after, const FileId& beforeId,
+                        const FileId& afterId, const FolderMeta& beforeMeta,
+                        const FolderMeta& parentMeta) {
+    ProcessRow row{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta};
     size_t pos = rows_.size();
     if (sortOn_) {
         pos =

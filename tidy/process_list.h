@@ -23,6 +23,7 @@ struct ProcessRow {
     FileId beforeId;
     FileId afterId;  // raise rows: the receiving folder
     FolderMeta beforeMeta;
+    FolderMeta parentMeta;  // the folder holding the before folder (times 0: not known)
 
     bool IsDeleteRow() const { return after == kDeleteMarker; }
 };
@@ -48,7 +49,8 @@ class ProcessList {
 
     // Appends (or, while sorting is on, inserts in order); returns the row's position.
     int Append(const std::string& before, const std::string& after, const FileId& beforeId = {},
-               const FileId& afterId = {}, const FolderMeta& beforeMeta = {});
+               const FileId& afterId = {}, const FolderMeta& beforeMeta = {},
+               const FolderMeta& parentMeta = {0, 0, 0, 0, 0});
     // The folder the search started from (as opened) and its identity.
     void SetStart(const std::string& path, const FileId& id);
     const std::string& StartPath() const { return startPath_; }

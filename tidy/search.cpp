@@ -130,14 +130,17 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     }
     if (s->folders > 0)
         Status(kPanelFileName, s->lone + "チェック中");
+    // The times of the folder holding the row's folder, so that Undo gives them back too.
+    const FolderSummary* parent = s == &fresh ? nullptr : dirList.ParentSummary();
     switch (settings_.ShoriMode) {
         case 0:
             if (s->folders == 1 && s->others == 0)
-                list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta);
+                list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta);
             break;
         case 1:
             if (s->folders == 0 && s->others == 0)
-                list_.Append(folder, kDeleteMarker, s->id, {}, s->meta);
+                list_.Append(folder, kDeleteMarker, s->id, {}, s->meta,
+                             parent ? parent->meta : FolderMeta{0, 0, 0, 0, 0});
             break;
         default:
             break;

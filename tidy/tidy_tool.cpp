@@ -107,9 +107,8 @@ int ListJournalsTo(FILE* out) {
             continue;
         }
         const RunJournal& j = l.journal;
-        std::fprintf(out, "%s\t%s\t%zu rows\t%s\t%s\t%s\n", j.date.c_str(),
-                     j.startPath.c_str(), j.rows.size(),
-                     j.finished ? "finished" : "interrupted",
+        std::fprintf(out, "%s\t%s\t%zu rows\t%s\t%s\t%s\n", j.date.c_str(), j.startPath.c_str(),
+                     j.rows.size(), j.finished ? "finished" : "interrupted",
                      j.undone ? "undone" : (j.undo.empty() ? "-" : "undo interrupted"),
                      l.path.c_str());
     }
@@ -170,7 +169,8 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
         RunJournal j;
         std::string error;
         if (!LoadJournal(o.forget, j, error) || unlink(o.forget.c_str()) != 0) {
-            std::fprintf(err, "corvelle-tidy: %s\n", error.empty() ? o.forget.c_str() : error.c_str());
+            std::fprintf(err, "corvelle-tidy: %s\n",
+                         error.empty() ? o.forget.c_str() : error.c_str());
             return 2;
         }
         return 0;

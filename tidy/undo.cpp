@@ -24,13 +24,19 @@ bool SameInode(const FileId& a, const FileId& b) {
     return a.dev == b.dev && a.ino == b.ino;
 }
 
+void ApplyTimes(int fd, const FolderMeta& m) {
+    if (m.mtimeNs == 0)
+        return;  // not known
+    const struct timespec times[2] = {{m.atimeNs / 1000000000, m.atimeNs % 1000000000},
+                                      {m.mtimeNs / 1000000000, m.mtimeNs % 1000000000}};
+    futimens(fd, times);
+}
+
 void ApplyMeta(int fd, const FolderMeta& m) {
     if (fchown(fd, m.uid, m.gid) != 0 && errno == EPERM)
         fchown(fd, static_cast<uid_t>(-1), m.gid);
     fchmod(fd, m.mode & 07777);
-    const struct timespec times[2] = {{m.atimeNs / 1000000000, m.atimeNs % 1000000000},
-                                      {m.mtimeNs / 1000000000, m.mtimeNs % 1000000000}};
-    futimens(fd, times);
+    ApplyTimes(fd, m);
 }
 
 class Undoer {
@@ -137,13 +143,18 @@ class Undoer {
                 stays += "\n" + AddBackslash(path) + e.name + ": 見つかりません";
             }
         }
-        if (at != leaf && renameat2(after.Get(), at.c_str(), after.Get(), leaf.c_str(),
-                                    RENAME_NOREPLACE) != 0) {
+        if (at != leaf &&
+            renameat2(after.Get(), at.c_str(), after.Get(), leaf.c_str(), RENAME_NOREPLACE) != 0) {
             whole = false;
             stays += "\n" + path + " は " + AddBackslash(RowPath(r.after)) + at + " にあります";
         }
+        // Moving entries in and out changed the folders' times: they get the planned ones.
         if (made)
             ApplyMeta(folder.Get(), r.meta);
+        else if (whole)
+            ApplyTimes(folder.Get(), r.meta);
+        if (whole)
+            ApplyTimes(after.Get(), r.parentMeta);
         if (!whole)
             reason = path + ": 一部を元に戻せませんでした" + stays;
         return whole ? Outcome::Restored : Outcome::Failed;
@@ -171,6 +182,7 @@ class Undoer {
         if (!folder.Valid())
             return Outcome::Failed;
         ApplyMeta(folder.Get(), r.meta);
+        ApplyTimes(parent.Get(), r.parentMeta);
         return Outcome::Restored;
     }
 

@@ -175,7 +175,8 @@ class UndoReport {
     void ShowIfAny() const {
         if (count_ == 0)
             return;
-        std::string text = "元に戻せなかった項目があります(" + std::to_string(count_) + " 行):" + text_;
+        std::string text =
+            "元に戻せなかった項目があります(" + std::to_string(count_) + " 行):" + text_;
         if (count_ > 10)
             text += "\n…";
         MessageService::Show(text, MsgIcon::Exclamation, MsgButtons::Ok);

@@ -181,8 +181,7 @@ void MoveAllEntries(Context& ctx, const Source& src, int dstDir, const std::stri
             stranded += "\n" + dstBase + *it;
     }
     if (!stranded.empty())
-        ctx.FailWith(src.base,
-                     "移動した項目を元に戻せませんでした。次の場所にあります:" + stranded,
+        ctx.FailWith(src.base, "移動した項目を元に戻せませんでした。次の場所にあります:" + stranded,
                      kOpNotPutBack);
 }
 
@@ -267,8 +266,7 @@ int Delete(const FileOpRecord& rec) {
         if (rec.fFlags & FOF_ALLOWUNDO) {
             std::string reason;
             if (!MoveToTrashAt(src.dir.Get(), name, src.base + name, reason))
-                ctx.FailWith(src.base + name, "ごみ箱に移動できません: " + reason,
-                             kOpTrashFailed);
+                ctx.FailWith(src.base + name, "ごみ箱に移動できません: " + reason, kOpTrashFailed);
         } else {
             fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
         }

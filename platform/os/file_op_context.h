@@ -60,5 +60,4 @@ bool DeleteEntry(Context& ctx, int parentDir, const std::string& path, const std
 
 int ReadFailureFor(const std::string& sourcePath);
 
-
 }  // namespace corvelle::fileop

@@ -81,8 +81,8 @@ bool CopyRange(Context& ctx, const std::string& srcPath, int in, int out, off_t 
         if (n == 0)
             break;
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = pwrite(out, buf.data() + done, static_cast<size_t>(n - done),
-                                     from + done);
+            const ssize_t w =
+                pwrite(out, buf.data() + done, static_cast<size_t>(n - done), from + done);
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0)

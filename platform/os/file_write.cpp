@@ -53,8 +53,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& data) {
     std::string tmp;
     int fd = -1;
     for (int tries = 0; fd < 0 && tries < 100; ++tries) {
-        tmp = "." + leaf + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) +
-              ".tmp";
+        tmp =
+            "." + leaf + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".tmp";
         fd = openat(dir.Get(), tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                     0666);
         if (fd < 0 && errno != EEXIST)

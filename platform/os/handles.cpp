@@ -51,8 +51,7 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
 
 bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
     struct statx s;
-    if (statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID,
-              &s) == 0)
+    if (statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID, &s) == 0)
         return FromStatx(s, info);
     if (errno != ENOSYS)
         return false;
@@ -78,8 +77,7 @@ int OpenAt2Beneath(int dir, const std::string& rel) {
     struct open_how how;
     std::memset(&how, 0, sizeof how);
     how.flags = kDirFlags | O_NOFOLLOW;
-    how.resolve =
-        RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | RESOLVE_NO_XDEV;
     for (;;) {
         const long fd = syscall(SYS_openat2, dir, rel.c_str(), &how, sizeof how);
         if (fd >= 0)

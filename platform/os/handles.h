@@ -3,12 +3,12 @@
 // swapped in, mounts and paths longer than PATH_MAX cannot redirect it.
 #pragma once
 
-#include "platform/os/file_id.h"
-
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
+
+#include "platform/os/file_id.h"
 
 namespace corvelle {
 

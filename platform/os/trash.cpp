@@ -55,7 +55,6 @@ std::string TopDir(const std::string& path, dev_t dev) {
     }
 }
 
-
 std::string Absolute(const std::string& path) {
     if (!path.empty() && path[0] == kSep)
         return path;

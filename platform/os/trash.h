@@ -9,8 +9,7 @@ namespace corvelle {
 // item stays where it was and reason says why.
 bool MoveToTrash(const std::string& path, std::string& reason);
 // The same for the entry `name` of the open folder `dir`; path names it for the info file.
-bool MoveToTrashAt(int dir, const std::string& name, const std::string& path,
-                   std::string& reason);
+bool MoveToTrashAt(int dir, const std::string& name, const std::string& path, std::string& reason);
 
 // "%2F"-style encoding of the bytes a trash info file's Path holds ("/" kept).
 std::string TrashPercentEncode(const std::string& bytes);

@@ -151,7 +151,9 @@ void RemoveTree(const std::string& path) {
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     const size_t slash = p.rfind('/');
-    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : p.substr(0, slash);
+    const std::string parent = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : p.substr(0, slash);
     const int fd = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;

@@ -1,0 +1,405 @@
+// Undo and crash recovery: a run put back from its journal leaves the tree exactly as it
+// was, whatever step the run died at; a journal that cannot be trusted changes nothing.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QtTest>
+#include <cstdlib>
+
+#include "platform/os/message_service.h"
+#include "platform/os/test_seam.h"
+#include "tests/support/fetch.h"
+#include "tests/support/scripted_file_op_ui.h"
+#include "tests/support/test_dir.h"
+#include "tests/support/tidy_run.h"
+#include "tidy/execution.h"
+#include "tidy/journal.h"
+#include "tidy/journal_store.h"
+#include "tidy/process_list.h"
+#include "tidy/undo.h"
+
+using namespace corvelle;
+using Tree = std::map<std::string, std::string>;
+
+namespace {
+
+// What a tree is, beyond names and contents: every folder's mode and modification time.
+std::map<std::string, std::string> Attributes(const test::TestDir& t) {
+    std::map<std::string, std::string> out;
+    for (const auto& [rel, content] : t.Snapshot()) {
+        struct stat st;
+        if (content == "<dir>" && lstat(t.Path(rel).c_str(), &st) == 0)
+            out[rel] = std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                       std::to_string(st.st_mtim.tv_nsec);
+    }
+    return out;
+}
+
+// Builds "d:" folders, "f:" files, "m:" folder modes ("m:A/B=0700"), a fixed time for all.
+void Build(test::TestDir& t, const QStringList& spec) {
+    for (const QString& e : spec) {
+        const std::string rel = e.mid(2).section('=', 0, 0).toStdString();
+        if (e.startsWith("d:"))
+            t.Dir(rel);
+        if (e.startsWith("f:"))
+            t.File(rel, "content of " + rel);
+        if (e.startsWith("m:"))
+            chmod(t.Path(rel).c_str(), e.section('=', 1).toUInt(nullptr, 8));
+    }
+    // Folder times are set last, deepest first, so that nothing touches them afterwards.
+    std::vector<std::string> folders;
+    for (const auto& [rel, content] : t.Snapshot())
+        if (content == "<dir>")
+            folders.push_back(rel);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        const struct timespec ts[2] = {{1500000000, 111}, {1600000000, 222}};
+        utimensat(AT_FDCWD, t.Path(*it).c_str(), ts, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
+std::string RunJournaled(ProcessList& list) {
+    std::string journal;
+    ExecutionUi eu;
+    eu.journalWritten = [&](const std::string& p) { journal = p; };
+    ExecuteList(list, eu);
+    return journal;
+}
+
+struct UndoResult {
+    int failed = 0;
+    QStringList results;
+    std::string error;
+};
+
+UndoResult Undo(const std::string& journal) {
+    UndoResult r;
+    UndoUi ui;
+    ui.row = [&](const JournalRow& row, bool ok, const std::string&) {
+        r.results << QString::fromStdString(row.before) + " " +
+                         QString::fromUtf8(ok ? kUndoSuccess : kUndoFailure);
+    };
+    r.failed = UndoJournal(journal, ui, r.error);
+    return r;
+}
+
+bool NoGeneratedNames(const Tree& tree) {
+    for (const auto& [rel, content] : tree)
+        if (rel.find("corvelle-") != std::string::npos)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+class TestUndo : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state_.Root())); }
+    void cleanup() {
+        SetSeamHook(nullptr);
+        MessageService::ResetScript();
+    }
+
+    // A real run and its Undo: names as bytes, contents, folder modes and times, all back.
+    void undoRestoresExactly_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("raise rows")
+            << QStringList{"f:A/B/x", "f:A/B/.dot", "d:A/B/sub", "f:C/D/y", "m:A/B=0700", "f:keep"}
+            << 0 << 2;
+        QTest::newRow("delete rows")
+            << QStringList{"d:E", "d:F", "m:F=0750", "d:P/.hidden/e", "d:Q/e", "f:Q/f", "f:keep"}
+            << 1 << 3;
+        QTest::newRow("chain") << QStringList{"f:F1/F2/F3/x", "d:F1/F2/F3/inner", "f:keep"} << 0
+                               << 2;
+        QTest::newRow("own name inside")
+            << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:keep"} << 0 << 1;
+        QTest::newRow("not UTF-8") << QStringList{"f:\xff\xfe/n\x80/\x01 x", "f:keep"} << 0 << 1;
+        QTest::newRow("start itself raised") << QStringList{"f:only/x"} << 0 << 1;
+    }
+    void undoRestoresExactly() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        Build(t, FETCHED(QStringList, tree));
+        const Tree before = t.Snapshot();
+        const auto attrs = Attributes(t);
+        ProcessList list;
+        test::SearchInto(t.Root(), FETCHED(int, mode), list);
+        QCOMPARE(list.Count(), FETCHED(int, rows));
+        const std::string journal = RunJournaled(list);
+        for (const ProcessRow& r : list.Rows()) QCOMPARE(r.result, std::string(kResultSuccess));
+        QVERIFY(t.Snapshot() != before);
+        const UndoResult u = Undo(journal);
+        QCOMPARE(u.failed, 0);
+        QCOMPARE(u.results.size(), list.Count());
+        QCOMPARE(t.Snapshot(), before);
+        QCOMPARE(Attributes(t), attrs);
+        // Undoing twice does nothing the second time.
+        const UndoResult again = Undo(journal);
+        QCOMPARE(again.failed, 0);
+        QVERIFY(again.results.isEmpty());
+        QCOMPARE(t.Snapshot(), before);
+        RunJournal j;
+        std::string error;
+        QVERIFY(LoadJournal(journal, j, error));
+        QVERIFY(j.finished && j.undone);
+    }
+
+    // Undo never overwrites: what stands in the way stays, that row fails, the rest is back.
+    void undoNeverOverwrites() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        Build(t, {"f:A/B/x", "f:C/D/y", "f:keep"});
+        ProcessList list;
+        test::SearchInto(t.Root(), 0, list);
+        const std::string journal = RunJournaled(list);
+        t.File("A/B", "a new file where the folder must come back");
+        const UndoResult u = Undo(journal);
+        QCOMPARE(u.failed, 1);
+        QCOMPARE(
+            u.results,
+            (QStringList{
+                QString::fromStdString(t.Path("A/B")) + " " + QString::fromUtf8(kUndoFailure),
+                QString::fromStdString(t.Path("C/D")) + " " + QString::fromUtf8(kUndoSuccess)}));
+        QCOMPARE(t.Read("A/B"), std::string("a new file where the folder must come back"));
+        QCOMPARE(t.Read("A/x"), std::string("content of A/B/x"));  // stays up
+        QCOMPARE(t.Read("C/D/y"), std::string("content of C/D/y"));
+    }
+
+    // The run dies after each step in turn; recovery then gives back the original tree.
+    void crashAtEveryStep_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::newRow("raise with own name and a chain")
+            << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:A/A/.y", "f:F1/F2/F3/z", "f:keep"};
+        QTest::newRow("delete rows") << QStringList{"d:E1", "d:E2", "d:P/E3", "f:P/f", "f:keep"};
+    }
+    void crashAtEveryStep() {
+        const QStringList spec = FETCHED(QStringList, tree);
+        const int mode = spec.first().startsWith("d:") ? 1 : 0;
+        // How many steps a whole run takes.
+        int steps = 0;
+        {
+            test::TestDir t;
+            Build(t, spec);
+            ProcessList list;
+            test::SearchInto(t.Root(), mode, list);
+            SetSeamHook([&](const char*, const std::string&) { ++steps; });
+            RunJournaled(list);
+            SetSeamHook(nullptr);
+        }
+        QVERIFY(steps > 5);
+        for (int k = 1; k <= steps; ++k) {
+            test::TestDir t;
+            Build(t, spec);
+            const Tree original = t.Snapshot();
+            const auto attrs = Attributes(t);
+            ProcessList list;
+            test::SearchInto(t.Root(), mode, list);
+            const pid_t child = fork();
+            if (child == 0) {
+                int n = 0;
+                SetSeamHook([&](const char*, const std::string&) {
+                    if (++n == k)
+                        _exit(9);  // as a kill would: no clean-up, no journal end
+                });
+                RunJournaled(list);
+                _exit(0);
+            }
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 9, qPrintable(QString::number(k)));
+            std::vector<JournalListing> found;
+            for (JournalListing& l : ListJournals())
+                if (l.Interrupted() && l.journal.startPath == RemoveSlash(t.Root()))
+                    found.push_back(std::move(l));
+            const Tree now = t.Snapshot();
+            if (found.empty()) {
+                // Died before the plan was durable: nothing may have changed.
+                QVERIFY2(now == original, qPrintable(QString::number(k)));
+                continue;
+            }
+            QCOMPARE(found.size(), size_t(1));
+            const UndoResult u = Undo(found[0].path);
+            QVERIFY2(u.failed == 0, qPrintable(QString::number(k) + " " + u.results.join(",")));
+            const Tree back = t.Snapshot();
+            QVERIFY2(back == original, qPrintable("after step " + QString::number(k)));
+            QVERIFY(NoGeneratedNames(back));
+            const auto nowAttrs = Attributes(t);
+            for (const auto& [rel, a] : attrs)
+                QVERIFY2(nowAttrs.at(rel) == a,
+                         qPrintable(QString::number(k) + " " + QString::fromStdString(rel)));
+        }
+    }
+
+    // corvelle-tidy killed with SIGKILL in the middle of a 20,000-entry raise.
+    void killedToolRecovers() {
+        test::TestDir t;
+        // Half folders, half files: the receiving folder's link count shows the progress.
+        for (int i = 0; i < 10000; ++i) {
+            t.Dir("A/B/d" + std::to_string(i));
+            t.File("A/B/f" + std::to_string(i), std::to_string(i));
+        }
+        t.File("keep");
+        const Tree original = t.Snapshot();
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(CORVELLE_TIDY_BIN, "corvelle-tidy", "--execute", t.Root().c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        bool midway = false;
+        for (int spins = 0; spins < 20000000; ++spins) {
+            struct stat st;
+            if (stat(t.Path("A").c_str(), &st) == 0 && st.st_nlink > 2 + 50) {
+                kill(child, SIGKILL);
+                midway = st.st_nlink < 2 + 10000;
+                break;
+            }
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!midway)
+            QSKIP("the run finished before it could be interrupted");
+        QVERIFY(WIFSIGNALED(status));
+        QVERIFY(t.Snapshot() != original);
+        std::string out, err;
+        // A new run there is refused until the interrupted one is dealt with.
+        QCOMPARE(test::RunTool({"--execute", t.Root()}, &out, &err), 2);
+        QVERIFY(err.find("--undo") != std::string::npos);
+        std::string journal;
+        for (const JournalListing& l : ListJournals())
+            if (l.Interrupted() && l.journal.startPath == RemoveSlash(t.Root()))
+                journal = l.path;
+        QVERIFY(!journal.empty());
+        QCOMPARE(test::RunTool({"--undo", journal}, &out, &err), 0);
+        QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + "," + kUndoSuccess + "\r\n");
+        QCOMPARE(t.Snapshot(), original);
+        QCOMPARE(test::RunTool({"--execute", "--mode", "empty", t.Root()}, &out, &err), 0);
+    }
+
+    // A journal that cannot be trusted is refused with its message and changes nothing.
+    void untrustedJournalRefused_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cut short in the plan") << "cut"
+                                               << "計画が途中で切れています";
+        QTest::newRow("identity garbled") << "garble"
+                                          << "壊れています";
+        QTest::newRow("not a journal") << "foreign"
+                                       << "処理記録ではありません";
+        QTest::newRow("written for another folder") << "replaced"
+                                                    << "別のフォルダのもの";
+    }
+    void untrustedJournalRefused() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        Build(t, {"f:A/B/x", "f:keep"});
+        ProcessList list;
+        test::SearchInto(t.Root(), 0, list);
+        const std::string journal = RunJournaled(list);
+        std::string text = test::ReadFileBytes(journal);
+        const QString damage = FETCHED(QString, damage);
+        if (damage == "cut")
+            text.resize(text.find("\nplan "));
+        if (damage == "garble") {
+            // The before folder's identity on the row line loses its inode.
+            const size_t row = text.find("\nrow ") + 1;
+            size_t field = row;
+            for (int i = 0; i < 5; ++i) field = text.find(' ', field) + 1;
+            text.replace(field, text.find(':', field) - field + 1, "");
+        }
+        if (damage == "foreign")
+            text = "[Corvelle]\r\nMainTop=1\r\n";
+        test::WriteFileBytes(journal, text);
+        if (damage == "replaced") {
+            // Another folder now stands where the run's folder was.
+            QCOMPARE(rename(t.Root().c_str(), (RemoveSlash(t.Root()) + ".moved").c_str()), 0);
+            QCOMPARE(mkdir(t.Root().c_str(), 0700), 0);
+            Build(t, {"f:A/x", "f:keep"});
+        }
+        const Tree before = t.Snapshot();
+        const UndoResult u = Undo(journal);
+        QCOMPARE(u.failed, -1);
+        QVERIFY2(u.error.find(FETCHED(QString, message).toStdString()) != std::string::npos,
+                 u.error.c_str());
+        QCOMPARE(t.Snapshot(), before);
+        if (damage == "replaced")
+            test::RemoveTree(RemoveSlash(t.Root()) + ".moved");
+    }
+
+    // The journal keeps any byte of a name, and reads back what it wrote.
+    void journalRoundTrip() {
+        RunJournal j;
+        j.startPath = "/t/start %20";
+        j.startId = {1, 2, 3};
+        j.date = "2026-12-08T01:02:03";
+        std::string every;
+        for (int c = 1; c < 256; ++c)
+            if (c != '/')
+                every += static_cast<char>(c);
+        JournalRow r;
+        r.index = 4;
+        r.raise = true;
+        r.before = "/t/start %20/" + every.substr(0, 200);
+        r.after = "/t/start %20/";
+        r.beforeId = {5, 6, 7};
+        r.afterId = {8, 9, 10};
+        r.entries = {{every.substr(0, 250), {11, 12, 0}}, {every.substr(200), {13, 14, 0}}};
+        r.aside = "corvelle-raising-1-4";
+        r.meta = {0750, 1000, 100, 123456789012345678, 987654321};
+        j.rows.push_back(r);
+        JournalRow d;
+        d.index = 9;
+        d.before = "/t/start %20/e\n/";
+        d.beforeId = {15, 16, 17};
+        j.rows.push_back(d);
+        j.done[4] = RowMark::Done;
+        j.done[9] = RowMark::Failed;
+        j.finished = true;
+        j.undo[4] = RowMark::Done;
+        j.remade[4] = {18, 19, 20};
+        const std::string text = FormatJournal(j);
+        RunJournal back;
+        std::string error;
+        QVERIFY2(ParseJournal(text, back, error), error.c_str());
+        QCOMPARE(FormatJournal(back), text);
+        QCOMPARE(back.rows[0].entries[0].name, every.substr(0, 250));
+        QCOMPARE(back.rows[1].before, d.before);
+        QCOMPARE(back.remade[4].ino, ino_t(19));
+        // A crash while appending leaves a last line without its end: dropped, not damage.
+        QVERIFY(ParseJournal(FormatJournalPlan(j) + "done 4 o", back, error));
+        QVERIFY(back.done.empty() && !back.finished);
+    }
+
+    // --journals lists, --forget drops an interrupted run's journal.
+    void toolListsAndForgets() {
+        test::TestDir t;
+        Build(t, {"f:A/B/x", "f:keep"});
+        std::string out, err;
+        QCOMPARE(test::RunTool({"--execute", t.Root()}, &out, &err), 0);
+        const size_t at = err.find("journal ");
+        QVERIFY(at != std::string::npos);
+        const std::string journal = err.substr(at + 8, err.find('\n', at) - at - 8);
+        std::string text = test::ReadFileBytes(journal);
+        text.resize(text.rfind("end\n"));
+        test::WriteFileBytes(journal, text);
+        QCOMPARE(test::RunTool({"--journals"}, &out, &err), 0);
+        QVERIFY(out.find(RemoveSlash(t.Root()) + "\t1 rows\tinterrupted\t-\t" + journal) !=
+                std::string::npos);
+        QCOMPARE(test::RunTool({"--mode", "empty", "--execute", t.Path("A")}, &out, &err), 2);
+        QCOMPARE(test::RunTool({"--forget", journal}, &out, &err), 0);
+        QVERIFY(access(journal.c_str(), F_OK) != 0);
+        QCOMPARE(test::RunTool({"--mode", "empty", "--execute", t.Path("A")}, &out, &err), 0);
+    }
+
+  private:
+    static std::string RemoveSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
+    test::TestDir state_;
+};
+
+QTEST_APPLESS_MAIN(TestUndo)
+#include "tst_undo.moc"
