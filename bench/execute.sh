@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Execution: deleting 50,000 empty folders against `find -type d -empty -delete`, and 10,000
-# raise rows against a minimal rename + rmdir loop. Every tree is made anew for each run.
+# raise rows against a minimal rename + rmdir loop; each also without its journal, to show
+# what the journal costs; and the Undo of the raise run. Every tree is made anew each run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . bench/stats.sh
@@ -8,27 +9,38 @@ runs=${RUNS:-3}
 cmake --build build --target corvelle-tidy raise_reference >/dev/null
 work=$(mktemp -d /tmp/corvelle-bench-exec-XXXXXX)
 trap 'rm -rf "$work"' EXIT
+export XDG_STATE_HOME="$work/state"
 timed() { local s e; s=$(now); "$@" >/dev/null 2>&1; e=$(now); secs "$s" "$e"; }
+tool=build/corvelle-tidy
 
-ref="" ours="" rref="" rours=""
+ref="" ours="" bare="" rref="" rours="" rbare="" undo=""
 for i in $(seq "$runs"); do
-  python3 bench/make_tree.py empty "$work/a$i" 50000
-  python3 bench/make_tree.py empty "$work/b$i" 50000
-  python3 bench/make_tree.py raise "$work/r$i" 10000
-  python3 bench/make_tree.py raise "$work/s$i" 10000
+  for t in a b c; do python3 bench/make_tree.py empty "$work/$t$i" 50000; done
+  for t in r s u; do python3 bench/make_tree.py raise "$work/$t$i" 10000; done
   sync
   ref+="$(timed find "$work/a$i" -type d -empty -delete) "
-  ours+="$(timed build/corvelle-tidy --mode empty --execute "$work/b$i") "
+  ours+="$(timed $tool --mode empty --execute "$work/b$i") "
+  bare+="$(timed $tool --mode empty --execute --no-journal "$work/c$i") "
   left=$(find "$work/b$i" -mindepth 2 -type d | wc -l)
   rref+="$(timed build/bench/raise_reference "$work/r$i") "
-  rours+="$(timed build/corvelle-tidy --mode raise --execute "$work/s$i") "
+  rours+="$(timed $tool --mode raise --execute "$work/s$i") "
+  rbare+="$(timed $tool --mode raise --execute --no-journal "$work/u$i") "
   rleft=$(find "$work/s$i" -mindepth 2 -type d | wc -l)
-  rm -rf "$work/a$i" "$work/b$i" "$work/r$i" "$work/s$i"
+  journal=$($tool --journals | awk -F'\t' -v d="$work/s$i" '$2 == d {print $6}')
+  undo+="$(timed $tool --undo "$journal") "
+  back=$(find "$work/s$i" -mindepth 2 -type d | wc -l)
+  rm -rf "$work/a$i" "$work/b$i" "$work/c$i" "$work/r$i" "$work/s$i" "$work/u$i"
 done
-echo "empty folders 50000: find -delete $(summary "$ref")"
-echo "                     corvelle-tidy $(summary "$ours") (folders left: $left)"
-echo "raise rows 10000:    reference loop $(summary "$rref")"
-echo "                     corvelle-tidy $(summary "$rours") (folders left: $rleft," \
+echo "empty folders 50000: find -delete            $(summary "$ref")"
+echo "                     corvelle-tidy            $(summary "$ours") (folders left: $left)"
+echo "                     corvelle-tidy no journal $(summary "$bare")"
+echo "raise rows 10000:    reference loop           $(summary "$rref")"
+echo "                     corvelle-tidy            $(summary "$rours") (folders left: $rleft," \
      "$(echo "scale=0; 10000 / $(med "$rours")" | bc) rows/s, search included)"
+echo "                     corvelle-tidy no journal $(summary "$rbare")"
+echo "undo of the raise run: $(summary "$undo"), $(echo "scale=0; 10000 / $(med "$undo")" | bc) rows/s" \
+     "(inner folders back: $back)"
+echo "journal cost: delete rows $(ratio "$(med "$ours")" "$(med "$bare")") x, raise rows" \
+     "$(ratio "$(med "$rours")" "$(med "$rbare")") x"
 echo "raise ratio $(ratio "$(med "$rours")" "$(med "$rref")")"
 echo "ratio $(ratio "$(med "$ours")" "$(med "$ref")")"
