@@ -64,14 +64,6 @@ int ShFileDelete(OwnerHandle owner, const std::string& path, bool recycle) {
     return Guarded([&] { return Call(owner, FO_DELETE, Tidy(path), {}, flags); });
 }
 
-int ShFileDeleteEmptyFolder(OwnerHandle owner, const std::string& path) {
-    if (path.empty())
-        return 0;
-    return Guarded([&] {
-        return Call(owner, FO_DELETE, Tidy(path), {}, FOF_NOCONFIRMATION | FOF_EMPTYFOLDERONLY);
-    });
-}
-
 int ShFileRename(OwnerHandle owner, const std::string& oldPath, const std::string& newPath) {
     if (oldPath.empty() || newPath.empty())
         return 0;

@@ -15,8 +15,6 @@ int ShFileCopy(OwnerHandle owner, const std::string& source, const std::string& 
 int ShFileMove(OwnerHandle owner, const std::string& source, const std::string& destination);
 // Deletes path: to the Trash when recycle is true, else for good. Never asks.
 int ShFileDelete(OwnerHandle owner, const std::string& path, bool recycle);
-// Removes an empty folder for good; a folder that holds anything stays (non-zero result).
-int ShFileDeleteEmptyFolder(OwnerHandle owner, const std::string& path);
 // Renames; never replaces an existing item.
 int ShFileRename(OwnerHandle owner, const std::string& oldPath, const std::string& newPath);
 int ShFileRenameNoErrorUI(OwnerHandle owner, const std::string& oldPath,

@@ -105,12 +105,6 @@ std::string PathLeafOf(const std::string& p) {
     return p.substr(p.rfind('/') + 1);
 }
 
-bool NoGeneratedNames(const Tree& tree) {
-    for (const auto& [rel, content] : tree)
-        if (rel.find("corvelle-") != std::string::npos)
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -405,7 +399,7 @@ class TestFileSafety : public QObject {
         QCOMPARE(Results(list), QStringList{F});
         const Tree got = t.Snapshot();
         QCOMPARE(got, want);
-        QVERIFY(NoGeneratedNames(got));
+        QVERIFY(test::NoGeneratedNames(got));
     }
 
     // Copies keep what cp -a keeps, on the same file system and across to another.

@@ -85,12 +85,6 @@ UndoResult Undo(const std::string& journal) {
     return r;
 }
 
-bool NoGeneratedNames(const Tree& tree) {
-    for (const auto& [rel, content] : tree)
-        if (rel.find("corvelle-") != std::string::npos)
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -227,7 +221,7 @@ class TestUndo : public QObject {
             QVERIFY2(u.failed == 0, qPrintable(QString::number(k) + " " + u.results.join(",")));
             const Tree back = t.Snapshot();
             QVERIFY2(back == original, qPrintable("after step " + QString::number(k)));
-            QVERIFY(NoGeneratedNames(back));
+            QVERIFY(test::NoGeneratedNames(back));
             const auto nowAttrs = Attributes(t);
             for (const auto& [rel, a] : attrs)
                 QVERIFY2(nowAttrs.at(rel) == a,

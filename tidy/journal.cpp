@@ -24,6 +24,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "util/paths.h"
+
 namespace corvelle {
 namespace {
 
@@ -94,19 +96,7 @@ bool Mark(const std::vector<std::string>& f, std::map<int, RowMark>& marks) {
 }  // namespace
 
 std::string JournalEscape(const std::string& bytes) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size());
-    for (const unsigned char c : bytes) {
-        if (c > 0x20 && c < 0x7F && c != '%') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return PercentEncode(bytes, [](unsigned char c) { return c > 0x20 && c < 0x7F; });
 }
 
 bool JournalUnescape(const std::string& field, std::string& bytes) {
@@ -187,6 +177,34 @@ std::string FormatJournal(const RunJournal& j) {
     return out;
 }
 
+bool ParseJournalHeader(const std::string& head, RunJournal& j, std::string& error) {
+    std::vector<std::string> f[3];
+    size_t pos = 0;
+    for (auto& line : f) {
+        const size_t nl = head.find('\n', pos);
+        if (nl == std::string::npos) {
+            error = "記録ファイルが壊れています (計画が途中で切れています)";
+            return false;
+        }
+        line = Fields(head.substr(pos, nl - pos));
+        pos = nl + 1;
+    }
+    if (head.compare(0, std::string(kMagic).size() + 1, std::string(kMagic) + "\n") != 0) {
+        error = "Corvelle の処理記録ではありません";
+        return false;
+    }
+    if (f[1].size() != 3 || f[1][0] != "start" || !JournalUnescape(f[1][1], j.startPath) ||
+        j.startPath.empty() || !ParseId(f[1][2], j.startId)) {
+        error = "記録ファイルが壊れています (2 行目: 開始フォルダ)";
+        return false;
+    }
+    if (f[2].size() != 2 || f[2][0] != "date" || !JournalUnescape(f[2][1], j.date)) {
+        error = "記録ファイルが壊れています (3 行目: 日時)";
+        return false;
+    }
+    return true;
+}
+
 bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
     j = RunJournal{};
     const std::string damaged = "記録ファイルが壊れています";
@@ -211,16 +229,8 @@ bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
     auto fields = [&](size_t at) { return Fields(lines[at]); };
     if (lines.size() < 3)
         return fail("計画が途中で切れています");
-    {
-        const auto f = fields(1);
-        if (f.size() != 3 || f[0] != "start" || !JournalUnescape(f[1], j.startPath) ||
-            j.startPath.empty() || !ParseId(f[2], j.startId))
-            return fail("開始フォルダ");
-        i = 2;
-        const auto d = fields(2);
-        if (d.size() != 2 || d[0] != "date" || !JournalUnescape(d[1], j.date))
-            return fail("日時");
-    }
+    if (!ParseJournalHeader(text, j, error))
+        return false;
     bool planEnded = false;
     for (i = 3; i < lines.size() && !planEnded; ++i) {
         const auto f = fields(i);

@@ -61,6 +61,9 @@ std::string FormatJournal(const RunJournal& j);
 // progress records is not damage: a crash leaves exactly that.
 bool ParseJournal(const std::string& text, RunJournal& j, std::string& error);
 
+// Only the first lines (program, start folder, date): for listings that need no more.
+bool ParseJournalHeader(const std::string& head, RunJournal& j, std::string& error);
+
 // Names and paths as journal fields: printable ASCII kept, every other byte as %XX.
 std::string JournalEscape(const std::string& bytes);
 bool JournalUnescape(const std::string& field, std::string& bytes);

@@ -93,12 +93,19 @@ bool JournalFile::Open(const std::string& path, std::string& error) {
 }
 
 void JournalFile::Append(const std::string& record) {
-    if (fd_.Valid())
-        WriteAll(fd_.Get(), record.data(), record.size());
+    pending_ += record;
+    if (pending_.size() >= 64 * 1024)
+        Flush();
+}
+
+bool JournalFile::Flush() {
+    const bool ok = fd_.Valid() && WriteAll(fd_.Get(), pending_.data(), pending_.size());
+    pending_.clear();
+    return ok;
 }
 
 bool JournalFile::Sync() {
-    return fd_.Valid() && fdatasync(fd_.Get()) == 0;
+    return Flush() && fdatasync(fd_.Get()) == 0;
 }
 
 bool LoadJournal(const std::string& path, RunJournal& j, std::string& error) {
@@ -114,7 +121,43 @@ bool LoadJournal(const std::string& path, RunJournal& j, std::string& error) {
     return true;
 }
 
-std::vector<JournalListing> ListJournals() {
+namespace {
+
+// The first lines and the last line of a journal, without reading what lies between.
+void Peek(JournalListing& l) {
+    const UniqueFd fd(open(l.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat st;
+    if (!fd.Valid() || fstat(fd.Get(), &st) != 0) {
+        l.error = l.path + ": " + std::strerror(errno);
+        return;
+    }
+    std::string head(static_cast<size_t>(std::min<off_t>(st.st_size, 64 * 1024)), '\0');
+    const size_t tailSize = static_cast<size_t>(std::min<off_t>(st.st_size, 512));
+    std::string tail(tailSize, '\0');
+    if (pread(fd.Get(), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()) ||
+        pread(fd.Get(), tail.data(), tail.size(), st.st_size - static_cast<off_t>(tailSize)) !=
+            static_cast<ssize_t>(tailSize)) {
+        l.error = l.path + ": " + std::strerror(errno ? errno : EIO);
+        return;
+    }
+    if (!ParseJournalHeader(head, l.journal, l.error)) {
+        l.error = l.path + ": " + l.error;
+        return;
+    }
+    // The last whole line says how far the run got.
+    if (!tail.empty() && tail.back() == '\n')
+        tail.pop_back();
+    else if (const size_t nl = tail.rfind('\n'); nl != std::string::npos)
+        tail.resize(nl);
+    const std::string last = tail.substr(tail.rfind('\n') + 1);
+    l.journal.undone = last == "undone";
+    l.journal.finished = last == "end";
+    l.undoBegun = last.rfind("undo ", 0) == 0;
+}
+
+}  // namespace
+
+std::vector<JournalListing> ListJournals(bool whole) {
     std::vector<JournalListing> out;
     const std::string folder = JournalFolder();
     const UniqueFd dir = OpenFolderPath(folder);
@@ -128,7 +171,13 @@ std::vector<JournalListing> ListJournals() {
             continue;
         JournalListing l;
         l.path = AddBackslash(folder) + n;
-        LoadJournal(l.path, l.journal, l.error);
+        if (whole) {
+            if (LoadJournal(l.path, l.journal, l.error))
+                l.rows = static_cast<long>(l.journal.rows.size());
+            l.undoBegun = !l.journal.undo.empty();
+        } else {
+            Peek(l);
+        }
         out.push_back(std::move(l));
     }
     // The names begin with the date: newest first.

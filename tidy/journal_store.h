@@ -20,11 +20,16 @@ class JournalFile {
     bool Create(const RunJournal& plan, std::string& error);
     // An existing journal, to append to.
     bool Open(const std::string& path, std::string& error);
+    // Buffered: progress marks need no sync each (recovery finds entries by identity).
     void Append(const std::string& record);
     bool Sync();
+    ~JournalFile() { Flush(); }
     const std::string& Path() const { return path_; }
 
   private:
+    bool Flush();
+
+    std::string pending_;
     UniqueFd fd_;
     UniqueFd dir_;
     std::string path_;
@@ -34,14 +39,17 @@ bool LoadJournal(const std::string& path, RunJournal& j, std::string& error);
 
 struct JournalListing {
     std::string path;
-    RunJournal journal;  // as read; empty when it could not be
+    RunJournal journal;  // its start folder and date; the rows only when read whole
     std::string error;   // why it could not be read
+    long rows = -1;      // -1 when not read whole
+    bool undoBegun = false;
     bool Interrupted() const {
-        return error.empty() && !journal.undone && (!journal.finished || !journal.undo.empty());
+        return error.empty() && !journal.undone && (!journal.finished || undoBegun);
     }
 };
-// Every journal in the folder, newest first.
-std::vector<JournalListing> ListJournals();
+// Every journal in the folder, newest first. Without `whole` only a journal's first lines and
+// its last line are read: enough to tell finished, interrupted and undone runs apart.
+std::vector<JournalListing> ListJournals(bool whole = false);
 // Removes finished runs older than 30 days or beyond the newest 50; never an interrupted one.
 void PruneJournals();
 

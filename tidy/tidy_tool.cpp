@@ -101,7 +101,7 @@ bool Overlap(const std::string& a, const std::string& b) {
 }
 
 int ListJournalsTo(FILE* out) {
-    for (const JournalListing& l : ListJournals()) {
+    for (const JournalListing& l : ListJournals(true)) {
         if (!l.error.empty()) {
             std::fprintf(out, "%s\t(読めません: %s)\n", l.path.c_str(), l.error.c_str());
             continue;
@@ -109,7 +109,7 @@ int ListJournalsTo(FILE* out) {
         const RunJournal& j = l.journal;
         std::fprintf(out, "%s\t%s\t%zu rows\t%s\t%s\t%s\n", j.date.c_str(), j.startPath.c_str(),
                      j.rows.size(), j.finished ? "finished" : "interrupted",
-                     j.undone ? "undone" : (j.undo.empty() ? "-" : "undo interrupted"),
+                     j.undone ? "undone" : (l.undoBegun ? "undo interrupted" : "-"),
                      l.path.c_str());
     }
     return 0;

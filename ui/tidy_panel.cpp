@@ -165,6 +165,12 @@ void TidyPanel::cmdLogSave_Click() {
 
 namespace {
 
+size_t LoadedRows(const std::string& journal) {
+    RunJournal j;
+    std::string error;
+    return LoadJournal(journal, j, error) ? j.rows.size() : 0;
+}
+
 // The reasons of rows that could not be put back, a few of them, for one message.
 class UndoReport {
   public:
@@ -224,7 +230,7 @@ void TidyPanel::RecoverInterruptedRuns() {
             continue;
         const std::string ask = "前回の処理が中断されました。元に戻しますか？\n\n" +
                                 l.journal.startPath + " (" + l.journal.date + ", " +
-                                std::to_string(l.journal.rows.size()) + " 行)";
+                                std::to_string(LoadedRows(l.path)) + " 行)";
         if (MessageService::Show(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
             continue;  // asked again at the next start
         SetBusyPointer(true);

@@ -9,6 +9,23 @@ std::string AddBackslash(std::string_view text) {
     return out;
 }
 
+std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char)) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c != '%' && keep(c)) {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
 std::string RemoveBackslash(std::string_view text) {
     if (!text.empty() && text.back() == kSep)
         text.remove_suffix(1);

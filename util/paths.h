@@ -19,6 +19,8 @@ int StrSplit(std::string_view text, char separator, std::vector<std::string>& pi
 std::string PathLeaf(std::string_view path);
 // Path without its last component, the trailing separator kept.
 std::string PathParent(std::string_view path);
+// Bytes for which keep() is false (and "%") written as %XX, upper-case hex.
+std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char));
 // Text before the first NUL.
 std::string NullTrim(std::string_view text);
 std::string NullCut(std::string_view text);

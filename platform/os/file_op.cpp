@@ -236,26 +236,7 @@ int Transfer(const FileOpRecord& rec, bool move) {
     return ctx.Result();
 }
 
-// Removes one empty folder: never its content, never through a link, never a mount.
-int DeleteEmptyFolder(const FileOpRecord& rec) {
-    Context ctx(rec, CurrentFileOpUi());
-    std::string leaf;
-    const UniqueFd parent = OpenParentOf(rec.pFrom, leaf);
-    ItemInfo pinfo, info;
-    if (!parent.Valid() || !InfoOf(parent.Get(), pinfo) || !InfoAt(parent.Get(), leaf, info))
-        ctx.Fail(rec.pFrom, errno);
-    else if (!info.IsDir())
-        ctx.Fail(rec.pFrom, ENOTDIR);
-    else if (OtherMount(pinfo, info))
-        ctx.Fail(rec.pFrom, EBUSY);
-    else if (unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR) != 0)
-        ctx.Fail(rec.pFrom, errno);
-    return ctx.Result();
-}
-
 int Delete(const FileOpRecord& rec) {
-    if (rec.fFlags & FOF_EMPTYFOLDERONLY)
-        return DeleteEmptyFolder(rec);
     Context ctx(rec, CurrentFileOpUi());
     Source src;
     if (!OpenSource(ctx, rec, src))

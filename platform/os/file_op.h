@@ -17,8 +17,6 @@ inline constexpr unsigned FO_RENAME = 4;
 inline constexpr unsigned FOF_NOCONFIRMATION = 0x10;  // answer yes to every question
 inline constexpr unsigned FOF_ALLOWUNDO = 0x40;       // delete to the Trash
 inline constexpr unsigned FOF_NOERRORUI = 0x400;      // no error dialog
-// Beyond the shell's 16-bit flags: delete removes only an empty folder, never its content.
-inline constexpr unsigned FOF_EMPTYFOLDERONLY = 0x10000;
 
 using OwnerHandle = std::uintptr_t;
 

@@ -64,18 +64,12 @@ std::string Absolute(const std::string& path) {
 }  // namespace
 
 std::string TrashPercentEncode(const std::string& bytes) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char c : bytes) {
-        if (std::isalnum(c) || std::strchr("/-_.~!$&'()*+,;=:@", c)) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    // ASCII letters and digits and the characters a URI path keeps; every other byte escaped,
+    // whatever the locale thinks is a letter.
+    return PercentEncode(bytes, [](unsigned char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               (c != 0 && std::strchr("/-_.~!$&'()*+,;=:@", c) != nullptr);
+    });
 }
 
 bool MoveToTrash(const std::string& path, std::string& reason) {

@@ -147,6 +147,13 @@ std::map<std::string, std::string> TestDir::Snapshot(const std::string& sub) con
     return out;
 }
 
+bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot) {
+    for (const auto& [rel, content] : snapshot)
+        if (rel.find("corvelle-") != std::string::npos)
+            return false;
+    return true;
+}
+
 void RemoveTree(const std::string& path) {
     std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();

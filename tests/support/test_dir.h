@@ -35,6 +35,9 @@ class TestDir {
     std::string root_;
 };
 
+// True when no entry of the tree bears a name the program generates for itself.
+bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot);
+
 // Removes a tree without following links.
 void RemoveTree(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
