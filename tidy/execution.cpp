@@ -96,11 +96,10 @@ class Runner {
   private:
     bool Delete(const ProcessRow& row, std::string& reason) {
         std::string leaf;
-        ItemInfo parentInfo;
-        const UniqueFd parent = access_.Parent(row.before, leaf, reason, &parentInfo);
+        const UniqueFd parent = access_.Parent(row.before, leaf, reason);
         const std::string path = RowPath(row.before);
         if (!parent.Valid() ||
-            !RowAccess::IsFolderAt(parent.Get(), parentInfo, leaf, row.beforeId, path, reason))
+            !RowAccess::IsFolderAt(parent.Get(), nullptr, leaf, row.beforeId, path, reason))
             return false;
         Seam("delete:checked", path);
         // Removes only an empty folder: a file that arrived at any moment keeps it.
@@ -138,7 +137,7 @@ class Runner {
             reason = afterPath + ": ほかの項目が増えたため処理しません";
             return false;
         }
-        if (!RowAccess::IsFolderAt(after.Get(), afterInfo, name, row.beforeId, path, reason))
+        if (!RowAccess::IsFolderAt(after.Get(), &afterInfo, name, row.beforeId, path, reason))
             return false;
         const UniqueFd before = OpenFolderAt(after.Get(), name);
         ItemInfo info;

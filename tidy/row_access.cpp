@@ -65,7 +65,8 @@ UniqueFd RowAccess::Folder(const std::string& text, const FileId& id, std::strin
         return UniqueFd();
     UniqueFd fd = OpenBeneath(start_.Get(), rel);
     ItemInfo seen;
-    if (!fd.Valid() || !InfoOf(fd.Get(), seen)) {
+    const bool look = id.Known() || info;
+    if (!fd.Valid() || (look && !InfoOf(fd.Get(), seen))) {
         reason = Because(RowPath(text), errno);
         return UniqueFd();
     }
@@ -101,9 +102,9 @@ UniqueFd RowAccess::Parent(const std::string& text, std::string& leaf, std::stri
     return Folder(PathParent(p), {}, reason, info);
 }
 
-bool RowAccess::IsFolderAt(int dir, const ItemInfo& dirInfo, const std::string& name,
+bool RowAccess::IsFolderAt(int dir, const ItemInfo* dirInfo, const std::string& name,
                            const FileId& id, const std::string& path, std::string& reason) {
-    ItemInfo info;
+    ItemInfo info, parent;
     if (!InfoAt(dir, name, info)) {
         reason = Because(path, errno);
         return false;
@@ -112,7 +113,14 @@ bool RowAccess::IsFolderAt(int dir, const ItemInfo& dirInfo, const std::string& 
         reason = path + ": 検索の後で別の項目に置き換えられました";
         return false;
     }
-    if (OtherMount(dirInfo, info)) {
+    if (!dirInfo && !info.mountRootKnown) {
+        if (!InfoOf(dir, parent)) {
+            reason = Because(path, errno);
+            return false;
+        }
+        dirInfo = &parent;
+    }
+    if (info.mountRoot || (dirInfo && OtherMount(*dirInfo, info))) {
         reason = Because(path, EXDEV);
         return false;
     }

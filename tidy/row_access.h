@@ -23,8 +23,9 @@ class RowAccess {
     // folder itself, its parent is opened as the user gave the path.
     UniqueFd Parent(const std::string& text, std::string& leaf, std::string& reason,
                     ItemInfo* info = nullptr);
-    // dir's entry `name` is a real folder on dir's mount, with identity `id`.
-    static bool IsFolderAt(int dir, const ItemInfo& dirInfo, const std::string& name,
+    // dir's entry `name` is a real folder on dir's mount, with identity `id`. dirInfo may be
+    // null: it is then read only if the kernel cannot tell a mount root by itself.
+    static bool IsFolderAt(int dir, const ItemInfo* dirInfo, const std::string& name,
                            const FileId& id, const std::string& path, std::string& reason);
     // A reason for people: path and what went wrong.
     static std::string Because(const std::string& path, int err);

@@ -44,8 +44,8 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
     info.meta.gid = s.stx_gid;
     info.meta.atimeNs = s.stx_atime.tv_sec * 1000000000LL + s.stx_atime.tv_nsec;
     info.meta.mtimeNs = s.stx_mtime.tv_sec * 1000000000LL + s.stx_mtime.tv_nsec;
-    info.mountRoot = (s.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
-                     (s.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+    info.mountRootKnown = (s.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
+    info.mountRoot = info.mountRootKnown && (s.stx_attributes & STATX_ATTR_MOUNT_ROOT);
     return true;
 }
 
@@ -60,6 +60,7 @@ bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
         return false;
     info = ItemInfo{{st.st_dev, st.st_ino, 0},
                     st.st_mode,
+                    false,
                     false,
                     {st.st_mode & 07777u, st.st_uid, st.st_gid,
                      st.st_atim.tv_sec * 1000000000LL + st.st_atim.tv_nsec,
