@@ -31,6 +31,7 @@ void iniDataInit(SettingsRecord& rec, double screenWidthTw, double screenHeightT
     rec.MainLeft = static_cast<int32_t>(std::floor(screenWidthTw * 0.15));
     rec.SplitterMain = 5000;
     rec.CurrentDirectory = AddBackslash(currentFolder);
+    rec.StoredCurrentDirectory = rec.CurrentDirectory;
     rec.DirImageType = 1;
     rec.DirQuickMode = false;
     rec.ListViewMode = 2;
@@ -73,8 +74,9 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
     }
     if (const std::string k = "CurrentDirectory="; StartsWith(line, k)) {
         const std::string value = line.substr(k.size());
-        if (DirCanChange(value, CurrentFolder()))
-            rec.CurrentDirectory = value;
+        // Only a full path: a relative one would depend on where the program was started.
+        if (!value.empty() && value[0] == kSep && DirCanChange(value, CurrentFolder()))
+            rec.CurrentDirectory = rec.StoredCurrentDirectory = value;
     }
     if (const std::string k = "DirImageType="; StartsWith(line, k)) {
         if (Error e = StrictInteger(line.substr(k.size()), kI32Min, kI32Max, n))
@@ -93,7 +95,7 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
     for (int i = 0; i <= 9; ++i) {
         const std::string k = "DestDir " + std::to_string(i) + "=";
         if (line.compare(0, 10, k) == 0) {
-            rec.DestDir[i] = line.substr(10);
+            rec.DestDir[i] = rec.StoredDestDir[i] = line.substr(10);
             rec.DestDirCount = std::to_string(i + 1);
         }
     }
@@ -162,6 +164,14 @@ void iniFileLoad(SettingsRecord& rec, const std::string& path) {
         MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
+namespace {
+
+const std::string& OneLine(const std::string& value, const std::string& stored) {
+    return value.find('\r') == std::string::npos ? value : stored;
+}
+
+}  // namespace
+
 std::string iniFileText(const SettingsRecord& rec) {
     const std::string nl = "\r\n";
     std::string out = "[Corvelle]" + nl;
@@ -170,7 +180,7 @@ std::string iniFileText(const SettingsRecord& rec) {
     out += "MainHeight=" + FormatIniNumber(rec.MainHeight) + nl;
     out += "MainWidth=" + FormatIniNumber(rec.MainWidth) + nl;
     out += "SplitterMain=" + FormatIniNumber(rec.SplitterMain) + nl;
-    out += "CurrentDirectory=" + rec.CurrentDirectory + nl;
+    out += "CurrentDirectory=" + OneLine(rec.CurrentDirectory, rec.StoredCurrentDirectory) + nl;
     out += "DirImageType=" + FormatIniNumber(rec.DirImageType) + nl;
     out += "DirQuickMode=" + FormatBoolean(rec.DirQuickMode) + nl;
     out += "ListViewMode=" + FormatIniNumber(rec.ListViewMode) + nl;
@@ -181,8 +191,9 @@ std::string iniFileText(const SettingsRecord& rec) {
     if (last > 9)
         last = 9;
     for (int64_t i = 0; i <= last; ++i) {
-        if (!rec.DestDir[i].empty())
-            out += "DestDir " + std::to_string(i) + "=" + rec.DestDir[i] + nl;
+        const std::string& dest = OneLine(rec.DestDir[i], rec.StoredDestDir[i]);
+        if (!dest.empty())
+            out += "DestDir " + std::to_string(i) + "=" + dest + nl;
     }
     out += "SubFolderMode=" + FormatBoolean(rec.SubFolderMode) + nl;
     out += "FolderChangeMode=" + FormatBoolean(rec.FolderChangeMode) + nl;

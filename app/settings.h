@@ -26,6 +26,10 @@ struct SettingsRecord {
     bool FolderChangeMode = true;
     bool IgcMode = true;
     int16_t ShoriMode = 0;
+    // What the file held (or the start folder): written instead of a path with a CR in it,
+    // which would end its line early and inject a line of its own.
+    std::string StoredCurrentDirectory;
+    std::array<std::string, kDestDirSlots> StoredDestDir{};
 };
 
 // The record the whole program shares.

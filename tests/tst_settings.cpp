@@ -1,4 +1,7 @@
+#include <unistd.h>
+
 #include <QtTest>
+#include <clocale>
 
 #include "app/settings.h"
 #include "platform/os/codec.h"
@@ -150,7 +153,42 @@ class TestSettings : public QObject {
         QCOMPARE(r.CurrentDirectory, std::string("/"));
         r = Load("CurrentDirectory=//server/share/\r\n");
         QCOMPARE(r.CurrentDirectory, std::string("/"));
+        // A relative path is not taken, even where it could be entered from here.
+        QVERIFY(chdir(t.Root().c_str()) == 0);
+        r = Load("CurrentDirectory=real\r\n");
+        QVERIFY(chdir(cwd.c_str()) == 0);
+        QCOMPARE(r.CurrentDirectory, std::string("/"));
         QCOMPARE(CurrentFolder(), cwd);
+    }
+
+    // A folder name holding a CR cannot be stored on one line: the file keeps what it had.
+    void pathWithCarriageReturnNotWritten() {
+        test::TestDir t;
+        t.Dir("real");
+        SettingsRecord r = Load("CurrentDirectory=" + t.Path("real/") + "\r\nDestDir 0=/d/\r\n");
+        r.CurrentDirectory = t.Path("evil\rMainTop=1/");
+        r.DestDir[0] = "/x\rShoriMode=7/";
+        r.DestDir[1] = "/fine/";
+        r.DestDirCount = "2";
+        const std::string text = iniFileText(r);
+        QVERIFY(text.find("CurrentDirectory=" + t.Path("real/") + "\r\n") != std::string::npos);
+        QVERIFY(text.find("DestDir 0=/d/\r\nDestDir 1=/fine/\r\n") != std::string::npos);
+        QCOMPARE(std::count(text.begin(), text.end(), '\r'), 16L);  // one per line, no more
+        // Read back, nothing was injected.
+        const SettingsRecord back = Load(text);
+        QCOMPARE(back.MainTop, r.MainTop);
+        QCOMPARE(back.ShoriMode, r.ShoriMode);
+    }
+
+    // The decimal point is "." whatever the locale: under a comma-decimal one too.
+    void numbersIgnoreTheLocale() {
+        if (!setlocale(LC_ALL, "de_DE.UTF-8"))
+            QSKIP("no de_DE.UTF-8 locale here (scripts/setup-deps.sh makes one)");
+        const SettingsRecord r = Load("MainTop=3.5\r\nListViewMode=2.6\r\nMainLeft=-1.5E1\r\n");
+        setlocale(LC_ALL, "C.UTF-8");
+        QCOMPARE(r.MainTop, 4);
+        QCOMPARE(r.ListViewMode, int16_t(3));
+        QCOMPARE(r.MainLeft, -15);
     }
 
     void writerBytes() {

@@ -1,5 +1,7 @@
 #include "util/numbers.h"
 
+#include <charconv>
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -109,7 +111,13 @@ size_t ParseDecimal(std::string_view text, size_t i, bool skipBlanks, double& ou
             i = j;
         }
     }
-    out = std::strtod(buf.c_str(), nullptr);
+    // The decimal point is "." whatever the user's locale says (strtod would follow it).
+    const char* first = buf.data() + (buf[0] == '+' ? 1 : 0);
+    const auto r = std::from_chars(first, buf.data() + buf.size(), out);
+    if (r.ec == std::errc::result_out_of_range) {
+        const bool tiny = buf.find("e-") != std::string::npos;
+        out = tiny ? 0.0 : (buf[0] == '-' ? -HUGE_VAL : HUGE_VAL);
+    }
     return i - start;
 }
 
