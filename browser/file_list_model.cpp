@@ -3,6 +3,7 @@
 #include <array>
 
 #include "browser/file_list.h"
+#include "platform/ui/path_text.h"
 
 namespace corvelle {
 
@@ -37,7 +38,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
             // Names that are not UTF-8 show with replacement marks; the bytes stay in the list.
-            return QString::fromUtf8(FileList::Cell(row, index.column()));
+            return PathToQString(FileList::Cell(row, index.column()));
         case Qt::DecorationRole:
             if (index.column() == 0)
                 return TypeIcon(row.icon);
@@ -71,7 +72,7 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
 bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || index.column() != 0 || !RenameHandler)
         return false;
-    const std::string name = value.toString().toLocal8Bit().toStdString();
+    const std::string name = QStringToPath(value.toString());
     if (name == list_.Row(index.row()).name)
         return false;
     if (!RenameHandler(index.row(), name))

@@ -12,6 +12,7 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/modal_service.h"
+#include "platform/ui/path_text.h"
 #include "platform/ui/twips.h"
 #include "util/paths.h"
 
@@ -50,7 +51,7 @@ frmDestDirSelect::frmDestDirSelect(const DirTree* mainTree, QWidget* owner)
     const SettingsRecord& s = Settings();
     const int count = DestDirCountOf(s);
     for (int i = 0; i < count; ++i)
-        cboDestDir->addItem(QString::fromLocal8Bit(s.DestDir[static_cast<size_t>(i)]));
+        cboDestDir->addItem(PathToQString(s.DestDir[static_cast<size_t>(i)]));
     if (count > 0) {
         cboDestDir->setCurrentIndex(0);
         DestDirTree->SetPath(s.DestDir[0]);
@@ -62,10 +63,12 @@ frmDestDirSelect::frmDestDirSelect(const DirTree* mainTree, QWidget* owner)
         DestDirTree->SetImageType(mainTree->ImageType());
     DestDirTree->Redisplay();
     connect(DestDirTree, &DirTree::PathChanged, this, [this] { DestDirTree_PathChanged(); });
+    // The box shows the first selection too, so OK works at once.
+    DestDirTree_PathChanged();
 }
 
 void frmDestDirSelect::DestDirTree_PathChanged() {
-    cboDestDir->setEditText(QString::fromLocal8Bit(DestDirTree->Path()));
+    cboDestDir->setEditText(PathToQString(DestDirTree->Path()));
 }
 
 void frmDestDirSelect::cmdMkDir_Click() {
@@ -76,7 +79,7 @@ void frmDestDirSelect::cmdMkDir_Click() {
 }
 
 void frmDestDirSelect::cmdOk_Click() {
-    const std::string text = cboDestDir->currentText().toLocal8Bit().toStdString();
+    const std::string text = QStringToPath(cboDestDir->currentText());
     if (text.empty())
         return;
     DestDirPath = AddBackslash(text);

@@ -7,6 +7,7 @@
 #include "browser/dialog_state.h"
 #include "platform/os/folders.h"
 #include "platform/os/guarded_steps.h"
+#include "platform/ui/path_text.h"
 #include "platform/ui/twips.h"
 
 namespace corvelle {
@@ -27,7 +28,7 @@ frmMkDir::frmMkDir(QWidget* owner) : FolderDialog(owner, 4140, 1335) {
 void frmMkDir::cmdOk_Click() {
     const bool go = RunGuarded([this] {
         // Passed as typed; MkDirIn tells the user when it cannot make the folder.
-        MkDirIn(MkDirParent, txtNewDirName->text().toLocal8Bit().toStdString());
+        MkDirIn(MkDirParent, QStringToPath(txtNewDirName->text()));
         return Error{};
     });
     if (go)

@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "browser/dialog_state.h"
+#include "platform/ui/path_text.h"
 #include "platform/ui/twips.h"
 #include "shellops/sh_file_lib.h"
 
@@ -22,13 +23,13 @@ frmRename::frmRename(QWidget* owner) : FolderDialog(owner, 4125, 1350) {
     cmdCancel = controls.cancel;
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-    txtFileName->setText(QString::fromLocal8Bit(RenameSource));  // Form_Load
+    txtFileName->setText(PathToQString(RenameSource));  // Form_Load
 }
 
 void frmRename::cmdOk_Click() {
     SettingsRecord& s = Settings();
     if (s.CurrentDirectory == RenameSource) {
-        const std::string typed = txtFileName->text().toLocal8Bit().toStdString();
+        const std::string typed = QStringToPath(txtFileName->text());
         if (ShFileRename(reinterpret_cast<OwnerHandle>(this), s.CurrentDirectory, typed) == 0)
             s.CurrentDirectory = typed;
     }

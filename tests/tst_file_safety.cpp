@@ -105,7 +105,6 @@ std::string PathLeafOf(const std::string& p) {
     return p.substr(p.rfind('/') + 1);
 }
 
-
 }  // namespace
 
 class TestFileSafety : public QObject {

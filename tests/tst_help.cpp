@@ -112,6 +112,33 @@ class TestHelp : public QObject {
         QCOMPARE(events.back(), std::string("open ") + build::kHomepageUrl);
     }
 
+    // Without a viewer or browser, each help command says what it could not open.
+    void nothingToOpenWithIsTold_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("guide") << 0 << "guide.pdf";
+        QTest::newRow("home page") << 1 << QString::fromUtf8(build::kHomepageUrl);
+        QTest::newRow("donation") << 2 << QString::fromUtf8(build::kDonationUrl);
+    }
+    void nothingToOpenWithIsTold() {
+        test::TestDir prog;
+        prog.File("guide.pdf", "%PDF");
+        SetProgramFolder(prog.Root());
+        SetShellOpenBackend([](const std::string&) { return false; });
+        frmMain w;
+        const int command = FETCHED(int, command);
+        MessageService::ResetScript();
+        (command == 0   ? w.mnuHelpDoc
+         : command == 1 ? w.mnuHelpHomepage
+                        : w.mnuHelpDonation)
+            ->trigger();
+        const MessageRequest& box = MessageService::Shown().back();
+        QCOMPARE(box.icon, MsgIcon::Exclamation);
+        QVERIFY2(box.text.find("を開けませんでした") != std::string::npos, box.text.c_str());
+        QVERIFY(box.text.find(FETCHED(QString, target).toStdString()) != std::string::npos);
+        SetProgramFolder({});
+    }
+
     void aboutTwice() {
         frmMain w;
         QStringList seen;

@@ -85,7 +85,6 @@ UndoResult Undo(const std::string& journal) {
     return r;
 }
 
-
 }  // namespace
 
 class TestUndo : public QObject {

@@ -2,7 +2,6 @@
 
 #include "build_config.h"
 #include "platform/os/folders.h"
-#include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/modal_service.h"
 #include "platform/ui/shell_open.h"
@@ -18,6 +17,19 @@ std::string GuidePath(const std::string& programFolder) {
 
 HelpCommands::HelpCommands(frmMain& w) : QObject(&w), w_(w) {}
 
+namespace {
+
+// A menu that opens nothing must say so: without a viewer or browser it would look broken.
+void OpenOrTell(QWidget* owner, const std::string& target, const std::string& shown) {
+    if (ShellOpen(owner, "\"" + target + "\"") > 32)
+        return;
+    MessageService::Show(shown + "を開けませんでした。\n" + target +
+                             "\n(開くためのアプリケーションが見つからないか、起動できませんでした)",
+                         MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+}  // namespace
+
 void HelpCommands::mnuHelpDoc_Click() {
     const std::string path = GuidePath(ProgramFolder());
     if (!FileExists(path)) {
@@ -25,17 +37,11 @@ void HelpCommands::mnuHelpDoc_Click() {
                              MsgButtons::Ok);
         return;
     }
-    RunGuarded([&] {
-        ShellOpen(&w_, "\"" + path + "\"");
-        return Error{};
-    });
+    OpenOrTell(&w_, path, "ユーザーズガイド");
 }
 
 void HelpCommands::mnuHelpHomepage_Click() {
-    RunGuarded([&] {
-        ShellOpen(&w_, build::kHomepageUrl);
-        return Error{};
-    });
+    OpenOrTell(&w_, build::kHomepageUrl, "作者ホームページ");
 }
 
 void HelpCommands::mnuHelpDonation_Click() {
@@ -44,10 +50,7 @@ void HelpCommands::mnuHelpDonation_Click() {
         "開発にご支援いただける場合には次に表示されるリンクからオンラインショッピング等をお願いし"
         "ます。",
         MsgIcon::None, MsgButtons::Ok);
-    RunGuarded([&] {
-        ShellOpen(&w_, build::kDonationUrl);
-        return Error{};
-    });
+    OpenOrTell(&w_, build::kDonationUrl, "寄付のページ");
 }
 
 void HelpCommands::mnuHelpAbout_Click() {

@@ -1,5 +1,6 @@
 #include "ui/process_list_model.h"
 
+#include "platform/ui/path_text.h"
 #include "tidy/process_list.h"
 
 namespace corvelle {
@@ -68,7 +69,7 @@ QString ProcessListModel::Caption(int column) {
 }
 
 QString ProcessListModel::DisplayText(int row, int column) const {
-    return QString::fromUtf8(ProcessList::Cell(list_.Row(row), column));
+    return PathToQString(ProcessList::Cell(list_.Row(row), column));
 }
 
 QVariant ProcessListModel::data(const QModelIndex& index, int role) const {

@@ -14,6 +14,7 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/path_text.h"
 #include "tidy/execution.h"
 #include "tidy/journal_store.h"
 #include "tidy/process_log.h"
@@ -112,8 +113,7 @@ void TidyPanel::ShowProgress() {
     const char* panels[] = {kPanelGeneral, kPanelFileName};
     for (int i = 0; i < 2; ++i) {
         if (!pendingStatus_[i].empty())
-            w_.stbMain->SetText(QString::fromLatin1(panels[i]),
-                                QString::fromUtf8(pendingStatus_[i]));
+            w_.stbMain->SetText(QString::fromLatin1(panels[i]), PathToQString(pendingStatus_[i]));
     }
 }
 
@@ -145,7 +145,7 @@ void TidyPanel::cmdReplace_Click() {
     ExecutionUi ui;
     ui.owner = reinterpret_cast<OwnerHandle>(&w_);
     ui.status = [this](const std::string& text) {
-        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), QString::fromUtf8(text));
+        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), PathToQString(text));
     };
     journal_.clear();
     ui.journalWritten = [this](const std::string& path) { journal_ = path; };
@@ -208,7 +208,7 @@ void TidyPanel::cmdUndo_Click() {
             report.Add(reason);
     };
     ui.status = [this](const std::string& text) {
-        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), QString::fromUtf8(text));
+        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), PathToQString(text));
     };
     std::string error = "元に戻す処理の記録がありません。";
     const int failed = journal_.empty() ? -1 : UndoJournal(journal_, ui, error);

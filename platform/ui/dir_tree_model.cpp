@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/os/enumeration.h"
+#include "platform/ui/path_text.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -121,9 +122,9 @@ QVariant DirTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return QString::fromLocal8Bit(n->name);
+            return PathToQString(n->name);
         case Qt::ToolTipRole:
-            return QString::fromLocal8Bit(PathOf(index));
+            return PathToQString(PathOf(index));
         case Qt::DecorationRole: {
             const int set = imageType_ == 0 ? 0 : 1;
             return n->listed && !n->kids.empty() ? open_[set] : closed_[set];
@@ -136,7 +137,7 @@ QVariant DirTreeModel::data(const QModelIndex& index, int role) const {
 bool DirTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::EditRole || !index.isValid() || !renameHandler_)
         return false;
-    const std::string name = value.toString().toLocal8Bit().toStdString();
+    const std::string name = QStringToPath(value.toString());
     if (name == NodeAt(index)->name)
         return false;
     // The handler changes the disk and this model; it runs after the editor has closed.

@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 
 #include "platform/os/message_service.h"
+#include "platform/ui/path_text.h"
 
 namespace corvelle {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 class QtFileOpUi : public FileOpUi {
   public:
     Answer AskReplace(const std::string& target, bool merge) override {
-        const QString name = QString::fromLocal8Bit(target);
+        const QString name = PathToQString(target);
         const QString text =
             merge ? QStringLiteral(
                         "フォルダ「%1」は既にあります。\n"
@@ -38,9 +39,8 @@ class QtFileOpUi : public FileOpUi {
     }
 
     void ShowError(const std::string& item, const std::string& reason) override {
-        QMessageBox::warning(
-            QApplication::activeWindow(), QString::fromUtf8(kProgramTitle),
-            QString::fromLocal8Bit(item) + "\n\n" + QString::fromLocal8Bit(reason));
+        QMessageBox::warning(QApplication::activeWindow(), QString::fromUtf8(kProgramTitle),
+                             PathToQString(item) + "\n\n" + PathToQString(reason));
     }
 
     bool Progress(const std::string& item) override {
@@ -59,7 +59,7 @@ class QtFileOpUi : public FileOpUi {
             return true;
         if (clock_.elapsed() - lastPaint_ > 50) {
             lastPaint_ = clock_.elapsed();
-            dialog_->setLabelText(QString::fromLocal8Bit(item));
+            dialog_->setLabelText(PathToQString(item));
             QCoreApplication::processEvents();
         }
         return !dialog_->wasCanceled();

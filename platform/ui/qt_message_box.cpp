@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "platform/os/message_service.h"
+#include "platform/ui/path_text.h"
 
 namespace corvelle {
 namespace {
@@ -63,9 +64,8 @@ MsgAnswer FromQt(int b) {
 
 void InstallQtMessageBoxes() {
     MessageService::SetBackend([](const MessageRequest& req) {
-        QMessageBox box(ToQt(req.icon), QString::fromUtf8(kProgramTitle),
-                        QString::fromUtf8(req.text), ToQt(req.buttons),
-                        QApplication::activeWindow());
+        QMessageBox box(ToQt(req.icon), QString::fromUtf8(kProgramTitle), PathToQString(req.text),
+                        ToQt(req.buttons), QApplication::activeWindow());
         return FromQt(box.exec());
     });
 }

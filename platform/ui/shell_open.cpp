@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "platform/ui/path_text.h"
+
 namespace corvelle {
 namespace {
 
@@ -12,9 +14,13 @@ std::function<bool(const std::string&)>& Backend() {
 }
 
 bool OpenWithDesktop(const std::string& target) {
-    const QString text = QString::fromLocal8Bit(target);
+    const QString text = PathToQString(target);
     const bool web = text.contains(QStringLiteral("://")) || text.startsWith("mailto:");
-    return QDesktopServices::openUrl(web ? QUrl(text) : QUrl::fromLocalFile(text));
+    if (web)
+        return QDesktopServices::openUrl(QUrl(text));
+    // A local file by its bytes, so a name that is not UTF-8 still names the same file.
+    const QByteArray bytes(target.data(), static_cast<qsizetype>(target.size()));
+    return QDesktopServices::openUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
 }
 
 }  // namespace

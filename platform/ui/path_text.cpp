@@ -1,0 +1,103 @@
+#include "platform/ui/path_text.h"
+
+namespace corvelle {
+namespace {
+
+// Length of the well-formed UTF-8 sequence at p (1..4), or 0.
+size_t Utf8Length(const unsigned char* p, size_t left, char32_t& cp) {
+    const unsigned char c = p[0];
+    size_t n = 0;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (left < n)
+        return 0;
+    for (size_t i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+QString PathToQString(std::string_view bytes) {
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const size_t n = Utf8Length(p + i, bytes.size() - i, cp);
+        if (n == 0) {
+            out += QChar(static_cast<char16_t>(0xDC00 + p[i]));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            out += QChar(QChar::highSurrogate(cp));
+            out += QChar(QChar::lowSurrogate(cp));
+        } else {
+            out += QChar(static_cast<char16_t>(cp));
+        }
+        i += n;
+    }
+    return out;
+}
+
+std::string QStringToPath(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            AppendUtf8(out, QChar::surrogateToUcs4(u, text[i + 1].unicode()));
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += static_cast<char>(u - 0xDC00);  // an escaped byte
+        } else if (QChar::isSurrogate(u)) {
+            AppendUtf8(out, 0xFFFD);  // a lone surrogate that no byte made
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+}  // namespace corvelle

@@ -1,0 +1,15 @@
+// The one conversion between byte paths and QString. Bytes that are not UTF-8 travel
+// through the QString as lone surrogates U+DC80..U+DCFF (as Python's surrogateescape does),
+// so a name shown, edited and handed back is the very bytes the file system holds.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace corvelle {
+
+QString PathToQString(std::string_view bytes);
+std::string QStringToPath(const QString& text);
+
+}  // namespace corvelle
