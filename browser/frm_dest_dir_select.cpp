@@ -63,8 +63,10 @@ frmDestDirSelect::frmDestDirSelect(const DirTree* mainTree, QWidget* owner)
         DestDirTree->SetImageType(mainTree->ImageType());
     DestDirTree->Redisplay();
     connect(DestDirTree, &DirTree::PathChanged, this, [this] { DestDirTree_PathChanged(); });
-    // The box shows the first selection too, so OK works at once.
-    DestDirTree_PathChanged();
+    // Without a recent destination to show, the box shows the tree's first selection, so OK
+    // works at once.
+    if (cboDestDir->currentText().isEmpty())
+        DestDirTree_PathChanged();
 }
 
 void frmDestDirSelect::DestDirTree_PathChanged() {

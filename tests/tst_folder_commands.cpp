@@ -99,6 +99,7 @@ class TestFolderCommands : public QObject {
             QCOMPARE(dlg.windowTitle(), QStringLiteral("Destination Folder Select"));
             QCOMPARE(dlg.cboDestDir->count(), 0);
             QCOMPARE(dlg.DestDirTree->Path(), d.Path("cur/"));
+            QCOMPARE(dlg.cboDestDir->currentText(), QString::fromStdString(d.Path("cur/")));
             dlg.DestDirTree->SetPath(d.Path("picked"));  // the tree replaces the typed text
             QCOMPARE(dlg.cboDestDir->currentText(), QString::fromStdString(d.Path("picked/")));
             dlg.cboDestDir->setEditText("");
