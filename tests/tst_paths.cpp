@@ -151,6 +151,36 @@ class TestPaths : public QObject {
         QCOMPARE(MkDirIn(t.Path("missing"), "x"), 99);
         QCOMPARE(MkDirIn(t.Root(), "a/b"), 99);
         QVERIFY(!t.Exists("a"));
+        QVERIFY(MessageService::Shown().back().text.find("途中のフォルダがありません") !=
+                std::string::npos);
+        MessageService::ResetScript();
+    }
+
+    // A name with "/" makes exactly what it says below the parent, one new level.
+    void mkDirInWithSeparators_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("made");  // "" when nothing may be made
+        QTest::newRow("trailing separator") << "new2/" << 0 << "new2";
+        QTest::newRow("inside an existing folder") << "sub/new" << 0 << "sub/new";
+        QTest::newRow("two levels deep") << "sub/deeper/new" << 99 << "";
+        QTest::newRow("absolute") << "/abs" << 99 << "";
+        QTest::newRow("dot-dot") << "sub/../up" << 99 << "";
+        QTest::newRow("double separator") << "sub//new" << 99 << "";
+    }
+    void mkDirInWithSeparators() {
+        test::TestDir t;
+        t.Dir("sub");
+        const auto before = t.Snapshot();
+        MessageService::ResetScript();
+        QCOMPARE(MkDirIn(t.Root(), FETCHED(QString, name).toStdString()), FETCHED(int, result));
+        const QString made = FETCHED(QString, made);
+        auto after = t.Snapshot();
+        if (!made.isEmpty()) {
+            QCOMPARE(after[made.toStdString()], std::string("<dir>"));
+            after.erase(made.toStdString());
+        }
+        QCOMPARE(after, before);
         MessageService::ResetScript();
     }
 };

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
+#include "platform/os/handles.h"
 #include "platform/os/message_service.h"
 #include "util/paths.h"
 
@@ -70,17 +72,33 @@ std::string WindowsDirGet() {
     return {};
 }
 
-Error MakeFolderIn(const std::string& parent, const std::string& name) {
-    if (parent.empty() || name.empty() || name.find(kSep) != std::string::npos || name == "." ||
-        name == "..")
-        return MakeError(kErrPathFile);
-    const int dir = open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0)
+Error MakeFolderIn(const std::string& parent, const std::string& rawName) {
+    // "new/" is the folder new; "sub/new" makes new inside the existing sub.
+    std::string name = rawName;
+    while (name.size() > 1 && name.back() == kSep) name.pop_back();
+    std::vector<std::string> pieces;
+    StrSplit(name, kSep, pieces);
+    for (const std::string& p : pieces) {
+        if (parent.empty() || p.empty() || p == "." || p == "..")
+            return MakeError(kErrPathFile);
+    }
+    UniqueFd dir = OpenFolderPath(parent);
+    if (!dir.Valid())
         return SystemError(errno, parent);
-    const int rc = mkdirat(dir, name.c_str(), 0777);
-    const int err = errno;
-    close(dir);
-    return rc == 0 ? Error{} : SystemError(err, AddBackslash(parent) + name);
+    std::string reached = RemoveBackslash(parent);
+    for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+        reached += kSep + pieces[i];
+        dir = OpenFolderAt(dir.Get(), pieces[i]);
+        if (!dir.Valid()) {
+            const int err = errno;
+            if (err == ENOENT)
+                return Error{kErrPathNotFound, reached + ": 途中のフォルダがありません"};
+            return SystemError(err, reached);
+        }
+    }
+    if (mkdirat(dir.Get(), pieces.back().c_str(), 0777) != 0)
+        return SystemError(errno, AddBackslash(parent) + name);
+    return {};
 }
 
 int MkDirIn(const std::string& parent, const std::string& name) {
