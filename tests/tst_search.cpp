@@ -209,6 +209,18 @@ class TestSearch : public QObject {
         QCOMPARE(r.list.Count(), 0);
     }
 
+    // Sorting compares bytes exactly: upper case before lower, no folding.
+    void sortingComparesBytes() {
+        ProcessList list;
+        list.Init();
+        for (const char* b : {"/b", "/B", "/a", "/A", "/\xe5"}) list.Append(b, "/");
+        list.ColumnClick(0);  // descending first
+        list.ColumnClick(0);
+        QStringList order;
+        for (const auto& r : list.Rows()) order << QString::fromLatin1(r.before.c_str());
+        QCOMPARE(order, (QStringList{"/A", "/B", "/a", "/b", QString::fromLatin1("/\xe5")}));
+    }
+
     void sortingFlipsAndStaysOn() {
         ProcessList list;
         list.Init();

@@ -110,12 +110,23 @@ class TestTidyWindow : public QObject {
         QVERIFY(w.stbMain->Text("pbgeneral").isEmpty());
         QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
         QCOMPARE(w.dirTree->Path(), data.Root());
-        // Columns fit their widest cell.
+        // Columns fit their widest cell where the list has room for them all.
+        w.resize(3000, w.height());
+        QCoreApplication::processEvents();
+        w.Tidy().LogColumnAutoSize();
         const QFontMetrics fm(w.lvwLog->font());
         QVERIFY(w.lvwLog->header()->sectionSize(0) >=
                 fm.horizontalAdvance(QString::fromStdString(data.Path("b/"))));
         QVERIFY(w.lvwLog->header()->sectionSize(1) >=
                 fm.horizontalAdvance(QString::fromUtf8(kDeleteMarker)));
+        // Where it has not, the path columns give way and "処理結果" stays in view.
+        w.resize(500, w.height());
+        QCoreApplication::processEvents();
+        w.Tidy().LogColumnAutoSize();
+        QHeaderView* h = w.lvwLog->header();
+        QVERIFY(h->sectionSize(2) >= fm.horizontalAdvance(QStringLiteral("処理結果")));
+        QVERIFY2(h->sectionPosition(2) + h->sectionSize(2) <= w.lvwLog->viewport()->width(),
+                 qPrintable(QString::number(h->sectionPosition(2))));
 
         // Header clicks flip the order each time.
         QHeaderView* header = w.lvwLog->header();
@@ -207,6 +218,45 @@ class TestTidyWindow : public QObject {
         w.cmdSearchStart_Click();
         QVERIFY(!w.cmdUndo->isEnabled());
         QVERIFY(w.cmdReplace->isEnabled());
+    }
+
+    // While a search runs the half-built plan can be neither carried out nor saved, and under
+    // "検索完了!" the list already shows every row.
+    void searchStateUnderTheBox() {
+        test::TestDir data;
+        for (const char* d : {"a", "b", "c", "d"}) data.Dir(d);
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
+        frmMain& w = r.w;
+        w.cmdReplace->setEnabled(true);  // as an earlier search leaves it
+        bool replace = true, save = true;
+        int shownRows = -1;
+        MessageService::SetBackend([&](const MessageRequest&) {
+            replace = w.cmdReplace->isEnabled();
+            save = w.cmdLogSave->isEnabled();
+            shownRows = w.lvwLog->model()->rowCount();
+            return MsgAnswer::Ok;
+        });
+        w.cmdSearchStart_Click();
+        MessageService::SetBackend(nullptr);
+        QVERIFY(!replace && !save);
+        QCOMPARE(shownRows, 4);
+        QVERIFY(w.cmdReplace->isEnabled() && w.cmdLogSave->isEnabled());
+    }
+
+    // The start folder vanished and the user ignores it: nothing is walked, the search ends.
+    void vanishedStartIgnoredEndsTheSearch() {
+        test::TestDir data;
+        Running r("CurrentDirectory=" + data.Root() + "\r\n");
+        Settings().CurrentDirectory = data.Path("gone/");
+        MessageService::ResetScript();
+        MessageService::QueueAnswer(MsgAnswer::Ignore);
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        r.w.cmdSearchStart_Click();
+        QVERIFY(MessageService::Shown().size() >= 2);
+        QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
+        QCOMPARE(MessageService::Shown()[1].text, std::string("検索完了!"));
+        QCOMPARE(r.w.lvwLog->model()->rowCount(), 0);  // "/" was not walked instead
     }
 
     void interruptedRunOfferedAtStart_data() {

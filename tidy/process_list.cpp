@@ -1,7 +1,5 @@
 #include "tidy/process_list.h"
 
-#include <strings.h>
-
 #include <algorithm>
 
 namespace corvelle {
@@ -29,8 +27,8 @@ const std::string& ProcessList::Cell(const ProcessRow& row, int column) {
 bool ProcessList::Less(const ProcessRow& a, const ProcessRow& b) const {
     const std::string& x = Cell(a, sortKey_);
     const std::string& y = Cell(b, sortKey_);
-    // Texts compare without regard to letter case, as list views do.
-    const int c = strcasecmp(x.c_str(), y.c_str());
+    // Texts compare exactly, byte by byte.
+    const int c = x.compare(y);
     return descending_ ? c > 0 : c < 0;
 }
 

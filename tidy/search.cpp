@@ -50,6 +50,9 @@ void TidySearch::SearchRun() {
         FolderTreeSearch(startPath, {});
     }
     Busy(false);
+    // The list is brought up to date before the box covers it.
+    if (ui.walkEnded)
+        ui.walkEnded();
     MessageService::Show("検索完了!", MsgIcon::Information, MsgButtons::Ok);
     if (list_.Count() > 0 && ui.ensureVisible)
         ui.ensureVisible(0);

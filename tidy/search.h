@@ -24,6 +24,7 @@ struct SearchUi {
     std::function<void(bool running)> buttons;  // start disabled / stop enabled while running
     std::function<void(const std::string& folder)> selectFolder;  // the tree's selection
     std::function<void()> autoSize;                               // fit the list's columns
+    std::function<void()> walkEnded;  // the walk is over, "検索完了!" comes next
 };
 
 class TidySearch {

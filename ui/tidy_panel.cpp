@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QTreeView>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 
 #include "app/settings.h"
@@ -37,7 +38,11 @@ TidyPanel::TidyPanel(frmMain& w)
     w.cmdSearchStart->setToolTip(QStringLiteral("検索を開始します"));
     w.cmdSearchStop->setToolTip(QStringLiteral("検索を中断します"));
 
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] { contentWidth_.fill(0); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        contentWidth_.fill(0);
+        lastMeasured_ = {};
+        maxGlyphWidth_ = std::max(1, QFontMetrics(w_.lvwLog->font()).maxWidth());
+    });
     connect(model_, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) {
                 for (int r = first; r <= last; ++r)
@@ -87,6 +92,17 @@ TidyPanel::TidyPanel(frmMain& w)
         model_->SetDeferInserts(running);
         w_.cmdSearchStart->setEnabled(!running);
         w_.cmdSearchStop->setEnabled(running);
+        // A half-built plan can be neither carried out nor saved.
+        if (running)
+            w_.cmdReplace->setEnabled(false);
+        w_.cmdLogSave->setEnabled(!running);
+    };
+    ui.walkEnded = [this] {
+        model_->Flush();
+        LogColumnAutoSize();
+        if (model_->rowCount() > 0)
+            w_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
+        w_.lvwLog->viewport()->repaint();
     };
     ui.selectFolder = [this](const std::string& folder) { w_.dirTree->SetPath(folder); };
     ui.autoSize = [this] {
@@ -260,10 +276,19 @@ void TidyPanel::LogListInit() {
 }
 
 void TidyPanel::Measure(int row, int column) {
-    const QFontMetrics fm(w_.lvwLog->font());
-    const int width = fm.horizontalAdvance(model_->DisplayText(row, column));
-    if (width > contentWidth_[static_cast<size_t>(column)])
-        contentWidth_[static_cast<size_t>(column)] = width;
+    // Shaping text is the dear part of a search through the window: a cell is measured at
+    // most once, and not at all when even its widest possible rendering (every byte as wide
+    // as the font's widest glyph) cannot beat the widest cell so far, or when it repeats the
+    // cell measured last (the delete marker on every row).
+    const std::string& text = ProcessList::Cell(list_.Row(row), column);
+    const size_t c = static_cast<size_t>(column);
+    if (text.empty() || text == lastMeasured_[c] ||
+        static_cast<long long>(text.size()) * maxGlyphWidth_ <= contentWidth_[c])
+        return;
+    lastMeasured_[c] = text;
+    const int width = QFontMetrics(w_.lvwLog->font()).horizontalAdvance(PathToQString(text));
+    if (width > contentWidth_[c])
+        contentWidth_[c] = width;
 }
 
 void TidyPanel::LogColumnAutoSize() {
@@ -272,12 +297,25 @@ void TidyPanel::LogColumnAutoSize() {
         const QFontMetrics hfm(header->font());
         const int pad = 2 * w_.lvwLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
         const int check = w_.lvwLog->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6;
+        std::array<int, 3> wanted{}, least{};
+        for (size_t c = 0; c < 3; ++c) {
+            const int content = contentWidth_[c] + (c == 0 ? check : 0);
+            least[c] = hfm.horizontalAdvance(ProcessListModel::Caption(static_cast<int>(c))) + 16;
+            wanted[c] = std::max(content + pad, least[c]);
+        }
+        // The result column stays in view: the two path columns give up what is missing,
+        // each in proportion to its width, never below its header.
+        const int room = w_.lvwLog->viewport()->width();
+        const int excess = wanted[0] + wanted[1] + wanted[2] - room;
+        const int give = std::max(0, wanted[0] - least[0]) + std::max(0, wanted[1] - least[1]);
+        if (excess > 0 && give > 0 && room > 0) {
+            const double share = std::min(1.0, double(excess) / give);
+            for (size_t c = 0; c < 2; ++c)
+                wanted[c] -= static_cast<int>(std::ceil((wanted[c] - least[c]) * share));
+        }
         for (int c = 0; c < 3; ++c) {
-            const int content = contentWidth_[static_cast<size_t>(c)] + (c == 0 ? check : 0);
-            const int head = hfm.horizontalAdvance(ProcessListModel::Caption(c)) + 16;
-            const int wanted = std::max(content + pad, head);
-            if (header->sectionSize(c) != wanted)
-                header->resizeSection(c, wanted);
+            if (header->sectionSize(c) != wanted[static_cast<size_t>(c)])
+                header->resizeSection(c, wanted[static_cast<size_t>(c)]);
         }
     }
     w_.lvwLog->viewport()->update();

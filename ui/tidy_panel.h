@@ -48,6 +48,8 @@ class TidyPanel : public QObject {
     ProcessListModel* model_;
     TidySearch search_;
     std::array<int, 3> contentWidth_{};  // widest cell per column, kept as rows arrive
+    std::array<std::string, 3> lastMeasured_;
+    int maxGlyphWidth_ = 1;
     std::array<std::string, 2> pendingStatus_;
     long long lastShownMs_ = 0;
     std::string journal_;  // the last run's journal, for Undo
