@@ -17,6 +17,7 @@
 #include "platform/os/guarded_steps.h"
 #include "platform/ui/busy_pointer.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/path_text.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
 
@@ -65,7 +66,7 @@ int BrowserPanel::WidestText(int column) const {
     const QFontMetrics fm(w_.lvwFileName->font());
     int widest = 0;
     for (size_t k = 0; k < keep; ++k)
-        widest = std::max(widest, fm.horizontalAdvance(QString::fromUtf8(
+        widest = std::max(widest, fm.horizontalAdvance(PathToQString(
                                       FileList::Cell(list_.Row(bySize[k].second), column))));
     return widest;
 }
@@ -75,9 +76,14 @@ void BrowserPanel::FileColumnAutoSize() {
     if (view->View() == 3) {
         QHeaderView* header = view->Header();
         for (int c = 0; c < FileList::kColumns; ++c) {
+            // The wider of the cells and the caption; "SizeDmy" stays hidden at width 0.
             int width = 0;
-            if (c != 3)
-                width = WidestText(c) + 12 + (c == 0 ? 13 + 8 : 0);
+            if (c != 3) {
+                const int caption = header->fontMetrics().horizontalAdvance(
+                                        QString::fromLatin1(FileList::Caption(c))) +
+                                    24;  // room for the sort indicator
+                width = std::max(WidestText(c) + 12 + (c == 0 ? 13 + 8 : 0), caption);
+            }
             header->resizeSection(c, width);
         }
     }
@@ -87,6 +93,9 @@ void BrowserPanel::FileColumnAutoSize() {
 void BrowserPanel::lvwFileName_ColumnClick(int column) {
     list_.ColumnClick(column);
     model_->Reordered();
+    QHeaderView* header = w_.lvwFileName->Header();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(column, list_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void BrowserPanel::mnuViewListviewMode_Click(int index) {

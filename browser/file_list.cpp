@@ -81,15 +81,14 @@ void FileList::Load(const std::string& folder, bool initFlg, bool pathMode) {
     while (const dirent* e = readdir(dir)) {
         if (e->d_type == DT_DIR)
             continue;  // also drops "." and ".."
+        // The entry's own record: a link is listed with its own size and date.
         struct stat st;
-        if (fstatat(fd, e->d_name, &st, 0) != 0) {
-            // A dangling link (or one that cannot be followed) is listed with size 0.
-            if (fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue;
-            st.st_size = 0;
-        }
-        if (S_ISDIR(st.st_mode))
+        if (fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode))
             continue;
+        struct stat target;
+        if (S_ISLNK(st.st_mode) && fstatat(fd, e->d_name, &target, 0) == 0 &&
+            S_ISDIR(target.st_mode))
+            continue;  // a link to a folder is a folder here, as the folder tree shows it
         FileRow row;
         row.name = pathMode ? folder + e->d_name : e->d_name;
         row.icon = FileIconIndex(FileTypeClass(e->d_name));
@@ -107,8 +106,16 @@ void FileList::Load(const std::string& folder, bool initFlg, bool pathMode) {
     }
     closedir(dir);
     total_ = total.Whole();
-    if (sorted_)
+    if (sorted_) {
         Sort();
+    } else {
+        // Until a header is clicked: name order, as the listings of the original platform
+        // came, rather than the order the folder happens to hold its entries in.
+        std::stable_sort(rows_.begin(), rows_.end(), [](const FileRow& a, const FileRow& b) {
+            const int c = strcasecmp(a.name.c_str(), b.name.c_str());
+            return c != 0 ? c < 0 : a.name < b.name;
+        });
+    }
 }
 
 void FileList::ColumnClick(int column) {

@@ -32,9 +32,10 @@ class FileList {
     static constexpr int kColumns = 5;
     static const char* Caption(int column);
 
-    // Lists the files of folder (ending in "/"): folders are skipped, a link shows what it
-    // points to (a link to a folder is skipped, a dangling one has size 0). With pathMode the
-    // row text is folder + name. A folder that cannot be read gives no rows.
+    // Lists the files of folder (ending in "/"): folders are skipped; a link is listed as
+    // itself, its own size and date (a link to a folder is skipped). With pathMode the row
+    // text is folder + name. A folder that cannot be read gives no rows. Rows come in name
+    // order until the first header click.
     void Load(const std::string& folder, bool initFlg, bool pathMode);
 
     int Count() const { return static_cast<int>(rows_.size()); }

@@ -39,6 +39,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             // Names that are not UTF-8 show with replacement marks; the bytes stay in the list.
             return PathToQString(FileList::Cell(row, index.column()));
+        case Qt::EditRole:
+            if (index.column() == 0)
+                return PathToQString(row.name);  // the editor starts from the current name
+            return {};
         case Qt::DecorationRole:
             if (index.column() == 0)
                 return TypeIcon(row.icon);

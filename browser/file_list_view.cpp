@@ -2,11 +2,40 @@
 
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 namespace corvelle {
+namespace {
+
+// The in-place rename starts with the name selected without its extension, as file managers
+// do, so typing replaces the name and keeps ".txt". The view selects the whole text after
+// handing the editor its data, so the selection is made when the editor gets the focus.
+class NameEditDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* edit = qobject_cast<QLineEdit*>(object);
+        if (edit && event->type() == QEvent::FocusIn && !edit->property("stemSelected").toBool()) {
+            edit->setProperty("stemSelected", true);
+            const bool handled = QStyledItemDelegate::eventFilter(object, event);
+            const qsizetype dot = edit->text().lastIndexOf(QLatin1Char('.'));
+            if (dot > 0)
+                edit->setSelection(0, static_cast<int>(dot));
+            else
+                edit->selectAll();
+            return handled;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+};
+
+}  // namespace
 
 FileListView::FileListView(QWidget* parent)
     : QWidget(parent), list_(new QListView(this)), details_(new QTreeView(this)) {
@@ -25,6 +54,9 @@ FileListView::FileListView(QWidget* parent)
     details_->setItemsExpandable(false);
     details_->setAllColumnsShowFocus(true);
     details_->setEditTriggers(list_->editTriggers());
+    auto* names = new NameEditDelegate(this);
+    list_->setItemDelegate(names);
+    details_->setItemDelegateForColumn(0, names);
     details_->header()->setMinimumSectionSize(0);
     details_->header()->setStretchLastSection(false);
     details_->header()->setSectionsClickable(true);

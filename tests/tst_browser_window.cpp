@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QToolBar>
@@ -191,6 +192,54 @@ class TestBrowserWindow : public QObject {
         QCOMPARE(first(), QStringLiteral("b"));
         w.mnuViewRefresh_Click();
         QCOMPARE(first(), QStringLiteral("b"));
+        // The key column shows its direction.
+        QVERIFY(h->isSortIndicatorShown());
+        QCOMPARE(h->sortIndicatorSection(), 1);
+        QCOMPARE(h->sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+
+    // Details columns are never narrower than their captions, an empty folder's neither.
+    void detailsColumnsShowTheirCaptions() {
+        test::TestDir data;
+        data.File("a", "1");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nListViewMode= 3 \r\n");
+        QTRY_COMPARE(r.w->lvwFileName->View(), 3);
+        QHeaderView* h = r.w->lvwFileName->Header();
+        for (int c : {0, 1, 2, 4}) {
+            const int caption = h->fontMetrics().horizontalAdvance(
+                h->model()->headerData(c, Qt::Horizontal).toString());
+            QVERIFY2(h->sectionSize(c) >= caption, qPrintable(QString::number(c)));
+        }
+        QCOMPARE(h->sectionSize(3), 0);
+    }
+
+    // F2 opens the editor on the current name, the part before the extension selected.
+    void f2EditsTheName_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("list, with extension") << 2 << "report.final.txt"
+                                              << "report.final";
+        QTest::newRow("details, no extension") << 3 << "README"
+                                               << "README";
+        QTest::newRow("large icons, dot-file") << 0 << ".profile"
+                                               << ".profile";
+    }
+    void f2EditsTheName() {
+        test::TestDir data;
+        data.File(FETCHED(QString, name).toStdString(), "x");
+        Running r("CurrentDirectory=" + data.Root() +
+                  "\r\nListViewMode= " + std::to_string(FETCHED(int, mode)) + " \r\n");
+        QTRY_COMPARE(r.w->lvwFileName->View(), FETCHED(int, mode));
+        QAbstractItemView* view = r.w->lvwFileName->CurrentView();
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_F2);
+        auto* edit = view->viewport()->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        QTRY_VERIFY(edit->hasFocus());
+        QCOMPARE(edit->text(), FETCHED(QString, name));
+        QCOMPARE(edit->selectedText(), FETCHED(QString, selected));
     }
 
     void dirImageToggle() {

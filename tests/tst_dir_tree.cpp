@@ -124,6 +124,15 @@ class TestDirTree : public QObject {
         const QImage one = qvariant_cast<QIcon>(i.data(Qt::DecorationRole)).pixmap(16).toImage();
         QCOMPARE(tree.ImageType(), 1);
         QVERIFY(zero != one);
+        // The toggle tells the views about every row shown, deep ones included.
+        QSignalSpy changed(tree.View()->model(), &QAbstractItemModel::dataChanged);
+        tree.SetImageType(0);
+        bool told = false;
+        for (const QList<QVariant>& args : changed) {
+            const QModelIndex a = args[0].toModelIndex(), b = args[1].toModelIndex();
+            told |= a.parent() == i.parent() && a.row() <= i.row() && i.row() <= b.row();
+        }
+        QVERIFY(told);
     }
 
     void labelEditEvents() {

@@ -333,8 +333,17 @@ QModelIndex DirTreeModel::IndexOf(const std::string& path) {
 
 void DirTreeModel::SetImageType(int type) {
     imageType_ = type;
-    Node* root = top_->kids.front().get();
-    emit dataChanged(IndexFor(root), IndexFor(root), {Qt::DecorationRole});
+    // Every row the views may show changes at once, not only the root.
+    std::vector<Node*> parents{top_.get()};
+    while (!parents.empty()) {
+        Node* n = parents.back();
+        parents.pop_back();
+        if (n->kids.empty())
+            continue;
+        emit dataChanged(IndexFor(n->kids.front().get()), IndexFor(n->kids.back().get()),
+                         {Qt::DecorationRole});
+        for (const auto& kid : n->kids) parents.push_back(kid.get());
+    }
 }
 
 }  // namespace corvelle
