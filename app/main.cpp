@@ -6,6 +6,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
+#include "platform/ui/translation.h"
 
 int main(int argc, char** argv) {
     // Without a desktop Qt would abort; say what is needed instead.
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
+    corvelle::InstallQtJapanese();
     corvelle::InstallQtMessageBoxes();
     corvelle::InstallQtFileOpUi();
     corvelle::InstallFontSubstitutes();

@@ -11,7 +11,8 @@
 namespace corvelle {
 
 FolderDialog::FolderDialog(QWidget* parent, double clientWidthTw, double clientHeightTw)
-    : QDialog(parent) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setFixedSize(TwipsToPixelsX(clientWidthTw, this), TwipsToPixelsY(clientHeightTw, this));
 }
 
@@ -63,7 +64,9 @@ bool FolderDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == enterBox_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            enterTarget_->setFocus();
+            // As if by Tab: the style then draws the button's focus frame.
+            enterTarget_->setFocus(Qt::TabFocusReason);
+            setAttribute(Qt::WA_KeyboardFocusChange);
             return true;
         }
     }

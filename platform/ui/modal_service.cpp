@@ -14,6 +14,9 @@ std::deque<ModalScript>& Queue() {
 }  // namespace
 
 int ShowModal(QDialog& dialog) {
+    // A modal dialog cannot be minimised: that would hide the whole application behind it.
+    dialog.setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    dialog.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     if (Queue().empty())
         return dialog.exec();
     ModalScript script = std::move(Queue().front());

@@ -1,6 +1,7 @@
 #include "platform/ui/qt_message_box.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 
 #include "platform/os/message_service.h"
@@ -62,10 +63,23 @@ MsgAnswer FromQt(int b) {
 
 }  // namespace
 
+void WidenForTitle(QMessageBox& box) {
+    // A short text ("検索完了!") makes a box too narrow for its own title: the window
+    // manager then cuts "Corvelle" to "…". A spacer across the box keeps room for it.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QFontMetrics fm(QApplication::font("QMdiSubWindowTitleBar"));
+    const int wanted = fm.horizontalAdvance(box.windowTitle()) + 160;  // buttons of the frame
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void InstallQtMessageBoxes() {
     MessageService::SetBackend([](const MessageRequest& req) {
         QMessageBox box(ToQt(req.icon), QString::fromUtf8(kProgramTitle), PathToQString(req.text),
                         ToQt(req.buttons), QApplication::activeWindow());
+        WidenForTitle(box);
         return FromQt(box.exec());
     });
 }

@@ -1,8 +1,12 @@
 // Installs real Qt message boxes behind the message service.
 #pragma once
 
+class QMessageBox;
+
 namespace corvelle {
 
 void InstallQtMessageBoxes();
+// Keeps a box at least as wide as its title needs.
+void WidenForTitle(QMessageBox& box);
 
 }  // namespace corvelle

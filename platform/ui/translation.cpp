@@ -1,0 +1,23 @@
+#include "platform/ui/translation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace corvelle {
+
+bool InstallQtJapanese() {
+    static QTranslator* translator = nullptr;
+    if (translator)
+        return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    translator = t;
+    return true;
+}
+
+}  // namespace corvelle

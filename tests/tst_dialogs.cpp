@@ -1,0 +1,81 @@
+// Message boxes and modal dialogs as a Japanese user meets them: Qt's own texts in
+// Japanese, boxes wide enough for their title, dialogs without minimise buttons, and the
+// new-folder dialog showing where the focus went.
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include "browser/frm_mk_dir.h"
+#include "browser/frm_rename.h"
+#include "platform/ui/modal_service.h"
+#include "platform/ui/qt_message_box.h"
+#include "platform/ui/translation.h"
+#include "tests/support/fetch.h"
+#include "ui/frm_about.h"
+
+using namespace corvelle;
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void standardButtonsSpeakJapanese_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << QStringLiteral("キャンセル");
+        QTest::newRow("Abort") << int(QMessageBox::Abort) << QStringLiteral("中止");
+        QTest::newRow("Retry") << int(QMessageBox::Retry) << QStringLiteral("再試行");
+        QTest::newRow("Ignore") << int(QMessageBox::Ignore) << QStringLiteral("無視");
+        QTest::newRow("Yes") << int(QMessageBox::Yes) << QStringLiteral("はい");
+        QTest::newRow("No") << int(QMessageBox::No) << QStringLiteral("いいえ");
+    }
+    void standardButtonsSpeakJapanese() {
+        QVERIFY2(InstallQtJapanese(), "qtbase_ja.qm (Debian's qt6-translations-l10n) is missing");
+        QMessageBox box;
+        const auto which = static_cast<QMessageBox::StandardButton>(FETCHED(int, button));
+        box.setStandardButtons(which);
+        QVERIFY(box.button(which)->text().startsWith(FETCHED(QString, text)));
+    }
+
+    void narrowBoxStillFitsItsTitle() {
+        QMessageBox plain(QMessageBox::Information, QStringLiteral("Corvelle"),
+                          QStringLiteral("検索完了!"), QMessageBox::Ok);
+        QMessageBox widened(QMessageBox::Information, QStringLiteral("Corvelle"),
+                            QStringLiteral("検索完了!"), QMessageBox::Ok);
+        WidenForTitle(widened);
+        const int title = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+                              .horizontalAdvance(QStringLiteral("Corvelle"));
+        QVERIFY(widened.sizeHint().width() >= title + 160);
+        QVERIFY(widened.sizeHint().width() >= plain.sizeHint().width());
+    }
+
+    void modalDialogsCannotBeMinimised() {
+        frmMkDir mk;
+        frmRename rename;
+        for (QDialog* d : {static_cast<QDialog*>(&mk), static_cast<QDialog*>(&rename)}) {
+            QVERIFY(!(d->windowFlags() & Qt::WindowMinimizeButtonHint));
+            QVERIFY(!(d->windowFlags() & Qt::WindowMaximizeButtonHint));
+            QVERIFY(d->windowTitle().isEmpty());
+        }
+        frmAbout about(nullptr);
+        QueueModalScript([](QDialog& d) {
+            QVERIFY(!(d.windowFlags() & Qt::WindowMinimizeButtonHint));
+            d.reject();
+        });
+        ShowModal(about);
+    }
+
+    void enterShowsTheFocusOnOk() {
+        frmMkDir mk;
+        mk.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mk));
+        mk.txtNewDirName->setFocus();
+        QTest::keyClick(mk.txtNewDirName, Qt::Key_Return);
+        QCOMPARE(mk.focusWidget(), mk.cmdOk);
+        // The keyboard moved it: the style draws the focus frame.
+        QVERIFY(mk.testAttribute(Qt::WA_KeyboardFocusChange));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
