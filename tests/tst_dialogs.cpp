@@ -9,6 +9,7 @@
 #include "browser/frm_mk_dir.h"
 #include "browser/frm_rename.h"
 #include "platform/ui/modal_service.h"
+#include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
 #include "tests/support/fetch.h"
@@ -35,6 +36,12 @@ class TestDialogs : public QObject {
         const auto which = static_cast<QMessageBox::StandardButton>(FETCHED(int, button));
         box.setStandardButtons(which);
         QVERIFY(box.button(which)->text().startsWith(FETCHED(QString, text)));
+    }
+
+    void progressShowsBytesAndPercent() {
+        QCOMPARE(ProgressText("/t/big.iso", 750000000, 1500000000),
+                 QStringLiteral("/t/big.iso\n750,000,000 / 1,500,000,000 バイト (50%)"));
+        QCOMPARE(ProgressText("/t/x", 0, -1), QStringLiteral("/t/x"));
     }
 
     void narrowBoxStillFitsItsTitle() {

@@ -363,6 +363,78 @@ class TestFileOps : public QObject {
         QCOMPARE(int(ui.asked.size()), FETCHED(int, questions));
     }
 
+    // Each failure names the operation that failed, then the cause.
+    void errorsNameTheOperation_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("copy into itself") << "copy-into"
+                                          << "コピー先のフォルダはコピー元のサブフォルダです。";
+        QTest::newRow("copy onto itself") << "copy-same"
+                                          << "コピー先とコピー元が同じです。";
+        QTest::newRow("move into itself") << "move-into"
+                                          << "移動先のフォルダは移動元のサブフォルダです。";
+        QTest::newRow("delete missing") << "delete"
+                                        << "削除できませんでした: ";
+        QTest::newRow("rename onto existing") << "rename"
+                                              << "名前の変更できませんでした: ";
+    }
+    void errorsNameTheOperation() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("A/inner/f");
+        t.File("B");
+        const QString op = FETCHED(QString, op);
+        int rc = 0;
+        if (op == "copy-into")
+            rc = ShFileCopy(0, t.Path("A"), t.Path("A/inner"));
+        if (op == "copy-same")
+            rc = ShFileCopy(0, t.Path("B"), t.Root());
+        if (op == "move-into")
+            rc = ShFileMove(0, t.Path("A"), t.Path("A/inner"));
+        if (op == "delete")
+            rc = ShFileDelete(0, t.Path("missing"), false);
+        if (op == "rename")
+            rc = ShFileRename(0, t.Path("B"), t.Path("A"));
+        QVERIFY(rc != 0);
+        QCOMPARE(ui.errors.size(), size_t(1));
+        QVERIFY2(ui.errors[0].find(FETCHED(QString, says).toStdString()) != std::string::npos,
+                 ui.errors[0].c_str());
+    }
+
+    // A missing destination is made only after the user agrees.
+    void missingDestinationIsAsked_data() {
+        QTest::addColumn<bool>("agree");
+        QTest::newRow("OK") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void missingDestinationIsAsked() {
+        test::ScriptedFileOpUi ui;
+        ui.createAnswer = FETCHED(bool, agree);
+        test::TestDir t;
+        t.File("src/f", "x");
+        const int rc = ShFileCopy(0, t.Path("src"), t.Path("new"));
+        QCOMPARE(ui.createAsked, std::vector<std::string>{t.Path("new")});
+        QCOMPARE(rc, ui.createAnswer ? kOpOk : kOpCancelled);
+        QCOMPARE(t.Exists("new/src/f"), ui.createAnswer);
+        QCOMPARE(t.Exists("new"), ui.createAnswer);
+    }
+
+    // A copy reports its bytes against the whole, so the window can show a percentage.
+    void copyProgressCountsBytes() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("src/a", std::string(3 << 20, 'a'));
+        t.File("src/sub/b", std::string(5000, 'b'));
+        test::TestDir other("/dev/shm");
+        QCOMPARE(ShFileCopy(0, t.Path("src"), t.Path("dst/")), kOpOk);
+        QCOMPARE(ui.lastTotal, (3LL << 20) + 5000);
+        QCOMPARE(ui.lastDone, ui.lastTotal);
+        // A move across file systems copies, and counts, too.
+        QCOMPARE(ShFileMove(0, t.Path("src"), other.Root()), kOpOk);
+        QCOMPARE(ui.lastTotal, (3LL << 20) + 5000);
+        QCOMPARE(ui.lastDone, ui.lastTotal);
+    }
+
     void wrapperRecords_data() {
         QTest::addColumn<int>(
             "wrapper");  // 0 copy, 1 move, 2 delete, 3 trash, 4 rename, 5 rename no UI

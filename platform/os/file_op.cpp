@@ -49,19 +49,33 @@ bool Context::Confirm(const std::string& target, bool merge) {
     return false;
 }
 
+const char* Context::OpName() const {
+    switch (rec_.wFunc) {
+        case FO_COPY:
+            return "コピー";
+        case FO_MOVE:
+            return "移動";
+        case FO_DELETE:
+            return (rec_.fFlags & FOF_ALLOWUNDO) ? "ごみ箱への移動" : "削除";
+        default:
+            return "名前の変更";
+    }
+}
+
 void Context::FailWith(const std::string& item, const std::string& reason, int code) {
     if (!firstError_)
         firstError_ = code;
     if (!(rec_.fFlags & FOF_NOERRORUI))
-        ui_.ShowError(item, reason);
+        ui_.ShowError(item, std::string(OpName()) + "できませんでした: " + reason);
 }
 
 void Context::Fail(const std::string& item, int err) {
     FailWith(item, std::strerror(err), kOpSystemBase + err);
 }
 
-bool Context::Tick(const std::string& item) {
-    if (!cancelled_ && !ui_.Progress(item))
+bool Context::Tick(const std::string& item, long long copied) {
+    done_ += copied;
+    if (!cancelled_ && !ui_.Progress(item, done_, total_))
         cancelled_ = true;
     return !cancelled_;
 }
@@ -145,10 +159,17 @@ UniqueFd OpenDestination(Context& ctx, const FileOpRecord& rec, std::string& dst
         return Dup(rec.toDir);
     UniqueFd fd = OpenFolderPath(dst);
     if (!fd.Valid() && errno == ENOENT) {
+        // Made only when the user agrees (or asked for no questions).
+        if (!(rec.fFlags & FOF_NOCONFIRMATION) && !CurrentFileOpUi().AskCreateFolder(dst)) {
+            ctx.Cancel();
+            return fd;
+        }
         std::string leaf;
         UniqueFd parent = OpenParentOf(dst, leaf);
         if (parent.Valid() && mkdirat(parent.Get(), leaf.c_str(), 0777) == 0)
             fd = OpenFolderAt(parent.Get(), leaf);
+        else
+            errno = parent.Valid() ? errno : ENOENT;
     }
     if (!fd.Valid())
         ctx.Fail(dst, errno);
@@ -210,14 +231,23 @@ int Transfer(const FileOpRecord& rec, bool move) {
         ItemInfo target;
         if (InfoAt(dstDir.Get(), name, target) && target.id.dev == item.id.dev &&
             target.id.ino == item.id.ino) {
-            ctx.FailWith(src.base + name, "移動先と移動元が同じです。", kOpSameItem);
+            ctx.FailWith(src.base + name,
+                         ctx.OpName() + std::string("先と") + ctx.OpName() + "元が同じです。",
+                         kOpSameItem);
             return ctx.Result();
         }
         if (item.IsDir() && FolderWithin(dstDir.Get(), item.id)) {
-            ctx.FailWith(src.base + name, "移動先のフォルダは移動元のサブフォルダです。",
+            ctx.FailWith(src.base + name,
+                         ctx.OpName() + std::string("先のフォルダは") + ctx.OpName() +
+                             "元のサブフォルダです。",
                          kOpIntoItself);
             return ctx.Result();
         }
+    }
+    if (!move) {
+        long long total = 0;
+        for (const std::string& name : src.names) total += fileop::TreeBytes(src.dir.Get(), name);
+        ctx.SetTotal(total);
     }
     for (const std::string& name : src.names) {
         if (ctx.Cancelled())
@@ -226,7 +256,8 @@ int Transfer(const FileOpRecord& rec, bool move) {
         ItemInfo target;
         if (InfoAt(dstDir.Get(), name, target) && target.IsDir() &&
             FolderWithin(src.dir.Get(), target.id)) {
-            ctx.FailWith(src.base + name, "同じ名前のフォルダが移動元を含んでいます。",
+            ctx.FailWith(src.base + name,
+                         std::string("同じ名前のフォルダが") + ctx.OpName() + "元を含んでいます。",
                          kOpIntoItself);
             continue;
         }
@@ -247,7 +278,7 @@ int Delete(const FileOpRecord& rec) {
         if (rec.fFlags & FOF_ALLOWUNDO) {
             std::string reason;
             if (!MoveToTrashAt(src.dir.Get(), name, src.base + name, reason))
-                ctx.FailWith(src.base + name, "ごみ箱に移動できません: " + reason, kOpTrashFailed);
+                ctx.FailWith(src.base + name, reason, kOpTrashFailed);
         } else {
             fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
         }

@@ -55,9 +55,13 @@ class FileOpUi {
     virtual ~FileOpUi() = default;
     // target exists: replace it (merge, when both are folders)?
     virtual Answer AskReplace(const std::string& target, bool merge) = 0;
+    // reason names the operation that failed and the system's cause, in Japanese.
     virtual void ShowError(const std::string& item, const std::string& reason) = 0;
-    // Called often while working; false when the user pressed Cancel.
-    virtual bool Progress(const std::string& item) = 0;
+    // The destination folder of a copy or move is missing: make it?
+    virtual bool AskCreateFolder(const std::string& folder) { return !folder.empty(); }
+    // Called often while working; false when the user pressed Cancel. Bytes copied so far of
+    // the total (total -1 while nothing is being copied).
+    virtual bool Progress(const std::string& item, long long done, long long total) = 0;
     virtual void Finished() {}
 };
 
@@ -65,7 +69,7 @@ class NoWindowFileOpUi : public FileOpUi {
   public:
     Answer AskReplace(const std::string&, bool) override { return Answer::No; }
     void ShowError(const std::string& item, const std::string& reason) override;
-    bool Progress(const std::string&) override { return true; }
+    bool Progress(const std::string&, long long, long long) override { return true; }
 };
 
 FileOpUi& CurrentFileOpUi();

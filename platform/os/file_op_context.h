@@ -24,8 +24,14 @@ class Context {
     void Fail(const std::string& item, int err);
     void FailWith(const std::string& item, const std::string& reason, int code);
     // false once the user has cancelled.
-    bool Tick(const std::string& item);
+    bool Tick(const std::string& item, long long copied = 0);
+    // The bytes a copy will write, for the progress display (-1: not known).
+    void SetTotal(long long bytes) { total_ = bytes; }
+    bool TotalKnown() const { return total_ >= 0; }
+    // "コピー", "移動", … : what messages say failed.
+    const char* OpName() const;
     bool Cancelled() const { return cancelled_; }
+    void Cancel() { cancelled_ = true; }
     int Result() const;
     unsigned Flags() const { return rec_.fFlags; }
     // Hard links within one copied tree: the copy made of a source inode, to link again.
@@ -40,12 +46,17 @@ class Context {
     bool skipped_ = false;
     int firstError_ = 0;
     std::map<std::pair<dev_t, ino_t>, int> copies_;
+    long long total_ = -1;
+    long long done_ = 0;
 };
 
 // Identity of an item.
 inline bool SameItem(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// The bytes of the regular files of dir's entry `name` and below (links not followed).
+long long TreeBytes(int dir, const std::string& name);
 
 // Copies owner and group (where the process may), extended attributes (ACLs among them),
 // mode with set-id bits and times from `st` to the open item `out`, in that order.

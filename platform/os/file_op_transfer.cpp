@@ -52,9 +52,11 @@ bool CopyRange(Context& ctx, const std::string& srcPath, int in, int out, off_t 
                int& err) {
     static std::vector<char> buf(kChunk);
     bool useRange = true;
+    off_t reported = from;
     while (from < to) {
-        if (!ctx.Tick(srcPath))
+        if (!ctx.Tick(srcPath, from - reported))
             return err = 0, false;
+        reported = from;
         if (const int injected = ReadFailureFor(srcPath))
             return err = injected, false;
         const size_t want = static_cast<size_t>(std::min<off_t>(to - from, kChunk));
@@ -91,6 +93,7 @@ bool CopyRange(Context& ctx, const std::string& srcPath, int in, int out, off_t 
         }
         from += n;
     }
+    ctx.Tick(srcPath, from - reported);
     return true;
 }
 
@@ -282,6 +285,23 @@ bool TransferFolder(Context& ctx, int srcDir, const std::string& srcPath, const 
 
 }  // namespace
 
+long long TreeBytes(int dir, const std::string& name) {
+    struct stat st;
+    if (fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return 0;
+    if (S_ISREG(st.st_mode))
+        return st.st_size;
+    if (!S_ISDIR(st.st_mode))
+        return 0;
+    const UniqueFd sub = OpenFolderAt(dir, name);
+    std::vector<std::string> names;
+    int err = 0;
+    long long total = 0;
+    if (sub.Valid() && ReadNames(sub.Get(), names, err))
+        for (const std::string& n : names) total += TreeBytes(sub.Get(), n);
+    return total;
+}
+
 void CopyAttributes(int in, int out, const struct stat& st) {
     // Owner first: changing it clears the set-id bits, which the mode then restores.
     if (fchown(out, st.st_uid, st.st_gid) != 0 && errno == EPERM)
@@ -305,7 +325,9 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
     const bool exists = fstatat(dstDir, dstName.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists) {
         if (SameItem(st, target)) {
-            ctx.FailWith(srcPath, "移動先と移動元が同じです。", kOpSameItem);
+            ctx.FailWith(srcPath,
+                         ctx.OpName() + std::string("先と") + ctx.OpName() + "元が同じです。",
+                         kOpSameItem);
             return false;
         }
         const bool bothFolders = S_ISDIR(st.st_mode) && S_ISDIR(target.st_mode);
@@ -332,6 +354,9 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
             return false;
         }
     }
+    // Across file systems the move becomes a copy: the progress can then count its bytes.
+    if (move && !ctx.TotalKnown())
+        ctx.SetTotal(TreeBytes(srcDir, name));
     // Copy (and, for a move across file systems, remove the source once the copy is whole).
     bool copied = false;
     if (S_ISDIR(st.st_mode)) {

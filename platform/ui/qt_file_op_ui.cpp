@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressDialog>
@@ -43,7 +44,15 @@ class QtFileOpUi : public FileOpUi {
                              PathToQString(item) + "\n\n" + PathToQString(reason));
     }
 
-    bool Progress(const std::string& item) override {
+    bool AskCreateFolder(const std::string& folder) override {
+        QMessageBox box(QMessageBox::Question, QString::fromUtf8(kProgramTitle),
+                        QStringLiteral("フォルダ「%1」はありません。\n作成しますか？")
+                            .arg(PathToQString(folder)),
+                        QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
+        return box.exec() == QMessageBox::Ok;
+    }
+
+    bool Progress(const std::string& item, long long done, long long total) override {
         if (!clock_.isValid())
             clock_.start();
         // The window appears only for operations that take longer than about a second.
@@ -59,7 +68,11 @@ class QtFileOpUi : public FileOpUi {
             return true;
         if (clock_.elapsed() - lastPaint_ > 50) {
             lastPaint_ = clock_.elapsed();
-            dialog_->setLabelText(PathToQString(item));
+            dialog_->setLabelText(ProgressText(item, done, total));
+            if (total > 0) {
+                dialog_->setRange(0, 100);
+                dialog_->setValue(static_cast<int>(std::min<long long>(100, done * 100 / total)));
+            }
             QCoreApplication::processEvents();
         }
         return !dialog_->wasCanceled();
@@ -78,6 +91,16 @@ class QtFileOpUi : public FileOpUi {
 };
 
 }  // namespace
+
+QString ProgressText(const std::string& item, long long done, long long total) {
+    const QString name = PathToQString(item);
+    if (total <= 0)
+        return name;
+    const QLocale grouped(QLocale::English);
+    const long long pct = std::min<long long>(100, done * 100 / total);
+    return QStringLiteral("%1\n%2 / %3 バイト (%4%)")
+        .arg(name, grouped.toString(done), grouped.toString(total), QString::number(pct));
+}
 
 void InstallQtFileOpUi() {
     static QtFileOpUi ui;

@@ -1,7 +1,8 @@
 // The file operation's questions, errors and progress window as Qt dialogs.
 #pragma once
 
-#include <memory>
+#include <QString>
+#include <string>
 
 #include "platform/os/file_op.h"
 
@@ -9,5 +10,8 @@ namespace corvelle {
 
 // Installs the dialogs as the current file-operation window services.
 void InstallQtFileOpUi();
+// The progress window's text: the item, and for copies the bytes done of the total with a
+// percentage.
+QString ProgressText(const std::string& item, long long done, long long total);
 
 }  // namespace corvelle

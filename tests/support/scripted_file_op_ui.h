@@ -34,7 +34,16 @@ class ScriptedFileOpUi : public FileOpUi {
     void ShowError(const std::string& item, const std::string& reason) override {
         errors.push_back(item + ": " + reason);
     }
-    bool Progress(const std::string&) override {
+    bool createAnswer = true;  // the answer to "make the missing destination?"
+    std::vector<std::string> createAsked;
+    long long lastDone = 0, lastTotal = -1;
+    bool AskCreateFolder(const std::string& folder) override {
+        createAsked.push_back(folder);
+        return createAnswer;
+    }
+    bool Progress(const std::string&, long long done, long long total) override {
+        lastDone = done;
+        lastTotal = total;
         ++progressCalls;
         if (onProgress)
             onProgress(progressCalls);
