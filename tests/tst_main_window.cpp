@@ -16,11 +16,13 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
+#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
 #include "ui/keyed_status_bar.h"
+#include "ui/screen_fit.h"
 #include "ui/splitter_grip.h"
 #include "ui/tab_strip.h"
 
@@ -56,6 +58,25 @@ class TestMainWindow : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void initTestCase() { InstallFontSubstitutes(); }
+
+    // A stored rectangle is kept on a screen: moved in, and shrunk when it is larger.
+    void restoredWindowStaysOnAScreen_data() {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("fitted");
+        const QRect screen(0, 0, 1920, 1040);
+        QTest::newRow("inside stays") << QRect(100, 100, 800, 600) << QRect(100, 100, 800, 600);
+        QTest::newRow("off the right edge")
+            << QRect(1500, 100, 800, 600) << QRect(1120, 100, 800, 600);
+        QTest::newRow("on a removed monitor")
+            << QRect(3000, -900, 800, 600) << QRect(1120, 0, 800, 600);
+        QTest::newRow("larger than the screen") << QRect(-50, -50, 4000, 3000) << screen;
+        QTest::newRow("on the second screen")
+            << QRect(2000, 200, 800, 600) << QRect(2000, 200, 800, 600);
+    }
+    void restoredWindowStaysOnAScreen() {
+        const QList<QRect> screens{QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1024)};
+        QCOMPARE(FitOnScreen(FETCHED(QRect, wanted), screens), FETCHED(QRect, fitted));
+    }
 
     void controlTreeAsDesigned() {
         Running r;

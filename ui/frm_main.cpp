@@ -21,6 +21,7 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
 #include "ui/help_commands.h"
+#include "ui/screen_fit.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
 
@@ -143,8 +144,13 @@ bool frmMain::Form_Load() {
 
 Error frmMain::FormLayoutRestore() {
     const SettingsRecord& s = Settings();
-    move(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this));
-    resize(TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this));
+    // One rectangle, the client area, both ways; kept on a screen.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+    setGeometry(
+        FitOnScreen(QRect(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this),
+                          TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this)),
+                    screens));
     layout_.bar.left = s.SplitterMain;
     if (s.ShoriMode < 0 || s.ShoriMode >= static_cast<int>(optMode.size()))
         return MakeError(kErrNoSuchElement);
@@ -168,12 +174,11 @@ void frmMain::iniDataWrite() {
         return;
     SettingsRecord& s = Settings();
     auto tw = [](double v) { return static_cast<int32_t>(RoundHalfEven(v)); };
-    // Position of the frame, size of the client area: the same measures the restore sets,
-    // so repeated runs do not drift by the frame's size.
+    // The client area's rectangle, as the restore sets it, so repeated runs do not drift; a
+    // maximised window stores its maximised bounds and comes back as a normal window there.
     const QRect client = geometry();
-    const QPoint frame = pos();
-    s.MainTop = tw(PixelsToTwipsY(frame.y(), this));
-    s.MainLeft = tw(PixelsToTwipsX(frame.x(), this));
+    s.MainTop = tw(PixelsToTwipsY(client.y(), this));
+    s.MainLeft = tw(PixelsToTwipsX(client.x(), this));
     s.MainHeight = tw(PixelsToTwipsY(client.height(), this));
     s.MainWidth = tw(PixelsToTwipsX(client.width(), this));
     s.SplitterMain = tw(layout_.bar.left);

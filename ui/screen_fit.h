@@ -1,0 +1,14 @@
+// Keeps a restored window on a screen: a stored rectangle may come from a larger or a
+// since-removed monitor, or from another scale factor.
+#pragma once
+
+#include <QList>
+#include <QRect>
+
+namespace corvelle {
+
+// The rectangle moved (and, where it is larger, shrunk) into the available area of the
+// screen it overlaps most, or of the first screen when it overlaps none.
+QRect FitOnScreen(const QRect& wanted, const QList<QRect>& available);
+
+}  // namespace corvelle
