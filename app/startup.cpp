@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QWindow>
 #include <csignal>
 
 #include "platform/os/folders.h"
@@ -33,6 +36,16 @@ frmMain* Main() {
     if (!FileExists(MarkerPath())) {
         frmSplash* splash = LoadedSplash(true);
         splash->show();
+        // Under a window manager the splash is mapped some time after show(): painting
+        // before that paints nothing and it stays black for the whole load. Wait until it
+        // is exposed (a fraction of a second at most), then paint it.
+        QElapsedTimer waited;
+        waited.start();
+        while (splash->windowHandle() && !splash->windowHandle()->isExposed() &&
+               waited.elapsed() < 400) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(5);
+        }
         splash->repaint();
         QApplication::processEvents();
     }

@@ -76,6 +76,10 @@ class TestMainWindow : public QObject {
     void restoredWindowStaysOnAScreen() {
         const QList<QRect> screens{QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1024)};
         QCOMPARE(FitOnScreen(FETCHED(QRect, wanted), screens), FETCHED(QRect, fitted));
+        // With room for the frame: the title bar stays on the screen as well.
+        const QRect framed = FitOnScreen(FETCHED(QRect, wanted), screens, QMargins(4, 30, 4, 4));
+        QVERIFY(framed.top() >= 30 && framed.left() >= 4);
+        QVERIFY(framed.width() <= FETCHED(QRect, fitted).width());
     }
 
     void controlTreeAsDesigned() {

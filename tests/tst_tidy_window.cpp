@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
@@ -61,6 +62,11 @@ class TestTidyWindow : public QObject {
 
     void optionsFollowClicksAndAreSaved() {
         Running r("ShoriMode= 0 \r\nSubFolderMode=True\r\n");
+        // Both options lie inside the frame, below its caption, at their full height.
+        for (QRadioButton* o : r.w.optMode) {
+            QVERIFY(r.w.fraMode->contentsRect().contains(o->geometry()));
+            QVERIFY(o->height() >= o->sizeHint().height());
+        }
         QTest::mouseClick(r.w.optMode[1], Qt::LeftButton);
         QTest::mouseClick(r.w.chkSubFolderMode, Qt::LeftButton);
         QCOMPARE(Settings().ShoriMode, int16_t(1));

@@ -82,6 +82,18 @@ void frmMain::mnuViewRefresh_Click() {
 
 void frmMain::Form_Paint() {
     mnuViewListviewMode_Click(Settings().ListViewMode);
+    if (!frameChecked_) {
+        // Once shown, the frame and the size the controls claimed are known: the whole
+        // frame is brought onto the screen if it reaches beyond it.
+        frameChecked_ = true;
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        const QRect frame = frameGeometry();
+        const QRect fitted = FitOnScreen(frame, screens);
+        if (!isMaximized() && fitted.topLeft() != frame.topLeft())
+            move(fitted.topLeft());
+    }
 }
 
 void frmMain::paintEvent(QPaintEvent* event) {
@@ -142,15 +154,26 @@ bool frmMain::Form_Load() {
     return outcome == GuardOutcome::Completed;
 }
 
+namespace {
+
+// Room for a window manager's frame around the client area: its size is not known before
+// the window is shown, so a usual title bar is allowed for; the check after the first
+// paint, with the real frame, does the rest.
+const QMargins kFrameAllowance(0, 32, 0, 0);
+
+}  // namespace
+
 Error frmMain::FormLayoutRestore() {
     const SettingsRecord& s = Settings();
     // One rectangle, the client area, both ways; kept on a screen.
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
-    setGeometry(
-        FitOnScreen(QRect(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this),
-                          TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this)),
-                    screens));
+    // The window is never smaller than its controls need (the toolbar above all), so that
+    // is the size kept on the screen.
+    QRect wanted(TwipsToPixelsX(s.MainLeft, this), TwipsToPixelsY(s.MainTop, this),
+                 TwipsToPixelsX(s.MainWidth, this), TwipsToPixelsY(s.MainHeight, this));
+    wanted.setSize(wanted.size().expandedTo(minimumSizeHint()));
+    setGeometry(FitOnScreen(wanted, screens, kFrameAllowance));
     layout_.bar.left = s.SplitterMain;
     if (s.ShoriMode < 0 || s.ShoriMode >= static_cast<int>(optMode.size()))
         return MakeError(kErrNoSuchElement);

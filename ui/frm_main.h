@@ -138,6 +138,7 @@ class frmMain : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool frameChecked_ = false;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QToolBar>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include "browser/file_list_view.h"
 #include "platform/ui/dir_tree.h"
@@ -132,6 +133,15 @@ void frmMain::CreateControls() {
     optMode[0]->setText(QStringLiteral("単独フォルダ配下の階層を上げる"));
     optMode[1] = Make<QRadioButton>(fraMode, "optMode(1)", {120, 600, 3495, 255});
     optMode[1]->setText(QStringLiteral("空のフォルダを削除"));
+    // The options sit inside the frame, below its caption, at every size and scale: the style
+    // knows where its caption ends, the design's fixed offsets did not.
+    auto* modes = new QVBoxLayout(fraMode);
+    modes->setContentsMargins(TwipsToPixelsX(120, fraMode), 0, 0, 0);
+    modes->setSpacing(0);
+    modes->addWidget(optMode[0], 0, Qt::AlignLeft);
+    modes->addStretch(1);
+    modes->addWidget(optMode[1], 0, Qt::AlignLeft);
+    modes->addStretch(1);
     chkSubFolderMode =
         Make<QCheckBox>(picPanelRenameType, "chkSubFolderMode", {120, 1080, 4095, 255});
     chkSubFolderMode->setText(QStringLiteral("サブフォルダも検索対象とする"));

@@ -4,17 +4,17 @@
 
 namespace corvelle {
 
-QRect FitOnScreen(const QRect& wanted, const QList<QRect>& available) {
+QRect FitOnScreen(const QRect& wanted, const QList<QRect>& available, const QMargins& frame) {
     if (available.isEmpty())
         return wanted;
-    QRect screen = available.front();
+    QRect screen = available.front().marginsRemoved(frame);
     long long best = 0;
     for (const QRect& s : available) {
         const QRect common = s.intersected(wanted);
         const long long area = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
         if (area > best) {
             best = area;
-            screen = s;
+            screen = s.marginsRemoved(frame);
         }
     }
     QRect r = wanted;

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 
 namespace corvelle {
 
-// The rectangle moved (and, where it is larger, shrunk) into the available area of the
-// screen it overlaps most, or of the first screen when it overlaps none.
-QRect FitOnScreen(const QRect& wanted, const QList<QRect>& available);
+// The client rectangle moved (and, where it is larger, shrunk) into the available area of
+// the screen it overlaps most, or of the first screen when it overlaps none, leaving room
+// for the window frame around it (its title bar above all) so that the frame stays on
+// the screen too.
+QRect FitOnScreen(const QRect& wanted, const QList<QRect>& available, const QMargins& frame = {});
 
 }  // namespace corvelle
