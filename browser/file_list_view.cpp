@@ -7,6 +7,7 @@
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <algorithm>
 
 namespace corvelle {
 namespace {
@@ -99,9 +100,14 @@ void FileListView::ApplyListMode() {
     switch (mode_) {
         case 0:
             list_->setViewMode(QListView::IconMode);
+            // Set again: the list view's top-to-bottom flow would otherwise stay in force,
+            // leaving the pane's width unused.
+            list_->setFlow(QListView::LeftToRight);
+            list_->setWrapping(true);
             list_->setIconSize(QSize(large, large));
-            list_->setGridSize(
-                QSize(std::min(itemWidth_, 110), large + 2 * fontMetrics().height() + 8));
+            // Names up to two lines of a sensible width, as file managers show them.
+            list_->setGridSize(QSize(std::clamp(itemWidth_ / 2 + 24, 96, 168),
+                                     large + 2 * fontMetrics().height() + 10));
             list_->setWordWrap(true);
             break;
         case 1:

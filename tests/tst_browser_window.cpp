@@ -198,6 +198,19 @@ class TestBrowserWindow : public QObject {
         QCOMPARE(h->sortIndicatorOrder(), Qt::AscendingOrder);
     }
 
+    // Large icons fill the pane's width (left to right, wrapping) even after the list view.
+    void largeIconsFillTheWidth() {
+        test::TestDir data;
+        for (int i = 0; i < 12; ++i) data.File("file" + std::to_string(i) + ".txt", "x");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nListViewMode= 2 \r\n");
+        QTRY_COMPARE(r.w->lvwFileName->View(), 2);
+        r.w->mnuViewListviewMode_Click(0);
+        QListView* list = r.w->lvwFileName->IconList();
+        QCOMPARE(list->flow(), QListView::LeftToRight);
+        QVERIFY(list->isWrapping());
+        QVERIFY(list->gridSize().width() >= 96);
+    }
+
     // Details columns are never narrower than their captions, an empty folder's neither.
     void detailsColumnsShowTheirCaptions() {
         test::TestDir data;
