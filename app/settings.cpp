@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/os/file_locations.h"
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
@@ -208,7 +209,10 @@ void iniFileSave(const SettingsRecord& rec, const std::string& path) {
 }
 
 std::string SettingsFilePath() {
-    return AddBackslash(ProgramFolder()) + kSettingsFileName;
+    // An installed copy's folder is made the first time it is needed.
+    if (!CurrentFileLocations().portable)
+        MakeFolders(RemoveBackslash(CurrentFileLocations().settingsFolder));
+    return CurrentFileLocations().settingsFolder + kSettingsFileName;
 }
 
 }  // namespace corvelle

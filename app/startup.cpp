@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <csignal>
 
+#include "platform/os/file_locations.h"
 #include "platform/os/folders.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
@@ -19,8 +20,8 @@
 namespace corvelle {
 namespace {
 
-std::string MarkerPath() {
-    return AddBackslash(ProgramFolder()) + "NOSPLASH";
+bool NoSplash() {
+    return !FindIn(CurrentFileLocations().markerFolders, "NOSPLASH").empty();
 }
 
 int g_signalPipe[2] = {-1, -1};
@@ -33,7 +34,7 @@ void OnSignal(int) {
 }  // namespace
 
 frmMain* Main() {
-    if (!FileExists(MarkerPath())) {
+    if (!NoSplash()) {
         frmSplash* splash = LoadedSplash(true);
         splash->show();
         // Under a window manager the splash is mapped some time after show(): painting
@@ -56,7 +57,7 @@ frmMain* Main() {
         return nullptr;
     }
     // A splash the user already closed is gone; unloading it again does nothing.
-    if (!FileExists(MarkerPath()))
+    if (!NoSplash())
         UnloadSplash();
     window->show();
     // A run that a crash interrupted is offered for rollback before anything else.

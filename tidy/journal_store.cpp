@@ -20,18 +20,6 @@ namespace {
 
 constexpr const char* kSuffix = ".journal";
 
-bool MakeFolders(const std::string& path) {
-    std::string built;
-    for (size_t pos = 1; pos <= path.size(); ++pos) {
-        if (pos == path.size() || path[pos] == kSep) {
-            built = path.substr(0, pos);
-            if (mkdir(built.c_str(), 0700) != 0 && errno != EEXIST)
-                return false;
-        }
-    }
-    return true;
-}
-
 std::string ReadAll(int fd) {
     std::string out;
     char buf[65536];

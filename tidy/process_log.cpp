@@ -1,6 +1,7 @@
 #include "tidy/process_log.h"
 
 #include "platform/os/codec.h"
+#include "platform/os/file_locations.h"
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
 #include "tidy/process_list.h"
@@ -26,7 +27,9 @@ bool SaveLog(const ProcessList& list, const std::string& path) {
 }
 
 std::string LogFilePath() {
-    return AddBackslash(ProgramFolder()) + kLogFileName;
+    if (!CurrentFileLocations().portable)
+        MakeFolders(RemoveBackslash(CurrentFileLocations().logFolder));
+    return CurrentFileLocations().logFolder + kLogFileName;
 }
 
 }  // namespace corvelle

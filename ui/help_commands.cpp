@@ -1,6 +1,7 @@
 #include "ui/help_commands.h"
 
 #include "build_config.h"
+#include "platform/os/file_locations.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/modal_service.h"
@@ -31,8 +32,8 @@ void OpenOrTell(QWidget* owner, const std::string& target, const std::string& sh
 }  // namespace
 
 void HelpCommands::mnuHelpDoc_Click() {
-    const std::string path = GuidePath(ProgramFolder());
-    if (!FileExists(path)) {
+    const std::string path = FindIn(CurrentFileLocations().guideFolders, "guide.pdf");
+    if (path.empty()) {
         MessageService::Show("ドキュメントファイルが見つかりません", MsgIcon::Exclamation,
                              MsgButtons::Ok);
         return;

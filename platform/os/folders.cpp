@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/os/file_locations.h"
 #include "platform/os/handles.h"
 #include "platform/os/message_service.h"
 #include "util/paths.h"
@@ -37,6 +38,17 @@ std::string ProgramFolder() {
 
 void SetProgramFolder(const std::string& folder) {
     ProgramFolderOverride() = folder.empty() ? folder : AddBackslash(folder);
+    ForgetFileLocations();  // the program's files follow it
+}
+
+bool MakeFolders(const std::string& path) {
+    for (size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos == path.size() || path[pos] == kSep) {
+            if (mkdir(path.substr(0, pos).c_str(), 0700) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return true;
 }
 
 std::string CurrentFolder() {

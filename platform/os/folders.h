@@ -22,6 +22,8 @@ bool FolderExists(const std::string& path);
 bool DirCanChange(const std::string& folder, const std::string& back);
 // The last-resort folder: the user's home folder, or "".
 std::string WindowsDirGet();
+// Makes the folder and any missing parents (mode 0700 for new ones).
+bool MakeFolders(const std::string& path);
 // Creates parent/name (one level). 0 on success; 99 after telling the user why not.
 int MkDirIn(const std::string& parent, const std::string& name);
 // The same without a message box.

@@ -35,9 +35,9 @@ class UniqueFd {
 struct ItemInfo {
     FileId id;
     mode_t mode = 0;
-    bool mountRoot = false;  // the root of a mount (bind mounts included)
+    bool mountRoot = false;       // the root of a mount (bind mounts included)
     bool mountRootKnown = false;  // the kernel says whether it is (else compare devices)
-    FolderMeta meta;         // mode bits, owner, times
+    FolderMeta meta;              // mode bits, owner, times
     bool IsDir() const;
 };
 

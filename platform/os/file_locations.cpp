@@ -1,0 +1,96 @@
+#include "platform/os/file_locations.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "build_config.h"
+#include "platform/os/folders.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+std::string Folder(const std::string& path) {
+    return AddBackslash(path.size() > 1 ? RemoveBackslash(path) : path);
+}
+
+// An XDG variable counts only when it holds an absolute path.
+std::string XdgOr(const std::string& value, const std::string& home, const char* fallback) {
+    if (!value.empty() && value[0] == kSep)
+        return Folder(value);
+    return Folder(AddBackslash(home) + fallback);
+}
+
+bool SystemFolder(const std::string& folder, const std::string& installedBin) {
+    for (const char* f : {"/usr/bin/", "/bin/", "/usr/local/bin/", "/usr/sbin/", "/sbin/"})
+        if (folder == f)
+            return true;
+    return !installedBin.empty() && folder == Folder(installedBin);
+}
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::unique_ptr<FileLocations>& Chosen() {
+    static std::unique_ptr<FileLocations> chosen;
+    return chosen;
+}
+
+}  // namespace
+
+FileLocations ChooseFileLocations(const LocationInputs& in) {
+    FileLocations l;
+    const std::string program = Folder(in.programFolder);
+    const std::string ini = program + "RUZO.INI";
+    // Writable settings beside the program, or a folder that lets us make them: portable.
+    // An installed program's folder never is, even for root, who could write there.
+    if (SystemFolder(program, in.installedBinFolder))
+        l.portable = false;
+    else if (FileExists(ini))
+        l.portable = access(ini.c_str(), W_OK) == 0;
+    else
+        l.portable = access(program.c_str(), W_OK) == 0;
+    if (l.portable) {
+        l.settingsFolder = l.logFolder = program;
+        l.markerFolders = {program};
+    } else {
+        l.settingsFolder = XdgOr(in.xdgConfigHome, in.home, ".config") + "corvelle/";
+        l.logFolder = XdgOr(in.xdgStateHome, in.home, ".local/state") + "corvelle/";
+        l.markerFolders = {program, l.settingsFolder};
+    }
+    l.guideFolders = {program};
+    if (!in.installedDocFolder.empty())
+        l.guideFolders.push_back(Folder(in.installedDocFolder));
+    return l;
+}
+
+const FileLocations& CurrentFileLocations() {
+    if (!Chosen()) {
+        LocationInputs in;
+        in.programFolder = ProgramFolder();
+        in.home = WindowsDirGet();
+        in.xdgConfigHome = Env("XDG_CONFIG_HOME");
+        in.xdgStateHome = Env("XDG_STATE_HOME");
+        in.installedBinFolder = build::kInstalledBinFolder;
+        in.installedDocFolder = build::kInstalledDocFolder;
+        Chosen() = std::make_unique<FileLocations>(ChooseFileLocations(in));
+    }
+    return *Chosen();
+}
+
+void ForgetFileLocations() {
+    Chosen().reset();
+}
+
+std::string FindIn(const std::vector<std::string>& folders, const std::string& name) {
+    for (const std::string& f : folders)
+        if (FileExists(AddBackslash(f) + name))
+            return AddBackslash(f) + name;
+    return {};
+}
+
+}  // namespace corvelle

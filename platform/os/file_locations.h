@@ -1,0 +1,37 @@
+// Where the program's own files live. A copy that can write its settings beside itself keeps
+// everything there (a portable copy): "RUZO.INI", "RUZO.LOG", "NOSPLASH". An installed copy
+// (in /usr/bin, say) cannot, so its settings go to $XDG_CONFIG_HOME/corvelle and its log to
+// $XDG_STATE_HOME/corvelle. The choice is made once and serves reading and writing alike.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace corvelle {
+
+struct FileLocations {
+    bool portable = true;
+    std::string settingsFolder;              // ends in "/"
+    std::string logFolder;                   // ends in "/"
+    std::vector<std::string> markerFolders;  // where "NOSPLASH" is looked for
+    std::vector<std::string> guideFolders;   // where "guide.pdf" is looked for, in order
+};
+
+struct LocationInputs {
+    std::string programFolder;
+    std::string home;
+    std::string xdgConfigHome;  // as the environment has them ("" when unset)
+    std::string xdgStateHome;
+    std::string installedBinFolder;  // where an installation puts the program
+    std::string installedDocFolder;  // and its documentation
+};
+
+FileLocations ChooseFileLocations(const LocationInputs& in);
+// The choice for this process, made at the first call (again after SetProgramFolder).
+const FileLocations& CurrentFileLocations();
+void ForgetFileLocations();
+
+// The first folder of the list that holds `name`, joined with it; "" when none does.
+std::string FindIn(const std::vector<std::string>& folders, const std::string& name);
+
+}  // namespace corvelle

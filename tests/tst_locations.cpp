@@ -1,0 +1,87 @@
+// Where the program's files go: beside a portable copy, in the user's folders for an
+// installed one; the splash marker and the guide found in either place.
+#include <sys/mount.h>
+
+#include <QtTest>
+
+#include "platform/os/file_locations.h"
+#include "tests/support/fetch.h"
+#include "tests/support/test_dir.h"
+
+using namespace corvelle;
+
+class TestLocations : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void choice_data() {
+        QTest::addColumn<QString>("program");  // "writable", "installed", "read-only"
+        QTest::addColumn<bool>("iniThere");
+        QTest::addColumn<QString>("xdgConfig");  // "" unset, "rel" relative, "abs" absolute
+        QTest::addColumn<bool>("portable");
+        QTest::newRow("writable folder") << "writable" << false << "" << true;
+        QTest::newRow("writable settings file") << "writable" << true << "abs" << true;
+        QTest::newRow("installed, XDG unset") << "installed" << false << "" << false;
+        QTest::newRow("installed, XDG set") << "installed" << true << "abs" << false;
+        QTest::newRow("installed, XDG relative") << "installed" << false << "rel" << false;
+        QTest::newRow("read-only folder") << "read-only" << false << "" << false;
+        QTest::newRow("read-only, settings there") << "read-only" << true << "abs" << false;
+    }
+    void choice() {
+        test::TestDir t;
+        t.Dir("prog");
+        t.Dir("home");
+        if (FETCHED(bool, iniThere))
+            t.File("prog/RUZO.INI", "[Corvelle]\r\n");
+        const QString kind = FETCHED(QString, program);
+        bool mounted = false;
+        if (kind == "read-only") {
+            mounted = mount(t.Path("prog").c_str(), t.Path("prog").c_str(), nullptr, MS_BIND,
+                            nullptr) == 0 &&
+                      mount(nullptr, t.Path("prog").c_str(), nullptr,
+                            MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+            if (!mounted)
+                QSKIP("a read-only bind mount needs root (CI runs as root)");
+        }
+        LocationInputs in;
+        in.programFolder = t.Path("prog");
+        in.home = t.Path("home");
+        const QString xdg = FETCHED(QString, xdgConfig);
+        in.xdgConfigHome = xdg == "abs" ? t.Path("cfg") : xdg == "rel" ? "cfg" : "";
+        in.xdgStateHome = xdg == "abs" ? t.Path("state") : "";
+        in.installedBinFolder = kind == "installed" ? t.Path("prog") : "/usr/local/bin";
+        in.installedDocFolder = t.Path("doc");
+        const FileLocations l = ChooseFileLocations(in);
+        if (mounted)
+            umount2(t.Path("prog").c_str(), MNT_DETACH);
+        QCOMPARE(l.portable, FETCHED(bool, portable));
+        const std::string config = xdg == "abs" ? t.Path("cfg/") : t.Path("home/.config/");
+        const std::string state = xdg == "abs" ? t.Path("state/") : t.Path("home/.local/state/");
+        if (l.portable) {
+            QCOMPARE(l.settingsFolder, t.Path("prog/"));
+            QCOMPARE(l.logFolder, t.Path("prog/"));
+            QCOMPARE(l.markerFolders, std::vector<std::string>{t.Path("prog/")});
+        } else {
+            QCOMPARE(l.settingsFolder, config + "corvelle/");
+            QCOMPARE(l.logFolder, state + "corvelle/");
+            QCOMPARE(l.markerFolders,
+                     (std::vector<std::string>{t.Path("prog/"), config + "corvelle/"}));
+        }
+        QCOMPARE(l.guideFolders, (std::vector<std::string>{t.Path("prog/"), t.Path("doc/")}));
+    }
+
+    void findsTheFirstThatHoldsIt() {
+        test::TestDir t;
+        t.Dir("a");
+        t.File("b/NOSPLASH");
+        t.File("c/guide.pdf", "%PDF");
+        const std::vector<std::string> folders{t.Path("a/"), t.Path("b/"), t.Path("c/")};
+        QCOMPARE(FindIn(folders, "NOSPLASH"), t.Path("b/NOSPLASH"));
+        QCOMPARE(FindIn(folders, "guide.pdf"), t.Path("c/guide.pdf"));
+        QCOMPARE(FindIn(folders, "missing"), std::string());
+        t.File("a/guide.pdf", "%PDF beside the program");
+        QCOMPARE(FindIn(folders, "guide.pdf"), t.Path("a/guide.pdf"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLocations)
+#include "tst_locations.moc"
