@@ -3,5 +3,6 @@
 namespace corvelle {
 
 bool StartupInProgress = false;
+std::string StartFolderArgument;
 
 }  // namespace corvelle

@@ -1,14 +1,30 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "app/app_state.h"
 #include "app/startup.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
+#include "util/version_text.h"
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", corvelle::ProgramVersionText().c_str());
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf(
+                "usage: corvelle [FOLDER]\n"
+                "  FOLDER     start with the folder tree on FOLDER\n"
+                "  --version  print the version and exit\n");
+            return 0;
+        }
+    }
     // Without a desktop Qt would abort; say what is needed instead.
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     if ((!qpa || !*qpa) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
@@ -18,6 +34,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // What Qt left of the arguments; the folder's bytes are taken as they are.
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-' && corvelle::StartFolderArgument.empty())
+            corvelle::StartFolderArgument = argv[i];
+    }
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
     corvelle::InstallQtJapanese();
     corvelle::InstallQtMessageBoxes();

@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <csignal>
 
+#include "app/app_state.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "platform/os/folders.h"
@@ -12,6 +13,7 @@
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 
@@ -81,6 +83,44 @@ class TestStartup : public QObject {
         QCOMPARE(w.dirTree->Path(), data.Path("start/"));
         QCOMPARE(w.dirTree->ImageType(), 0);
         QVERIFY(!StartupInProgress);
+        SetProgramFolder({});
+    }
+
+    // A folder named on the command line: the tree starts there; one that cannot be opened
+    // is said so and the stored folder is used.
+    void folderArgument_data() {
+        QTest::addColumn<QString>("argument");  // "dir", "missing", "file", "bytes"
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("existing folder") << "dir" << true;
+        QTest::newRow("missing folder") << "missing" << false;
+        QTest::newRow("a file") << "file" << false;
+        QTest::newRow("not UTF-8") << "bytes" << true;
+    }
+    void folderArgument() {
+        test::TestDir prog;
+        test::TestDir data;
+        data.Dir("stored");
+        data.Dir("given");
+        data.Dir("n\xff\xfe");
+        data.File("plain.txt");
+        SetProgramFolder(prog.Root());
+        prog.File("RUZO.INI", "CurrentDirectory=" + data.Path("stored/") + "\r\n");
+        const QString a = FETCHED(QString, argument);
+        StartFolderArgument = a == "dir"       ? data.Path("given")
+                              : a == "missing" ? data.Path("nowhere")
+                              : a == "file"    ? data.Path("plain.txt")
+                                               : data.Path("n\xff\xfe");
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        frmMain w;
+        w.Terminate = [] {};
+        QVERIFY(w.Form_Load());
+        const std::string expected =
+            FETCHED(bool, taken) ? AddBackslash(StartFolderArgument) : data.Path("stored/");
+        QCOMPARE(w.dirTree->Path(), expected);
+        QCOMPARE(MessageService::Shown().size(), size_t(FETCHED(bool, taken) ? 0 : 1));
+        if (!FETCHED(bool, taken))
+            QVERIFY(MessageService::Shown()[0].text.find(StartFolderArgument) != std::string::npos);
+        StartFolderArgument.clear();
         SetProgramFolder({});
     }
 

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <cstdio>
 
+#include "app/app_state.h"
 #include "app/settings.h"
 #include "browser/browser_panel.h"
 #include "browser/folder_commands.h"
@@ -24,6 +25,7 @@
 #include "ui/screen_fit.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
+#include "util/paths.h"
 
 namespace corvelle {
 
@@ -123,6 +125,26 @@ void frmMain::FolderNameSearch(const std::string& folder) {
 
 frmMain::~frmMain() = default;
 
+namespace {
+
+// The folder named on the command line replaces the stored one; one that cannot be opened
+// is said so, and the start goes on as without it.
+void ApplyStartFolderArgument() {
+    if (StartFolderArgument.empty())
+        return;
+    std::string folder = StartFolderArgument;
+    if (folder[0] != kSep)
+        folder = CurrentFolder() + folder;
+    if (FolderExists(folder) && DirCanChange(folder, CurrentFolder())) {
+        Settings().CurrentDirectory = AddBackslash(folder);
+        return;
+    }
+    MessageService::Show("指定されたフォルダを開けません。\n" + StartFolderArgument,
+                         MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+}  // namespace
+
 bool frmMain::Form_Load() {
     auto step = [](auto&& action) -> GuardedStep {
         return [action] {
@@ -140,6 +162,7 @@ bool frmMain::Form_Load() {
                             CurrentFolder());
             }),
             step([] { iniFileLoad(Settings(), SettingsFilePath()); }),
+            step([] { ApplyStartFolderArgument(); }),
             [this] { return FormLayoutRestore(); },
             [this] { return ControlStateRestore(); },
             step([] { StartupInProgress = false; }),
