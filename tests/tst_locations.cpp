@@ -66,7 +66,9 @@ class TestLocations : public QObject {
             QCOMPARE(l.markerFolders,
                      (std::vector<std::string>{t.Path("prog/"), config + "corvelle/"}));
         }
-        QCOMPARE(l.guideFolders, (std::vector<std::string>{t.Path("prog/"), t.Path("doc/")}));
+        QCOMPARE(l.guideFolders,
+                 (std::vector<std::string>{t.Path("prog/"), t.Path("prog/../share/doc/corvelle/"),
+                                           t.Path("doc/")}));
     }
 
     void findsTheFirstThatHoldsIt() {

@@ -62,7 +62,9 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
         l.logFolder = XdgOr(in.xdgStateHome, in.home, ".local/state") + "corvelle/";
         l.markerFolders = {program, l.settingsFolder};
     }
-    l.guideFolders = {program};
+    // Beside the program, then where an installation below the program's prefix puts it (a
+    // package may use another prefix than the build did), then where this build installs it.
+    l.guideFolders = {program, program + "../share/doc/corvelle/"};
     if (!in.installedDocFolder.empty())
         l.guideFolders.push_back(Folder(in.installedDocFolder));
     return l;

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Checks Corvelle as an installed desktop application: validates the desktop entry and the
+# AppStream metadata, builds the Debian package from the build tree, installs it, runs the
+# installed programs with a fresh home folder and checks that the settings landed in
+# ~/.config/corvelle/. Removes the package and the folders it made at the end.
+#   scripts/install-check.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+need=()
+for p in desktop-file-utils appstream; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+echo "== desktop-file-validate"
+desktop-file-validate resources/desktop/*.desktop
+echo "== appstreamcli validate --no-net"
+appstreamcli validate --no-net resources/desktop/*.metainfo.xml
+
+echo "== cpack -G DEB"
+rm -f "$build"/corvelle_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/corvelle_*.deb)
+dpkg-deb -f "$deb" Depends
+
+home=$(mktemp -d /tmp/corvelle-home-XXXXXX)
+had=$(dpkg-query -W -f='${Status}' corvelle 2>/dev/null | grep -c "install ok installed" || true)
+cleanup() {
+  rm -rf "$home"
+  [ "$had" = 1 ] || DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq corvelle >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+echo "== apt-get install ./$(basename "$deb")"
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
+test -x /usr/bin/corvelle && test -x /usr/bin/corvelle-tidy
+test -f /usr/share/doc/corvelle/guide.pdf
+test -f /usr/share/applications/org.example.Corvelle.desktop
+
+echo "== corvelle-tidy --help (installed)"
+/usr/bin/corvelle-tidy --help | head -1
+/usr/bin/corvelle --version
+
+echo "== corvelle offscreen with a fresh HOME, closed by SIGTERM"
+env -u XDG_CONFIG_HOME -u XDG_STATE_HOME HOME="$home" QT_QPA_PLATFORM=offscreen \
+  /usr/bin/corvelle >"$home/out.txt" 2>&1 &
+pid=$!
+sleep 3
+kill -TERM "$pid"
+wait "$pid" || true
+if [ ! -f "$home/.config/corvelle/RUZO.INI" ]; then
+  echo "install check: ~/.config/corvelle/RUZO.INI was not written" >&2
+  cat "$home/out.txt" >&2
+  exit 1
+fi
+test ! -e /usr/bin/RUZO.INI
+head -3 "$home/.config/corvelle/RUZO.INI"
+echo "install check passed"
