@@ -226,8 +226,8 @@ int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error) {
     int failed = 0;
     for (auto it = j.rows.rbegin(); it != j.rows.rend(); ++it) {
         const JournalRow& r = *it;
-        if (j.undo.count(r.index))
-            continue;  // put back by an earlier, interrupted undo
+        if (const auto u = j.undo.find(r.index); u != j.undo.end() && u->second == RowMark::Done)
+            continue;  // put back by an earlier undo; one that failed is tried again
         const auto done = j.done.find(r.index);
         const RowMark mark = done == j.done.end() ? RowMark::None : done->second;
         if (mark == RowMark::Failed)
@@ -247,7 +247,9 @@ int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error) {
         if (ui.row)
             ui.row(r, ok, reason);
     }
-    file.Append(FormatUndone());
+    // Only a run put back whole counts as undone; otherwise the next Undo tries the rest.
+    if (failed == 0)
+        file.Append(FormatUndone());
     file.Sync();
     return failed;
 }

@@ -21,7 +21,8 @@ struct UndoUi {
 
 // Returns the number of rows that could not be put back, or -1 with `error` when the
 // journal cannot be used (damaged, or written for another folder): then nothing changed.
-// A journal already undone does nothing and returns 0.
+// A journal already undone does nothing and returns 0; after a partial undo the rows that
+// could not be put back are tried again.
 int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error);
 
 }  // namespace corvelle

@@ -376,7 +376,14 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
         return false;
     }
     if (unlinkat(srcDir, name.c_str(), 0) != 0) {
-        ctx.Fail(srcPath, errno);
+        const int err = errno;
+        // The source stays, so the item was not moved: its fresh copy goes again (unless it
+        // replaced an item the user agreed to replace, which then must not vanish too).
+        struct stat copy;
+        if (!exists && fstatat(dstDir, dstName.c_str(), &copy, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !SameItem(copy, st))
+            unlinkat(dstDir, dstName.c_str(), 0);
+        ctx.Fail(srcPath, err);
         return false;
     }
     return true;
