@@ -1,0 +1,269 @@
+// The tidy engine checked against an independent model on thousands of random small trees:
+// the search must list exactly the model's rows (both modes, sub-folders on and off, stops
+// at random yields), and executing a plan, after random ticks and random changes to the
+// tree, must lose or change no file, remove no folder outside the plan, and mean what each
+// result says. Seeded: a failure names its seed. CORVELLE_SOAK_SECONDS runs more seeds.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QtTest>
+#include <chrono>
+#include <random>
+#include <set>
+
+#include "app/settings.h"
+#include "platform/os/message_service.h"
+#include "tests/support/scripted_file_op_ui.h"
+#include "tests/support/test_dir.h"
+#include "tidy/execution.h"
+#include "tidy/process_list.h"
+#include "tidy/search.h"
+
+using namespace corvelle;
+
+namespace {
+
+// ---- The model: the walk as the rules describe it, on an in-memory tree. ----
+
+struct Node {
+    std::string name;
+    enum Kind { Folder, File, Link } kind = Folder;
+    std::vector<Node> kids;
+};
+
+bool Hidden(const std::string& n) {
+    return !n.empty() && n[0] == '.';
+}
+
+struct ModelSearch {
+    int mode = 0;
+    bool sub = true;
+    int stopAtYield = -1;  // the yield during which the user presses stop (-1: never)
+    int yields = 0;
+    bool running = false;
+    std::vector<std::pair<std::string, std::string>> rows;
+
+    void Yield() {
+        if (++yields == stopAtYield)
+            running = false;
+    }
+    void Check(const Node& f, const std::string& path) {
+        int folders = 0, others = 0;
+        std::string lone;
+        for (const Node& k : f.kids) {
+            if (k.kind == Node::Folder) {
+                if (folders++ == 0)
+                    lone = k.name;
+            } else {
+                ++others;
+            }
+        }
+        if (mode == 0 && folders == 1 && others == 0)
+            rows.emplace_back(path + lone, path);
+        if (mode == 1 && folders == 0 && others == 0)
+            rows.emplace_back(path, kDeleteMarker);
+    }
+    // true: a stop noticed at this visit's start (the walk unwinds at once).
+    bool Visit(const Node& f, const std::string& path) {
+        running = true;
+        Yield();
+        if (!running)
+            return true;
+        std::vector<const Node*> subs;
+        for (const Node& k : f.kids)
+            if (k.kind == Node::Folder && !Hidden(k.name))
+                subs.push_back(&k);
+        std::sort(subs.begin(), subs.end(),
+                  [](const Node* a, const Node* b) { return a->name < b->name; });
+        for (int n = static_cast<int>(subs.size()); n > 0 && running; --n) {
+            if (sub && Visit(*subs[static_cast<size_t>(n - 1)],
+                             path + subs[static_cast<size_t>(n - 1)]->name + "/"))
+                return true;
+        }
+        Check(f, path);
+        if (!rows.empty())
+            Yield();
+        return false;
+    }
+};
+
+// ---- Random trees, made on disk. ----
+
+const char* const kNames[] = {"a", "b", "B", ".h", "*", "x y", "a,b", "\xff\xfe", "日本", "z"};
+
+Node RandomFolder(std::mt19937& rng, int depth) {
+    Node f;
+    const int n = static_cast<int>(rng() % (depth > 2 ? 2 : 4));
+    std::set<std::string> used;
+    for (int i = 0; i < n; ++i) {
+        const std::string name = kNames[rng() % std::size(kNames)];
+        if (!used.insert(name).second)
+            continue;
+        const int roll = static_cast<int>(rng() % 10);
+        Node k;
+        if (roll < 6 && depth < 4)
+            k = RandomFolder(rng, depth + 1);
+        else
+            k.kind = roll < 9 ? Node::File : Node::Link;
+        k.name = name;
+        f.kids.push_back(std::move(k));
+    }
+    return f;
+}
+
+void Make(const Node& f, const std::string& path, int& serial) {
+    mkdir(path.c_str(), 0755);
+    for (const Node& k : f.kids) {
+        const std::string p = path + "/" + k.name;
+        if (k.kind == Node::Folder)
+            Make(k, p, serial);
+        else if (k.kind == Node::File)
+            test::WriteFileBytes(p, "content " + std::to_string(++serial));
+        else
+            QVERIFY(symlink("/tmp", p.c_str()) == 0);  // a link to a folder: never entered
+    }
+}
+
+std::multiset<std::string> Files(const std::map<std::string, std::string>& snap) {
+    std::multiset<std::string> out;
+    for (const auto& [rel, c] : snap)
+        if (c != "<dir>")
+            out.insert(c);
+    return out;
+}
+
+std::set<ino_t> FolderInodes(const test::TestDir& t) {
+    std::set<ino_t> out;
+    for (const auto& [rel, c] : t.Snapshot()) {
+        struct stat st;
+        if (c == "<dir>" && lstat(t.Path(rel).c_str(), &st) == 0)
+            out.insert(st.st_ino);
+    }
+    return out;
+}
+
+int Seeds() {
+    return 3000;
+}
+
+}  // namespace
+
+class TestModel : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void searchMatchesTheModelAndExecutionKeepsItsWord() {
+        const char* soak = std::getenv("CORVELLE_SOAK_SECONDS");
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::seconds(soak ? std::atoi(soak) : 0);
+        int seeds = 0;
+        for (unsigned seed = 1;; ++seed) {
+            if (soak ? std::chrono::steady_clock::now() > until : seed > unsigned(Seeds()))
+                break;
+            OneSeed(seed);
+            if (QTest::currentTestFailed()) {
+                qWarning("failing seed: %u", seed);
+                return;
+            }
+            ++seeds;
+        }
+        qInfo("model seeds: %d", seeds);
+    }
+
+  private:
+    void OneSeed(unsigned seed) {
+        std::mt19937 rng(seed);
+        const Node tree = RandomFolder(rng, 0);
+        test::TestDir t;
+        int serial = 0;
+        Make(tree, t.Path("r"), serial);
+        const std::string root = t.Path("r/");
+        const int mode = static_cast<int>(rng() % 2);
+        const bool sub = rng() % 4 != 0;
+        const int stopAt = rng() % 3 == 0 ? static_cast<int>(rng() % 8) + 1 : -1;
+        // The model's rows.
+        ModelSearch model;
+        model.mode = mode;
+        model.sub = sub;
+        model.stopAtYield = stopAt;
+        model.Visit(tree, root);
+        // The engine's.
+        SettingsRecord s;
+        s.CurrentDirectory = root;
+        s.ShoriMode = static_cast<int16_t>(mode);
+        s.SubFolderMode = sub;
+        ProcessList list;
+        list.Init();
+        TidySearch search(s, list);
+        int yields = 0;
+        search.ui.yield = [&] {
+            if (++yields == stopAt)
+                search.Stop();
+        };
+        MessageService::ResetScript();
+        search.SearchRun();
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (const ProcessRow& r : list.Rows()) rows.emplace_back(r.before, r.after);
+        QVERIFY2(rows == model.rows, qPrintable(QString("seed %1: %2 rows, model %3")
+                                                    .arg(seed)
+                                                    .arg(rows.size())
+                                                    .arg(model.rows.size())));
+        if (rows.empty())
+            return;
+        // Random ticks, then random changes by "another program".
+        for (int i = 0; i < list.Count(); ++i)
+            if (rng() % 4 == 0)
+                list.SetChecked(i, true);
+        const auto snapshot = t.Snapshot("r");
+        std::vector<std::string> folders;
+        for (const auto& [rel, c] : snapshot)
+            if (c == "<dir>")
+                folders.push_back(rel);
+        for (int changes = static_cast<int>(rng() % 3); changes > 0 && !folders.empty();
+             --changes) {
+            const std::string f = root + folders[rng() % folders.size()];
+            switch (rng() % 3) {
+                case 0:
+                    test::WriteFileBytes(f + "/late", "late " + std::to_string(++serial));
+                    break;
+                case 1:
+                    rmdir(f.c_str());  // only when empty
+                    break;
+                default:
+                    if (rename(f.c_str(), (f + "-moved").c_str()) == 0)
+                        symlink((f + "-moved").c_str(), f.c_str());
+                    break;
+            }
+        }
+        const auto before = t.Snapshot("r");
+        const std::set<ino_t> foldersBefore = FolderInodes(t);
+        test::ScriptedFileOpUi ui;
+        ExecuteList(list, {});
+        const auto after = t.Snapshot("r");
+        const std::set<ino_t> foldersAfter = FolderInodes(t);
+        const QString where = QString("seed %1").arg(seed);
+        QVERIFY2(Files(after) == Files(before), qPrintable(where + ": a file was lost or changed"));
+        QVERIFY2(test::NoGeneratedNames(after), qPrintable(where));
+        std::set<ino_t> planned;
+        for (const ProcessRow& r : list.Rows()) {
+            if (r.checked) {
+                QVERIFY2(r.result.empty(), qPrintable(where));
+                continue;
+            }
+            const bool gone = !foldersAfter.count(r.beforeId.ino);
+            if (r.result == kResultSuccess) {
+                QVERIFY2(gone, qPrintable(where + ": 成功 but the folder is still there"));
+                planned.insert(r.beforeId.ino);
+            } else {
+                QCOMPARE(r.result, std::string(kResultFailure));
+                QVERIFY2(!gone || !foldersBefore.count(r.beforeId.ino),
+                         qPrintable(where + ": 失敗 but the folder was removed"));
+            }
+        }
+        for (ino_t ino : foldersBefore)
+            QVERIFY2(foldersAfter.count(ino) || planned.count(ino),
+                     qPrintable(where + ": a folder outside the plan was removed"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestModel)
+#include "tst_model.moc"
