@@ -2,11 +2,42 @@
 # Builds Corvelle and runs every test. Works on a fresh Debian machine as root.
 #   ./test.sh             the normal build in build/
 #   ./test.sh --sanitize  an address and undefined-behaviour sanitizer build in build-asan/
+#   ./test.sh --fuzz [S]  the libFuzzer targets (clang) in build-fuzz/, each for S seconds (60)
+#   ./test.sh --soak [S]  the model check of the tidy engine on new seeds for S seconds (300)
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup-deps.sh
 dir=build
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--fuzz" ]; then
+  seconds=${2:-60}
+  # clang and its libFuzzer, for this build only.
+  if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang >/dev/null
+  fi
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVELLE_FUZZ=ON \
+    -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build build-fuzz
+  export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  for target in settings numbers journal paths codec; do
+    work=$(mktemp -d)
+    cp fuzz/corpus/$target/* "$work"/
+    echo "== fuzz_$target for ${seconds}s"
+    # New inputs go to a scratch copy of the corpus; a crash writes crash-* here and fails.
+    (cd build-fuzz && ./fuzz_$target -max_total_time="$seconds" -print_final_stats=1 \
+      -timeout=10 "$work" 2>&1 | grep -E "^(stat::number_of_executed_units|INFO: Running|==|SUMMARY|Done)" || true)
+    rm -rf "$work"
+    ls build-fuzz/crash-* build-fuzz/leak-* build-fuzz/timeout-* >/dev/null 2>&1 && { echo "fuzz_$target found a failing input"; exit 1; }
+  done
+  exit 0
+fi
+if [ "${1:-}" = "--soak" ]; then
+  cmake -S . -B build -G Ninja "${flags[@]}" >/dev/null
+  cmake --build build --target tst_model
+  CORVELLE_SOAK_SECONDS=${2:-300} XDG_STATE_HOME=$(mktemp -d) ./build/tests/tst_model
+  exit 0
+fi
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
   flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVELLE_SANITIZE=ON)

@@ -148,10 +148,9 @@ Error ReadWholeFile(const std::string& path, std::string& data) {
 
 }  // namespace
 
-void iniFileLoad(SettingsRecord& rec, const std::string& path) {
-    std::string data;
-    Error err = ReadWholeFile(path, data);
+Error iniTextLoad(SettingsRecord& rec, const std::string& data) {
     // Lines end at CR LF or a lone CR; a lone LF stays inside the line.
+    Error err;
     for (size_t pos = 0; !err && pos < data.size();) {
         size_t cr = data.find('\r', pos);
         if (cr == std::string::npos)
@@ -161,6 +160,14 @@ void iniFileLoad(SettingsRecord& rec, const std::string& path) {
         if (cr + 1 < data.size() && data[cr + 1] == '\n')
             ++pos;
     }
+    return err;
+}
+
+void iniFileLoad(SettingsRecord& rec, const std::string& path) {
+    std::string data;
+    Error err = ReadWholeFile(path, data);
+    if (!err)
+        err = iniTextLoad(rec, data);
     if (err && err.number != kErrFileNotFound)
         MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "util/error.h"
+
 namespace corvelle {
 
 inline constexpr const char* kSettingsFileName = "RUZO.INI";
@@ -40,6 +42,8 @@ void iniDataInit(SettingsRecord& rec, double screenWidthTw, double screenHeightT
                  const std::string& currentFolder);
 // Reads the file over the record; a missing file is silent, other errors an OK-only box.
 void iniFileLoad(SettingsRecord& rec, const std::string& path);
+// The reading itself, over the file's bytes; the first failing conversion stops it.
+Error iniTextLoad(SettingsRecord& rec, const std::string& data);
 // The bytes iniFileSave writes.
 std::string iniFileText(const SettingsRecord& rec);
 // Writes the file; failures are silent and leave any earlier file whole.

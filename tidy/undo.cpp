@@ -41,7 +41,7 @@ void ApplyMeta(int fd, const FolderMeta& m) {
 
 class Undoer {
   public:
-    explicit Undoer(RunJournal& j) : j_(j), access_(j.startPath, j.startId) {
+    explicit Undoer(const RunJournal& j) : access_(j.startPath, j.startId) {
         for (const JournalRow& r : j.rows) {
             if (const auto it = j.remade.find(r.index); it != j.remade.end())
                 remap_[{r.beforeId.dev, r.beforeId.ino}] = it->second;
@@ -186,7 +186,6 @@ class Undoer {
         return Outcome::Restored;
     }
 
-    RunJournal& j_;
     RowAccess access_;
     std::map<std::pair<dev_t, ino_t>, FileId> remap_;
 };
