@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and starts Corvelle. Works on a fresh Debian machine as root.
 set -euo pipefail
 cd "$(dirname "$0")"

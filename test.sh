@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Corvelle and runs every test. Works on a fresh Debian machine as root.
 #   ./test.sh             the normal build in build/
 #   ./test.sh --sanitize  an address and undefined-behaviour sanitizer build in build-asan/

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // corvelle-tidy: the folder tidy job for scripts, with no window.
 #include <cstdio>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide settings record and its file "RUZO.INI".
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times expanding a folder with many sub-folders in the folder tree, offscreen.
 #include <QApplication>
 #include <QTreeView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times FileNameLoad on a folder through the main window offscreen, and the switches between
 // the four view modes. Prints seconds, peak memory and the slowest switch.
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the candidate search on a folder: the engine alone, or through the main window
 // offscreen (--window). Prints rows, seconds and peak memory.
 #include <sys/resource.h>

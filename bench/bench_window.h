@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window for a benchmark: loaded offscreen with its settings in a scratch folder,
 // so a run never touches the program's own RUZO.INI.
 #pragma once

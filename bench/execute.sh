@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Execution: deleting 50,000 empty folders against `find -type d -empty -delete`, and 10,000
 # raise rows against a minimal rename + rmdir loop; each also without its journal, to show
 # what the journal costs; and the Undo of the raise run. Every tree is made anew each run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Loading a folder of 100,000 files into the list against `ls -l` of the same folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Builds benchmark trees.
 
 search DIR: about 100,000 folders, two thirds of them empty leaves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The least a raise can cost: for every ROOT/rK/inner, rename each entry up a level and
 // remove the emptied folder. The reference the tidy execution is measured against.
 #include <dirent.h>

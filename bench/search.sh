@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The candidate search (mode 1) on 100,000 folders against `find DIR -type d -empty`.
 set -euo pipefail
 cd "$(dirname "$0")/.."

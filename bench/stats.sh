@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the benchmark scripts. The disk here is noisy: every figure is the median of
 # the runs, with their range beside it, never the best run alone.
 now() { date +%s.%N; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file browser: the file list, its view modes and refresh.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the folder commands and their dialogs hand each other, and the recent destinations.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list of a folder: one row per file, texts ready for the five columns, and the
 // list's sort state (kept across loads).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the file list's rows; names stay bytes in the list, texts here are for display.
 #pragma once
 

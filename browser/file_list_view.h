@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list control: one model shown as large icons, small icons, a list or details.
 #pragma once
 

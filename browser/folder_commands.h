@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder commands on the current folder, the in-place file rename and files dropped
 // onto the file list.
 #pragma once

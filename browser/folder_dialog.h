@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the three folder dialogs share: twips geometry, no default or cancel button (Escape
 // does nothing, Enter presses only a focused button), and Enter in a text box moving the
 // focus to OK.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The destination dialog: a typed or recent path, or a folder picked in its own tree.
 #pragma once
 

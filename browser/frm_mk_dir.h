@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-folder dialog: a name, created in MkDirParent.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rename dialog: the current folder's whole path, edited.
 #pragma once
 

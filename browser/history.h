@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The back and forward histories: ten folders each, newest in slot 1, and the jumps.
 #pragma once
 

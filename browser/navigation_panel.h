@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's navigation: the tree's events and the back and forward histories.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The code-page conversion on any bytes, both pages: no crash; UTF-8 Japanese program
 // texts survive a trip through CP932.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run-journal reader on any bytes: refused cleanly or parsed; a parsed journal written
 // again reads back equal.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lenient and strict number readings on any text: no crash, results in range, and the
 // writer's layout reads back as the number written.
 #include <cstdint>

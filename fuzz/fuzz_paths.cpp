@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The path helpers on any bytes, with the properties their callers rely on.
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +13,8 @@ using namespace corvelle;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string p(reinterpret_cast<const char*>(data), size);
     const std::string with = AddBackslash(p);
-    if (with.empty() || with.back() != '/' || RemoveBackslash(with) != (p.empty() || p.back() != '/' ? p : RemoveBackslash(p)))
+    if (with.empty() || with.back() != '/' ||
+        RemoveBackslash(with) != (p.empty() || p.back() != '/' ? p : RemoveBackslash(p)))
         std::abort();
     std::vector<std::string> pieces;
     size_t seps = 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings reader on any bytes: no crash, and what it reads, written and read again,
 // reads the same.
 #include <cstdint>

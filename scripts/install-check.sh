@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks Corvelle as an installed desktop application: validates the desktop entry and the
 # AppStream metadata, builds the Debian package from the build tree, installs it, runs the
 # installed programs with a fresh home folder and checks that the settings landed in

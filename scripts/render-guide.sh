@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders build/guide.pdf to PNG pages (build/guide-pages/) to look at.
 set -euo pipefail
 cd "$(dirname "$0")/.."

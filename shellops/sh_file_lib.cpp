@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shellops/sh_file_lib.h"
 
 #include <exception>

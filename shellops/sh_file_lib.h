@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five wrappers every change to the disk goes through. Each returns the operation's
 // result unchanged: 0 exactly when everything asked for took place (codes in file_op.h).
 #pragma once

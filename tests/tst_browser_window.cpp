@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -37,7 +38,13 @@ struct Running {
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             qWarning("not exposed");
+        // The file list, checked against the model rules as it changes.
+        testers.clear();
+        testers.push_back(std::make_unique<QAbstractItemModelTester>(
+            w->lvwFileName->Details()->model(),
+            QAbstractItemModelTester::FailureReportingMode::QtTest));
     }
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
     void Restart() {
         w->mnuFileExit_Click();
         Start();

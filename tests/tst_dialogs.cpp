@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes and modal dialogs as a Japanese user meets them: Qt's own texts in
 // Japanese, boxes wide enough for their title, dialogs without minimise buttons, and the
 // new-folder dialog showing where the focus went.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Injected faults: the Nth system call of an operation fails with a chosen errno, for every
 // N the operation makes and every errno a disk can give. Whatever fails, nothing is lost,
 // the failure is reported, an earlier file stays whole and no temporary file is left.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer tried the way an attacker would: names that look like patterns, links
 // swapped in between two steps, mounts inside the tree, trees deeper than PATH_MAX, sources
 // rewritten while they are copied, raises that fail half-way. Every check compares the

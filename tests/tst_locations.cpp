@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program's files go: beside a portable copy, in the user's folders for an
 // installed one; the splash marker and the guide found in either place.
 #include <sys/mount.h>

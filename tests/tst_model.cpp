@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tidy engine checked against an independent model on thousands of random small trees:
 // the search must list exactly the model's rows (both modes, sub-folders on and off, stops
 // at random yields), and executing a plan, after random ticks and random changes to the
@@ -153,8 +154,8 @@ class TestModel : public QObject {
   private Q_SLOTS:
     void searchMatchesTheModelAndExecutionKeepsItsWord() {
         const char* soak = std::getenv("CORVELLE_SOAK_SECONDS");
-        const auto until = std::chrono::steady_clock::now() +
-                           std::chrono::seconds(soak ? std::atoi(soak) : 0);
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::seconds(soak ? std::atoi(soak) : 0);
         int seeds = 0;
         for (unsigned seed = 1;; ++seed) {
             if (soak ? std::chrono::steady_clock::now() > until : seed > unsigned(Seeds()))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paths as bytes in every widget: a name that is not UTF-8 is shown, edited, chosen, stored
 // and acted on as the very bytes the file system holds.
 #include <QAbstractItemModel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -35,7 +36,11 @@ struct Running {
         w.Terminate = [] {};
         loaded = w.Form_Load();
         w.show();
+        // Every change the processing list makes is checked against the model rules.
+        tester = std::make_unique<QAbstractItemModelTester>(
+            w.lvwLog->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
+    std::unique_ptr<QAbstractItemModelTester> tester;
     ~Running() { SetProgramFolder({}); }
     QStringList Column(int c) const {
         QStringList out;

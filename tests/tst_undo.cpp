@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and crash recovery: a run put back from its journal leaves the tree exactly as it
 // was, whatever step the run died at; a journal that cannot be trusted changes nothing.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search's cursor over sub-folders: a hidden folder-list box without a window. It holds
 // one open handle per level of the walk, so each folder is opened from its parent's handle
 // (never through a link, any depth) and read exactly once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Carrying out the processing list: raise rows and delete rows. Each row acts only on the very
 // folders the search saw: they are reached from the start folder's handle without following
 // a link or crossing a mount, and their identities are checked before anything changes.

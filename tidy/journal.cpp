@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The journal is line-based text a person can read. Fields are separated by one space;
 // paths and names are escaped so that any byte survives: bytes 0x21-0x7E stay as they are
 // except "%", every other byte (space, controls, non-ASCII) is written as %XX. Identities

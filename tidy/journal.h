@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run journal: what a tidy run is about to change, written and made durable before the
 // first change, so the run can be undone later or rolled back after a crash. Plain data and
 // its text form; where the files live is journal_store's business.

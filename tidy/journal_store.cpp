@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/journal_store.h"
 
 #include <fcntl.h>
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -49,8 +51,10 @@ bool JournalFile::Create(const RunJournal& plan, std::string& error) {
     }
     const std::string stamp = LocalTimeText("%Y%m%d-%H%M%S");
     for (int n = 1; n < 1000 && !fd_.Valid(); ++n) {
-        const std::string name =
-            stamp + "-" + std::to_string(getpid()) + "-" + std::to_string(n) + kSuffix;
+        // Zero-padded, so that names sort by time within one second too.
+        char serial[8];
+        std::snprintf(serial, sizeof serial, "%03d", n);
+        const std::string name = stamp + "-" + std::to_string(getpid()) + "-" + serial + kSuffix;
         fd_.Reset(openat(dir_.Get(), name.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (fd_.Valid())

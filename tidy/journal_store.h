@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where run journals live ($XDG_STATE_HOME/corvelle/journal, by default
 // ~/.local/state/corvelle/journal) and how they are written so that a crash cannot lose them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The processing list: the tidy plan and its record, rows held as bytes in the list's
 // current order. The window shows it through a model; search and execution change it here.
 #pragma once

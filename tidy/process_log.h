@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The processing log "RUZO.LOG": one line per row, before,after,result, CR LF.
 #pragma once
 

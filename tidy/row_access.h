@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a tidy row reaches the folders it names: from the start folder's handle, one component
 // at a time, never through a link or onto another mount, identities checked. Execution,
 // the journal's plan and Undo all go through here.

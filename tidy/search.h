@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The candidate search: a depth-first walk that examines each folder after its sub-folders
 // and lists the folders that qualify under the processing mode.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tidy tool: the window's search and execution without a window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting a tidy run back from its journal, newest row first: after an Undo request, or to
 // recover a run that a crash interrupted. Nothing is ever overwritten: an entry whose place
 // is taken, or that changed since, stays where it is and its row reads as not put back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the control tree, start-up and shutdown. The layout, the tabs and each
 // subsystem's handlers live in their own files.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Applies the layout arithmetic to the main window's controls.
 #include <QEvent>
 #include <QListView>

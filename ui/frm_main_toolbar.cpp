@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolbar: 21 positions in order, and the dispatch of its buttons and drop-down entries.
 #include <QActionGroup>
 #include <QMenu>

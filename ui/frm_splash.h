@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash window shown while the main window loads; its hidden small logo is also the
 // About window's banner.
 #pragma once

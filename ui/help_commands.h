@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Help menu: the user's guide, the home page, the donation note, About.
 #pragma once
 

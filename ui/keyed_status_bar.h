@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A status bar of text panels addressed by key.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's layout arithmetic in twips, free of any window: the window feeds it
 // sizes and applies the rectangles it returns.
 #pragma once

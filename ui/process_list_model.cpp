@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/process_list_model.h"
 
 #include "platform/ui/path_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps a restored window on a screen: a stored rectangle may come from a larger or a
 // since-removed monitor, or from another scale factor.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splitter grip: an invisible strip with a double-bar cursor that reports mouse events.
 #pragma once
 

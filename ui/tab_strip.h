@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tab strip whose pages are separate panels laid over its client area.
 #pragma once
 

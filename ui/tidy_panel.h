@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's folder-tidy subsystem: mode options, the search buttons and the
 // processing list.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error values passed up from the core; window code turns them into message boxes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/file_types.h"
 
 #include <initializer_list>

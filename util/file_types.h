@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-type classes by extension, and the list icon each class shows.
 #pragma once
 

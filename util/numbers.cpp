@@ -1,8 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/numbers.h"
 
-#include <charconv>
-
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 

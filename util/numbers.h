@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number helpers: fixed-point sizes, rounding and the text conversions of the settings file.
 #pragma once
 

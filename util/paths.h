@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path and text helpers over byte strings. The separator is "/", the root is "/".
 #pragma once
 

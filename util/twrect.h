@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A rectangle in twips (1/1440 inch), the unit of every window measure.
 #pragma once
 

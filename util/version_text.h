@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Version " + major + "." + minor + revision (2, 3, 4 give "Version 2.34").
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The system code page for the program's own texts in files. Paths are never converted.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder enumeration over byte names; never follows links.
 #pragma once
 

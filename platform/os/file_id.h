@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an item is, independent of its name: device, inode and the mount it was seen on.
 #pragma once
 

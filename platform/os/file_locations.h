@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program's own files live. A copy that can write its settings beside itself keeps
 // everything there (a portable copy): "RUZO.INI", "RUZO.LOG", "NOSPLASH". An installed copy
 // (in /usr/bin, say) cannot, so its settings go to $XDG_CONFIG_HOME/corvelle and its log to

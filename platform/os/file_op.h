@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operation behind the shell wrappers: copy, move, delete (or trash) and rename
 // over byte paths with POSIX calls. It never follows a link, never replaces an item without
 // an answer (or the no-confirmation flag), and deletes a source only after its copy is whole.

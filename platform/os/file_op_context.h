@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one running file operation keeps: answers given, the first failure, cancellation.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Permanent deletion through directory handles: never through a link, never into a mount.
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copying and moving one entry, recursively for folders, through directory handles. A copy
 // keeps what `cp -a` keeps: owner, mode, times, extended attributes, holes, hard links
 // within the tree, links as links and special files as such.

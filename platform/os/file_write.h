@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing a small text file whole: written beside it and renamed over it, so a failure
 // (a full disk, a read-only folder) leaves the earlier file as it was.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folders the process knows about, and the small system calls the helpers need.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one Abort / Retry / Ignore helper: runs a command's steps in order and turns a failed
 // step into the error prompt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder handles and item identities: the one way the file layer turns a path into an open
 // folder. A path string is resolved once; every later step works from the handle, so links
 // swapped in, mounts and paths longer than PATH_MAX cannot redirect it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current local time as text, in a strftime format.
 #pragma once
 

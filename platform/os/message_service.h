@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one message-box service. Every box carries the title "Corvelle"; the window layer
 // installs the real boxes, tests queue answers instead.
 #pragma once

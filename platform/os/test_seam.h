@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A hook between two steps of a file operation, so tests can change the disk at an exact
 // moment (swap a folder for a link, rewrite a file) instead of racing a thread.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The freedesktop.org Trash: the home trash, or $topdir/.Trash-$uid on another file system.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hourglass: one application-wide busy pointer, on or off (never stacked).
 #pragma once
 

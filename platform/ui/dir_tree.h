@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory-tree control: the folder tree from "/", with a selected path and events.
 #pragma once
 

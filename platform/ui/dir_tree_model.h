@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder tree under "/" as a lazily read model over byte paths.
 #pragma once
 

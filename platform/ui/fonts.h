@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window fonts the program asks for, with the families this desktop has in their place.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows modal dialogs; tests queue scripts that fill in and close the next dialog instead of
 // waiting in its event loop.
 #pragma once

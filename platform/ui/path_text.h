@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one conversion between byte paths and QString. Bytes that are not UTF-8 travel
 // through the QString as lone surrogates U+DC80..U+DCFF (as Python's surrogateescape does),
 // so a name shown, edited and handed back is the very bytes the file system holds.

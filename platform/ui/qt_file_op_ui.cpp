@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/qt_file_op_ui.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file operation's questions, errors and progress window as Qt dialogs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Installs real Qt message boxes behind the message service.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens a document or a web address with the desktop's default handler.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own Japanese texts (standard buttons, standard dialogs), whatever the user's locale:
 // the window speaks Japanese throughout.
 #pragma once

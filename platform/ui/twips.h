@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one twips conversion: 1440 twips per inch at the screen's logical resolution.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints Corvelle's own icon artwork into resources/icons (run by hand when the artwork
 // changes; the PNG files are what the program compiles in):
 //   g++ -std=c++20 -fPIC paint_icons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/paint

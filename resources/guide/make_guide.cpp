@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: turns the user's guide (HTML) into guide.pdf with Qt's PDF writer.
 //   make_guide SOURCE.html OUTPUT.pdf
 #include <QFile>

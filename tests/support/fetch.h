@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current data row's value as an expression (QFETCH only declares a variable).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-operation window services that tests script: queued answers, recorded errors, a
 // progress call that cancels.
 #pragma once

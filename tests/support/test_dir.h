@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds folder trees for tests in a fresh temporary folder, removed at the end.
 #pragma once
 

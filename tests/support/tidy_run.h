@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the tidy engine as the window and the tool do, for tests.
 #pragma once
 
