@@ -269,9 +269,7 @@ class TestFaults : public QObject {
             ProcessList list;
             test::SearchInto(t.Root(), 0, list);
             std::string journal;
-            ExecutionUi eu;
-            eu.journalWritten = [&](const std::string& p) { journal = p; };
-            total = WithFault(0, 0, [&] { QCOMPARE(ExecuteList(list, eu), 0); });
+            total = WithFault(0, 0, [&] { journal = test::ExecuteJournaled(list); });
             std::string error;
             undoTotal = WithFault(0, 0, [&] { QCOMPARE(UndoJournal(journal, {}, error), 0); });
         }
@@ -310,10 +308,9 @@ class TestFaults : public QObject {
                 const Tree original = t.Snapshot();
                 ProcessList list;
                 test::SearchInto(t.Root(), 0, list);
-                std::string journal;
-                ExecutionUi eu;
-                eu.journalWritten = [&](const std::string& p) { journal = p; };
-                QCOMPARE(ExecuteList(list, eu), 0);
+                int failedRows = -1;
+                const std::string journal = test::ExecuteJournaled(list, &failedRows);
+                QCOMPARE(failedRows, 0);
                 std::string error;
                 int failed = 0;
                 WithFault(n, err, [&] { failed = UndoJournal(journal, {}, error); });

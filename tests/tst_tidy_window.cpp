@@ -285,10 +285,9 @@ class TestTidyWindow : public QObject {
         {
             ProcessList list;
             test::SearchInto(data.Root(), 0, list);
-            ExecutionUi eu;
-            std::string journal;
-            eu.journalWritten = [&](const std::string& p) { journal = p; };
-            QCOMPARE(ExecuteList(list, eu), 0);
+            int failed = -1;
+            const std::string journal = test::ExecuteJournaled(list, &failed);
+            QCOMPARE(failed, 0);
             std::string text = test::ReadFileBytes(journal);
             text.resize(text.rfind("end\n"));
             test::WriteFileBytes(journal, text);

@@ -61,14 +61,6 @@ void Build(test::TestDir& t, const QStringList& spec) {
     }
 }
 
-std::string RunJournaled(ProcessList& list) {
-    std::string journal;
-    ExecutionUi eu;
-    eu.journalWritten = [&](const std::string& p) { journal = p; };
-    ExecuteList(list, eu);
-    return journal;
-}
-
 struct UndoResult {
     int failed = 0;
     QStringList results;
@@ -124,7 +116,7 @@ class TestUndo : public QObject {
         ProcessList list;
         test::SearchInto(t.Root(), FETCHED(int, mode), list);
         QCOMPARE(list.Count(), FETCHED(int, rows));
-        const std::string journal = RunJournaled(list);
+        const std::string journal = test::ExecuteJournaled(list);
         for (const ProcessRow& r : list.Rows()) QCOMPARE(r.result, std::string(kResultSuccess));
         QVERIFY(t.Snapshot() != before);
         const UndoResult u = Undo(journal);
@@ -150,7 +142,7 @@ class TestUndo : public QObject {
         Build(t, {"f:A/B/x", "f:C/D/y", "f:keep"});
         ProcessList list;
         test::SearchInto(t.Root(), 0, list);
-        const std::string journal = RunJournaled(list);
+        const std::string journal = test::ExecuteJournaled(list);
         t.File("A/B", "a new file where the folder must come back");
         const UndoResult u = Undo(journal);
         QCOMPARE(u.failed, 1);
@@ -182,7 +174,7 @@ class TestUndo : public QObject {
             ProcessList list;
             test::SearchInto(t.Root(), mode, list);
             SetSeamHook([&](const char*, const std::string&) { ++steps; });
-            RunJournaled(list);
+            test::ExecuteJournaled(list);
             SetSeamHook(nullptr);
         }
         QVERIFY(steps > 5);
@@ -200,7 +192,7 @@ class TestUndo : public QObject {
                     if (++n == k)
                         _exit(9);  // as a kill would: no clean-up, no journal end
                 });
-                RunJournaled(list);
+                test::ExecuteJournaled(list);
                 _exit(0);
             }
             int status = 0;
@@ -294,7 +286,7 @@ class TestUndo : public QObject {
         Build(t, {"f:A/B/x", "f:keep"});
         ProcessList list;
         test::SearchInto(t.Root(), 0, list);
-        const std::string journal = RunJournaled(list);
+        const std::string journal = test::ExecuteJournaled(list);
         std::string text = test::ReadFileBytes(journal);
         const QString damage = FETCHED(QString, damage);
         if (damage == "cut")

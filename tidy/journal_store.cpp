@@ -52,7 +52,7 @@ bool JournalFile::Create(const RunJournal& plan, std::string& error) {
     const std::string stamp = LocalTimeText("%Y%m%d-%H%M%S");
     for (int n = 1; n < 1000 && !fd_.Valid(); ++n) {
         // Zero-padded, so that names sort by time within one second too.
-        char serial[8];
+        char serial[16];
         std::snprintf(serial, sizeof serial, "%03d", n);
         const std::string name = stamp + "-" + std::to_string(getpid()) + "-" + serial + kSuffix;
         fd_.Reset(openat(dir_.Get(), name.c_str(),

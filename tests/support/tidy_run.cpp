@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "platform/os/message_service.h"
+#include "tidy/execution.h"
 #include "tidy/process_list.h"
 #include "tidy/search.h"
 #include "tidy/tidy_tool.h"
@@ -20,6 +21,16 @@ void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFo
     list.Init();
     TidySearch search(s, list);
     search.SearchRun();
+}
+
+std::string ExecuteJournaled(ProcessList& list, int* failed) {
+    std::string journal;
+    ExecutionUi eu;
+    eu.journalWritten = [&](const std::string& p) { journal = p; };
+    const int n = ExecuteList(list, eu);
+    if (failed)
+        *failed = n;
+    return journal;
 }
 
 int RunTool(const std::vector<std::string>& args, std::string* out, std::string* err) {

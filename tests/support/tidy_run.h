@@ -13,6 +13,9 @@ namespace corvelle::test {
 
 // Searches below root (ending in "/") in the mode; message boxes are scripted.
 void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders = true);
+// Executes the list with its journal; returns the journal's path ("" when none was written)
+// and the number of rows that failed in `failed`.
+std::string ExecuteJournaled(ProcessList& list, int* failed = nullptr);
 // corvelle-tidy with its output captured.
 int RunTool(const std::vector<std::string>& args, std::string* out = nullptr,
             std::string* err = nullptr);
