@@ -266,6 +266,7 @@ class TestFaults : public QObject {
             test::ScriptedFileOpUi ui;
             test::TestDir t;
             build(t);
+            test::RemoveTree(state_.Path("corvelle"));
             ProcessList list;
             test::SearchInto(t.Root(), 0, list);
             std::string journal;
@@ -279,6 +280,7 @@ class TestFaults : public QObject {
                 test::ScriptedFileOpUi ui;
                 test::TestDir t;
                 build(t);
+                test::RemoveTree(state_.Path("corvelle"));  // the same calls every time
                 const Tree original = t.Snapshot();
                 ProcessList list;
                 test::SearchInto(t.Root(), 0, list);
@@ -305,6 +307,7 @@ class TestFaults : public QObject {
                 test::ScriptedFileOpUi ui;
                 test::TestDir t;
                 build(t);
+                test::RemoveTree(state_.Path("corvelle"));  // the same calls every time
                 const Tree original = t.Snapshot();
                 ProcessList list;
                 test::SearchInto(t.Root(), 0, list);

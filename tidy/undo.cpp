@@ -60,6 +60,24 @@ class Undoer {
         return it == remap_.end() ? id : it->second;
     }
 
+    static bool HoldsOnlyEntriesOf(int dir, const std::string& name, const JournalRow& r) {
+        ItemInfo info;
+        if (!InfoAt(dir, name, info) || !info.IsDir())
+            return false;
+        const UniqueFd folder = OpenFolderAt(dir, name);
+        std::vector<DirEntryRaw> inside;
+        int err = 0;
+        if (!folder.Valid() || !ReadEntries(folder.Get(), inside, err))
+            return false;
+        for (const DirEntryRaw& e : inside) {
+            bool ours = false;
+            for (const JournalEntry& j : r.entries) ours |= j.name == e.name && j.id.ino == e.ino;
+            if (!ours)
+                return false;
+        }
+        return true;
+    }
+
     // Makes the removed folder again, with its mode, owner and times.
     UniqueFd Remake(int parent, const std::string& name, const JournalRow& r, FileId& remade,
                     const std::string& path, std::string& reason) {
@@ -97,6 +115,13 @@ class Undoer {
             ItemInfo info;
             if (InfoAt(after.Get(), e.name, info) && SameInode(info.id, e.id))
                 up.push_back(&e);
+        }
+        // An earlier undo that died before its marks were written may have made the folder
+        // again already: a folder of that name holding nothing but this row's entries is it.
+        for (const std::string& cand : {r.aside, leaf}) {
+            if (at.empty() && !cand.empty() && !up.empty() &&
+                HoldsOnlyEntriesOf(after.Get(), cand, r))
+                at = cand;
         }
         if (at.empty() && up.empty()) {
             if (mark == RowMark::Done) {

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Build-time tool: pictures of the real window for the user's guide (and the README and the
+// AppStream metadata), taken offscreen from the program itself on a sample tree, so they
+// never show a window that no longer exists.
+//   make_screens OUTPUT_FOLDER
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+
+#include "app/settings.h"
+#include "browser/frm_dest_dir_select.h"
+#include "platform/os/folders.h"
+#include "platform/os/message_service.h"
+#include "platform/ui/dir_tree.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/translation.h"
+#include "ui/frm_main.h"
+#include "ui/tab_strip.h"
+#include "ui/tidy_panel.h"
+
+using namespace corvelle;
+
+namespace {
+
+void Put(const QString& path, const char* text) {
+    QDir().mkpath(QFileInfo(path).path());
+    std::ofstream(path.toStdString()) << text;
+}
+
+bool Save(QWidget& w, const QString& file) {
+    QApplication::processEvents();
+    const bool ok = w.grab().save(file);
+    if (!ok)
+        std::fprintf(stderr, "make_screens: cannot write %s\n", qPrintable(file));
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: make_screens OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    InstallQtJapanese();
+    InstallFontSubstitutes();
+    QTemporaryDir work(QDir::tempPath() + "/c-XXXXXX");  // short, so the paths read whole
+    const QString root = work.path() + "/写真の整理";
+    // A sample tree: lone sub-folders to raise, empty folders, ordinary files.
+    Put(root + "/2019年/夏休み/取り込み/IMG_0001.JPG", "jpeg");
+    Put(root + "/2019年/夏休み/取り込み/IMG_0002.JPG", "jpeg");
+    Put(root + "/2020年/正月/DCIM/IMG_0101.JPG", "jpeg");
+    Put(root + "/2020年/正月/DCIM/動画.mp4", "mp4");
+    Put(root + "/2021年/memo.txt", "memo");
+    Put(root + "/2021年/旅行/ホテル/予約.pdf", "pdf");
+    Put(root + "/README.txt", "readme");
+    QDir().mkpath(root + "/2021年/空のフォルダ");
+    qputenv("XDG_STATE_HOME", (work.path() + "/state").toLocal8Bit());
+    SetProgramFolder((work.path() + "/program").toStdString());
+    QDir().mkpath(work.path() + "/program");
+    Put(work.path() + "/program/RUZO.INI",
+        ("[Corvelle]\r\nMainTop= 600 \r\nMainLeft= 600 \r\nMainHeight= 7800 \r\n"
+         "MainWidth= 12600 \r\nSplitterMain= 4800 \r\nCurrentDirectory=" +
+         root.toStdString() + "/\r\nListViewMode= 3 \r\nShoriMode= 0 \r\n")
+            .c_str());
+    MessageService::SetBackend([](const MessageRequest&) { return MsgAnswer::Ok; });
+
+    frmMain w;
+    w.Terminate = [] {};
+    if (!w.Form_Load())
+        return 1;
+    w.show();
+    // The view mode is applied after the first paint.
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    w.dirTree->SetPath(root.toStdString() + "/");
+    bool ok = Save(w, out + "/main-window.png");
+    w.cmdSearchStart_Click();
+    ok &= Save(w, out + "/processing.png");
+    {
+        frmDestDirSelect dest(w.dirTree);
+        dest.show();
+        ok &= Save(dest, out + "/destination.png");
+    }
+    w.Tidy().cmdReplace_Click();
+    ok &= Save(w, out + "/executed.png");
+    w.Tidy().cmdUndo_Click();
+    ok &= Save(w, out + "/undo.png");
+    MessageService::SetBackend(nullptr);
+    return ok ? 0 : 1;
+}
