@@ -59,6 +59,11 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 QString PathToQString(std::string_view bytes) {
+    // Most paths are plain ASCII: Qt's own conversion is much faster for those.
+    bool ascii = true;
+    for (const char c : bytes) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
