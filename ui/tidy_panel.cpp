@@ -72,7 +72,16 @@ TidyPanel::TidyPanel(frmMain& w)
     ui.yield = [this] {
         if (ShowDue())
             ShowProgress();
-        QCoreApplication::processEvents();
+        // The event queue runs every few milliseconds: far more often than anyone can press
+        // a button, and at a hundred thousand folders running it at each one would cost
+        // more than the walk itself.
+        const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now().time_since_epoch())
+                                  .count();
+        if (now - lastEventsMs_ >= 4) {
+            lastEventsMs_ = now;
+            QCoreApplication::processEvents();
+        }
     };
     ui.status = [this](const char* panel, const std::string& text) {
         const bool general = std::strcmp(panel, kPanelGeneral) == 0;

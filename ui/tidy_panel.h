@@ -53,6 +53,7 @@ class TidyPanel : public QObject {
     int maxGlyphWidth_ = 1;
     std::array<std::string, 2> pendingStatus_;
     long long lastShownMs_ = 0;
+    long long lastEventsMs_ = 0;
     std::string journal_;  // the last run's journal, for Undo
 };
 
