@@ -24,6 +24,7 @@
 #include "tidy/process_list.h"
 #include "tidy/process_log.h"
 #include "tidy/undo.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 using Tree = std::map<std::string, std::string>;
@@ -191,7 +192,7 @@ class TestFaults : public QObject {
                 test::TestDir t;
                 t.File("victim/inner", "data");
                 const std::string trash = state_.Path("data/Trash/");
-                test::RemoveTree(RemoveSlash(trash));
+                test::RemoveTree(RemoveBackslash(trash));
                 std::string reason;
                 bool ok = false;
                 WithFault(n, err, [&] { ok = MoveToTrash(t.Path("victim"), reason); });
@@ -275,15 +276,21 @@ class TestFaults : public QObject {
             undoTotal = WithFault(0, 0, [&] { QCOMPARE(UndoJournal(journal, {}, error), 0); });
         }
         qInfo("journaled raise run: %d calls, its Undo: %d calls", total, undoTotal);
+        // A new tree, searched, with no journal left from the run before: the same calls
+        // every time.
+        auto fresh = [&](test::TestDir& t, ProcessList& list) {
+            build(t);
+            test::RemoveTree(state_.Path("corvelle"));
+            const Tree original = t.Snapshot();
+            test::SearchInto(t.Root(), 0, list);
+            return original;
+        };
         for (int err : kErrnos) {
             for (int n = 1; n <= total; ++n) {
                 test::ScriptedFileOpUi ui;
                 test::TestDir t;
-                build(t);
-                test::RemoveTree(state_.Path("corvelle"));  // the same calls every time
-                const Tree original = t.Snapshot();
                 ProcessList list;
-                test::SearchInto(t.Root(), 0, list);
+                const Tree original = fresh(t, list);
                 WithFault(n, err, [&] { ExecuteList(list, {}); });
                 const QString where = QString("call %1, errno %2").arg(n).arg(err);
                 const Tree now = t.Snapshot();
@@ -306,11 +313,8 @@ class TestFaults : public QObject {
             for (int n = 1; n <= undoTotal; ++n) {
                 test::ScriptedFileOpUi ui;
                 test::TestDir t;
-                build(t);
-                test::RemoveTree(state_.Path("corvelle"));  // the same calls every time
-                const Tree original = t.Snapshot();
                 ProcessList list;
-                test::SearchInto(t.Root(), 0, list);
+                const Tree original = fresh(t, list);
                 int failedRows = -1;
                 const std::string journal = test::ExecuteJournaled(list, &failedRows);
                 QCOMPARE(failedRows, 0);
@@ -335,7 +339,6 @@ class TestFaults : public QObject {
     void cleanupTestCase() { qInfo("fault-injection runs: %d", runs_); }
 
   private:
-    static std::string RemoveSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
     test::TestDir state_;
     int runs_ = 0;
 };

@@ -23,6 +23,7 @@
 #include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 using Tree = std::map<std::string, std::string>;
@@ -96,14 +97,6 @@ void PutAt(const std::string& root, const std::string& rel, const std::string& c
     QVERIFY(out >= 0 && write(out, content.data(), content.size()) == ssize_t(content.size()));
     close(out);
     close(fd);
-}
-
-std::string RemoveTrailing(const std::string& p) {
-    return p.size() > 1 && p.back() == '/' ? p.substr(0, p.size() - 1) : p;
-}
-
-std::string PathLeafOf(const std::string& p) {
-    return p.substr(p.rfind('/') + 1);
 }
 
 }  // namespace
@@ -199,7 +192,7 @@ class TestFileSafety : public QObject {
         QVERIFY(list.Row(0).before.rfind(t.Path("Z/"), 0) == 0);
         auto swap = [&] {
             QCOMPARE(rename(t.Path("P").c_str(), t.Path("P.real").c_str()), 0);
-            t.Link("P", RemoveTrailing(out.Root()));
+            t.Link("P", RemoveBackslash(out.Root()));
         };
         if (FETCHED(bool, duringExecution)) {
             SetSeamHook([&](const char* point, const std::string& item) {
@@ -238,7 +231,7 @@ class TestFileSafety : public QObject {
         t.Dir("G/M");
         t.File("keep");
         const bool bind = FETCHED(QString, kind) == "bind";
-        Mounted m(bind ? RemoveTrailing(out.Root()) : "tmpfs", t.Path("F1/F2"),
+        Mounted m(bind ? RemoveBackslash(out.Root()) : "tmpfs", t.Path("F1/F2"),
                   bind ? nullptr : "tmpfs", bind ? MS_BIND : 0);
         Mounted empty("tmpfs", t.Path("G/M"), "tmpfs", 0);  // an empty mounted folder
         if (!m.ok || !empty.ok)
@@ -389,7 +382,7 @@ class TestFileSafety : public QObject {
         Tree want = t.Snapshot();
         SetSeamHook([&](const char* point, const std::string& item) {
             // Another program drops a file where "y" must go, or into the emptied folder.
-            if (clash && std::string(point) == "move:entry" && PathLeafOf(item) == "y")
+            if (clash && std::string(point) == "move:entry" && PathLeaf(item) == "y")
                 t.File("A/y", "intruder");
             if (!clash && std::string(point) == "raise:moved")
                 t.File("A/A/late", "late");

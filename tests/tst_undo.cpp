@@ -21,6 +21,7 @@
 #include "tidy/journal_store.h"
 #include "tidy/process_list.h"
 #include "tidy/undo.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 using Tree = std::map<std::string, std::string>;
@@ -200,7 +201,7 @@ class TestUndo : public QObject {
             QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 9, qPrintable(QString::number(k)));
             std::vector<JournalListing> found;
             for (JournalListing& l : ListJournals())
-                if (l.Interrupted() && l.journal.startPath == RemoveSlash(t.Root()))
+                if (l.Interrupted() && l.journal.startPath == RemoveBackslash(t.Root()))
                     found.push_back(std::move(l));
             const Tree now = t.Snapshot();
             if (found.empty()) {
@@ -258,7 +259,7 @@ class TestUndo : public QObject {
         QVERIFY(err.find("--undo") != std::string::npos);
         std::string journal;
         for (const JournalListing& l : ListJournals())
-            if (l.Interrupted() && l.journal.startPath == RemoveSlash(t.Root()))
+            if (l.Interrupted() && l.journal.startPath == RemoveBackslash(t.Root()))
                 journal = l.path;
         QVERIFY(!journal.empty());
         QCOMPARE(test::RunTool({"--undo", journal}, &out, &err), 0);
@@ -303,7 +304,7 @@ class TestUndo : public QObject {
         test::WriteFileBytes(journal, text);
         if (damage == "replaced") {
             // Another folder now stands where the run's folder was.
-            QCOMPARE(rename(t.Root().c_str(), (RemoveSlash(t.Root()) + ".moved").c_str()), 0);
+            QCOMPARE(rename(t.Root().c_str(), (RemoveBackslash(t.Root()) + ".moved").c_str()), 0);
             QCOMPARE(mkdir(t.Root().c_str(), 0700), 0);
             Build(t, {"f:A/x", "f:keep"});
         }
@@ -314,7 +315,7 @@ class TestUndo : public QObject {
                  u.error.c_str());
         QCOMPARE(t.Snapshot(), before);
         if (damage == "replaced")
-            test::RemoveTree(RemoveSlash(t.Root()) + ".moved");
+            test::RemoveTree(RemoveBackslash(t.Root()) + ".moved");
     }
 
     // The journal keeps any byte of a name, and reads back what it wrote.
@@ -374,7 +375,7 @@ class TestUndo : public QObject {
         text.resize(text.rfind("end\n"));
         test::WriteFileBytes(journal, text);
         QCOMPARE(test::RunTool({"--journals"}, &out, &err), 0);
-        QVERIFY(out.find(RemoveSlash(t.Root()) + "\t1 rows\tinterrupted\t-\t" + journal) !=
+        QVERIFY(out.find(RemoveBackslash(t.Root()) + "\t1 rows\tinterrupted\t-\t" + journal) !=
                 std::string::npos);
         QCOMPARE(test::RunTool({"--mode", "empty", "--execute", t.Path("A")}, &out, &err), 2);
         QCOMPARE(test::RunTool({"--forget", journal}, &out, &err), 0);
@@ -383,7 +384,6 @@ class TestUndo : public QObject {
     }
 
   private:
-    static std::string RemoveSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
     test::TestDir state_;
 };
 

@@ -116,13 +116,6 @@ struct Source {
     std::vector<std::string> names;
 };
 
-std::string DisplayParent(const std::string& path) {
-    std::string p = path;
-    while (p.size() > 1 && p.back() == kSep) p.pop_back();
-    const size_t slash = p.rfind(kSep);
-    return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
-}
-
 UniqueFd Dup(int fd) {
     return UniqueFd(fcntl(fd, F_DUPFD_CLOEXEC, 0));
 }
@@ -148,7 +141,9 @@ bool OpenSource(Context& ctx, const FileOpRecord& rec, Source& src) {
         ctx.Fail(rec.pFrom, errno);
         return false;
     }
-    src.base = DisplayParent(rec.pFrom);
+    std::string from = rec.pFrom;
+    while (from.size() > 1 && from.back() == kSep) from.pop_back();
+    src.base = PathParent(from);
     src.names.push_back(leaf);
     return true;
 }
