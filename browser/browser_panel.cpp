@@ -14,44 +14,38 @@
 #include "app/settings.h"
 #include "browser/file_list_model.h"
 #include "browser/file_list_view.h"
-#include "browser/folder_commands.h"
-#include "platform/os/guarded_steps.h"
-#include "platform/ui/busy_pointer.h"
-#include "platform/ui/dir_tree.h"
 #include "platform/ui/path_text.h"
-#include "ui/frm_main.h"
-#include "ui/keyed_status_bar.h"
 
 namespace corvelle {
 
-BrowserPanel::BrowserPanel(frmMain& w)
-    : QObject(&w), w_(w), model_(new FileListModel(list_, this)) {
-    w.lvwFileName->SetModel(model_);
-    connect(w.lvwFileName, &FileListView::HeaderClicked, this,
+BrowserPanel::BrowserPanel(FileListView* lvwFileName, QObject* parent)
+    : QObject(parent), view_(lvwFileName), model_(new FileListModel(list_, this)) {
+    view_->SetModel(model_);
+    connect(view_, &FileListView::HeaderClicked, this,
             [this](int section) { lvwFileName_ColumnClick(section); });
-    model_->RenameHandler = [this](int, const std::string& name) {
+    model_->RenameHandler = [this](int row, const std::string& name) {
+        if (row < 0 || row >= list_.Count())
+            return false;
         bool cancel = false;
-        w_.Commands().lvwFileName_AfterLabelEdit(&cancel, name);
+        Q_EMIT FileLabelEdited(&cancel, list_.Row(row).name, name);
         return !cancel;
     };
-    if (QLabel* files = w.stbMain->Panel(QStringLiteral("files")))
-        files->setToolTip(QStringLiteral("選択されたファイル数"));
 }
 
 void BrowserPanel::FileNameLoad(const std::string& dirName, bool initFlg, bool pathMode) {
     if (StartupInProgress)
         return;
-    SetBusyPointer(true);
+    Q_EMIT BusyChanged(true);
     model_->BeginReset();
     list_.Load(dirName, initFlg, pathMode);
     model_->EndReset();
-    w_.lvwFileName->SelectFirst();
+    view_->SelectFirst();
     // Names get the room the widest of them needs in the icon and list views.
-    w_.lvwFileName->SetItemWidth(std::clamp(WidestText(0) + 13 + 16, 80, 400));
+    view_->SetItemWidth(std::clamp(WidestText(0) + 13 + 16, 80, 400));
     FileColumnAutoSize();
-    w_.stbMain->SetText(QStringLiteral("files"),
-                        QString::fromStdString(FilesStatusText(list_.Count(), list_.Total())));
-    SetBusyPointer(false);
+    Q_EMIT StatusTextChanged(QStringLiteral("files"),
+                             QString::fromStdString(FilesStatusText(list_.Count(), list_.Total())));
+    Q_EMIT BusyChanged(false);
 }
 
 // The widest cell of a column. Only the longest texts are measured: with 100,000 rows,
@@ -64,7 +58,7 @@ int BrowserPanel::WidestText(int column) const {
     const size_t keep = std::min<size_t>(bySize.size(), 48);
     std::partial_sort(bySize.begin(), bySize.begin() + static_cast<std::ptrdiff_t>(keep),
                       bySize.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    const QFontMetrics fm(w_.lvwFileName->font());
+    const QFontMetrics fm(view_->font());
     int widest = 0;
     for (size_t k = 0; k < keep; ++k)
         widest = std::max(widest, fm.horizontalAdvance(PathToQString(
@@ -73,7 +67,7 @@ int BrowserPanel::WidestText(int column) const {
 }
 
 void BrowserPanel::FileColumnAutoSize() {
-    FileListView* view = w_.lvwFileName;
+    FileListView* view = view_;
     if (view->View() == 3) {
         QHeaderView* header = view->Header();
         for (int c = 0; c < FileList::kColumns; ++c) {
@@ -94,7 +88,7 @@ void BrowserPanel::FileColumnAutoSize() {
 void BrowserPanel::lvwFileName_ColumnClick(int column) {
     list_.ColumnClick(column);
     model_->Reordered();
-    QHeaderView* header = w_.lvwFileName->Header();
+    QHeaderView* header = view_->Header();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(column, list_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
@@ -103,24 +97,14 @@ void BrowserPanel::mnuViewListviewMode_Click(int index) {
     // A hand-edited mode outside the four falls back to the list.
     if (index < 0 || index > 3)
         index = 2;
-    FileListView* view = w_.lvwFileName;
-    w_.mnuViewListviewMode[static_cast<size_t>(view->View())]->setChecked(false);
-    view->SetView(index);
-    w_.mnuViewListviewMode[static_cast<size_t>(index)]->setChecked(true);
-    w_.ToolbarButton(index + 10)->setChecked(true);
+    view_->SetView(index);
+    Q_EMIT ViewModeApplied(index);
     Settings().ListViewMode = static_cast<int16_t>(index);
     FileColumnAutoSize();
 }
 
 void BrowserPanel::mnuViewRefresh_Click() {
     FileNameLoad(Settings().CurrentDirectory, true, false);
-}
-
-void BrowserPanel::DirImageToggle() {
-    SettingsRecord& s = Settings();
-    s.DirImageType = (s.DirImageType + 1) % 2;
-    w_.dirTree->SetImageType(s.DirImageType);
-    w_.dirTree->Redisplay();
 }
 
 }  // namespace corvelle

@@ -3,19 +3,21 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <string>
 
 #include "browser/file_list.h"
 
 namespace corvelle {
 
-class frmMain;
 class FileListModel;
+class FileListView;
 
+// Owns the file list control; what the rest of the window must show is emitted.
 class BrowserPanel : public QObject {
     Q_OBJECT
   public:
-    explicit BrowserPanel(frmMain& w);
+    BrowserPanel(FileListView* lvwFileName, QObject* parent);
 
     FileList& List() { return list_; }
     FileListModel* Model() const { return model_; }
@@ -25,12 +27,20 @@ class BrowserPanel : public QObject {
     void lvwFileName_ColumnClick(int column);
     void mnuViewListviewMode_Click(int index);
     void mnuViewRefresh_Click();
-    void DirImageToggle();
+
+  Q_SIGNALS:
+    // The "files" status panel shows this text.
+    void StatusTextChanged(const QString& panel, const QString& text);
+    // The list shows this view mode now (0 to 3): the menu and the toolbar follow.
+    void ViewModeApplied(int index);
+    // A name was edited in place; `cancel` is set when the file keeps its old name.
+    void FileLabelEdited(bool* cancel, const std::string& oldName, const std::string& newName);
+    void BusyChanged(bool busy);
 
   private:
     int WidestText(int column) const;
 
-    frmMain& w_;
+    FileListView* view_;
     FileList list_;
     FileListModel* model_;
 };

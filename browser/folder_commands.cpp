@@ -7,19 +7,14 @@
 #include <QUrl>
 
 #include "app/settings.h"
-#include "browser/browser_panel.h"
 #include "browser/dialog_state.h"
-#include "browser/file_list_view.h"
 #include "browser/frm_dest_dir_select.h"
 #include "browser/frm_mk_dir.h"
 #include "browser/frm_rename.h"
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
-#include "platform/ui/busy_pointer.h"
-#include "platform/ui/dir_tree.h"
 #include "platform/ui/modal_service.h"
 #include "shellops/sh_file_lib.h"
-#include "ui/frm_main.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -39,27 +34,21 @@ GuardedStep Do(std::function<void()> action) {
     };
 }
 
-void Pointer(bool busy) {
-    SetBusyPointer(busy);
-}
-
-OwnerHandle OwnerOf(frmMain& w) {
-    return reinterpret_cast<OwnerHandle>(&w);
+OwnerHandle OwnerOf(QWidget* owner) {
+    return reinterpret_cast<OwnerHandle>(owner);
 }
 
 }  // namespace
 
-FolderCommands::FolderCommands(frmMain& w) : QObject(&w), w_(w) {
-    w.lvwFileName->CanDrop = [this](const QMimeData* d) { return lvwFileName_OLEDragOver(d); };
-    w.lvwFileName->Drop = [this](const QMimeData* d) { lvwFileName_OLEDragDrop(d); };
-}
+FolderCommands::FolderCommands(const DirTree* mainTree, QWidget* owner)
+    : QObject(owner), mainTree_(mainTree), owner_(owner) {}
 
 void FolderCommands::CopyOrMove(bool move) {
     // The folder the user confirms is the folder operated on, whatever the yield lets happen.
     const std::string current = Settings().CurrentDirectory;
     RunGuardedSteps({
                         [this] {
-                            frmDestDirSelect dialog(w_.dirTree);
+                            frmDestDirSelect dialog(mainTree_);
                             ShowModal(dialog);
                             return DestDirOk ? Error{} : Error{kErrEndQuietly, {}};
                         },
@@ -73,17 +62,17 @@ void FolderCommands::CopyOrMove(bool move) {
                             if (move)
                                 QCoreApplication::processEvents();
                         }),
-                        Do([] { Pointer(true); }),
+                        Do([this] { Q_EMIT BusyChanged(true); }),
                         Do([&] {
                             if (move)
-                                ShFileMove(OwnerOf(w_), current, DestDirPath);
+                                ShFileMove(OwnerOf(owner_), current, DestDirPath);
                             else
-                                ShFileCopy(OwnerOf(w_), current, DestDirPath);
+                                ShFileCopy(OwnerOf(owner_), current, DestDirPath);
                         }),
-                        Do([this] { w_.dirTree->Redisplay(); }),
-                        Do([] { Pointer(false); }),
+                        Do([this] { Q_EMIT TreeRedisplayRequested(); }),
+                        Do([this] { Q_EMIT BusyChanged(false); }),
                     },
-                    {}, [] { Pointer(false); });
+                    {}, [this] { Q_EMIT BusyChanged(false); });
 }
 
 void FolderCommands::mnuFileFolderCopy_Click() {
@@ -99,20 +88,20 @@ void FolderCommands::mnuFileFolderDelete_Click() {
         {
             [&] { return AskOk(current + "を" + "削除します。\nよろしいですか？"); },
             Do([] { QCoreApplication::processEvents(); }),
-            Do([] { Pointer(true); }),
+            Do([this] { Q_EMIT BusyChanged(true); }),
             // To the Trash, with no second question: the program asked already.
-            Do([&] { ShFileDelete(OwnerOf(w_), current, true); }),
-            Do([this] { w_.dirTree->Redisplay(); }),
-            Do([] { Pointer(false); }),
+            Do([&] { ShFileDelete(OwnerOf(owner_), current, true); }),
+            Do([this] { Q_EMIT TreeRedisplayRequested(); }),
+            Do([this] { Q_EMIT BusyChanged(false); }),
         },
-        {}, [] { Pointer(false); });
+        {}, [this] { Q_EMIT BusyChanged(false); });
 }
 
 void FolderCommands::mnuFileFolderCreate_Click() {
     MkDirParent = Settings().CurrentDirectory;
-    frmMkDir dialog(&w_);
+    frmMkDir dialog(owner_);
     ShowModal(dialog);
-    w_.dirTree->Redisplay();
+    Q_EMIT TreeRedisplayRequested();
 }
 
 void FolderCommands::mnuFileFolderRename_Click() {
@@ -124,27 +113,23 @@ void FolderCommands::mnuFileFolderRename_Click() {
                 frmRename dialog;
                 ShowModal(dialog);
             }),
-            Do([this] { w_.dirTree->SetPath(Settings().CurrentDirectory); }),
-            Do([this] { w_.dirTree->Redisplay(); }),
+            Do([this] { Q_EMIT FolderSelected(Settings().CurrentDirectory); }),
+            Do([this] { Q_EMIT TreeRedisplayRequested(); }),
         },
-        {}, [] { Pointer(false); });
+        {}, [this] { Q_EMIT BusyChanged(false); });
 }
 
-void FolderCommands::lvwFileName_AfterLabelEdit(bool* cancel, const std::string& newName) {
+void FolderCommands::lvwFileName_AfterLabelEdit(bool* cancel, const std::string& oldName,
+                                                const std::string& newName) {
     const std::string& current = Settings().CurrentDirectory;
-    const int row = w_.lvwFileName->CurrentView()->currentIndex().row();
-    if (row < 0 || row >= w_.Browser().List().Count()) {
-        *cancel = true;
-        return;
-    }
-    RenameSource = w_.Browser().List().Row(row).name;
+    RenameSource = oldName;
     // A name only: a separator would move the file elsewhere.
     if (RenameSource.empty() || newName.empty() || newName == "." || newName == ".." ||
         newName.find(kSep) != std::string::npos) {
         *cancel = true;
         return;
     }
-    if (ShFileRename(OwnerOf(w_), current + RenameSource, current + newName) != 0)
+    if (ShFileRename(OwnerOf(owner_), current + RenameSource, current + newName) != 0)
         *cancel = true;
 }
 
@@ -174,8 +159,8 @@ void FolderCommands::lvwFileName_OLEDragDrop(const QMimeData* data) {
     if (MessageService::Show("ドロップしたファイルを " + current + " にコピーしますか？",
                              MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
-    for (const std::string& path : paths) ShFileCopy(OwnerOf(w_), path, current);
-    w_.mnuViewRefresh_Click();
+    for (const std::string& path : paths) ShFileCopy(OwnerOf(owner_), path, current);
+    Q_EMIT FileListChanged();
 }
 
 }  // namespace corvelle

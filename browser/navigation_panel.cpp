@@ -1,65 +1,61 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/navigation_panel.h"
 
-#include <QAction>
-#include <QMenu>
+#include <QWidget>
 
 #include "app/settings.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/path_text.h"
 #include "shellops/sh_file_lib.h"
-#include "ui/frm_main.h"
-#include "ui/tab_strip.h"
 #include "util/paths.h"
 
 namespace corvelle {
 
-NavigationPanel::NavigationPanel(frmMain& w)
-    : QObject(&w), w_(w), history_(Settings().CurrentDirectory) {
+NavigationPanel::NavigationPanel(DirTree* dirTree, QWidget* owner)
+    : QObject(owner), tree_(dirTree), owner_(owner), history_(Settings().CurrentDirectory) {
     NavigationHistory::Hooks& h = history_.hooks;
     h.rebuildMenu = [this](bool back) { RebuildMenu(back); };
     h.enableButton = [this](bool back, bool enabled) {
-        w_.ToolbarButton(back ? QStringLiteral("btnBack") : QStringLiteral("btnNext"))
-            ->setEnabled(enabled);
+        Q_EMIT HistoryButtonEnabled(back, enabled);
     };
-    h.setTreePath = [this](const std::string& path) { w_.dirTree->SetPath(path); };
-    h.treePath = [this] { return w_.dirTree->Path(); };
-    h.selectFileTab = [this] { w_.tabDisplay->SelectPosition(1); };
-    h.redisplay = [this] { w_.dirTree->Redisplay(); };
+    h.setTreePath = [this](const std::string& path) { tree_->SetPath(path); };
+    h.treePath = [this] { return tree_->Path(); };
+    h.selectFileTab = [this] { Q_EMIT TabRequested(1); };
+    h.redisplay = [this] { tree_->Redisplay(); };
 
-    connect(w.dirTree, &DirTree::PathChanged, this, [this] { DirTree_PathChanged(); });
-    connect(w.dirTree, &DirTree::LabelEditStarting, this,
+    connect(tree_, &DirTree::PathChanged, this, [this] { DirTree_PathChanged(); });
+    connect(tree_, &DirTree::LabelEditStarting, this,
             [this](bool* cancel) { DirTree_LabelEditStarting(cancel); });
-    connect(w.dirTree, &DirTree::LabelEditDone, this,
+    connect(tree_, &DirTree::LabelEditDone, this,
             [this](bool* cancel, const std::string& name) { DirTree_LabelEditDone(cancel, name); });
-    connect(w.dirTree, &DirTree::TreeActivated, this, [this] { DirTree_TreeActivated(); });
+    connect(tree_, &DirTree::TreeActivated, this, [this] { DirTree_TreeActivated(); });
 }
 
 void NavigationPanel::RebuildMenu(bool back) {
-    QMenu* menu = back ? w_.btnBackMenu : w_.btnNextMenu;
     const auto& table = back ? history_.BackTable : history_.NextTable;
     const int count = back ? history_.BackCount : history_.NextCount;
-    menu->clear();
-    for (int k = 1; k <= count; ++k)
-        menu->addAction(QString::fromUtf8(table[static_cast<size_t>(k)]));
+    QStringList entries;
+    for (int k = 1; k <= count; ++k) entries << PathToQString(table[static_cast<size_t>(k)]);
+    Q_EMIT HistoryMenuChanged(back, entries);
 }
 
 void NavigationPanel::DirTree_PathChanged() {
     SettingsRecord& s = Settings();
     const std::string saved = CurrentFolder();
-    if (!DirCanChange(w_.dirTree->Path(), saved)) {
+    if (!DirCanChange(tree_->Path(), saved)) {
         MessageService::Show("存在しないパス名です", MsgIcon::None, MsgButtons::Ok);
-        w_.dirTree->SetPath(DirCanChange(s.CurrentDirectory, saved) ? s.CurrentDirectory
-                                                                    : WindowsDirGet());
-        w_.dirTree->Redisplay();
+        tree_->SetPath(DirCanChange(s.CurrentDirectory, saved) ? s.CurrentDirectory
+                                                               : WindowsDirGet());
+        tree_->Redisplay();
     }
-    const std::string path = w_.dirTree->Path();
+    const std::string path = tree_->Path();
     // A jump through the history is not a visit of its own.
     if (path != s.CurrentDirectory && path != history_.JumpTarget())
         history_.HistoryVisit(s.CurrentDirectory);
     s.CurrentDirectory = path;
-    w_.mnuViewRefresh_Click();
+    Q_EMIT FolderChanged();
 }
 
 void NavigationPanel::DirTree_LabelEditStarting(bool* cancel) {
@@ -79,14 +75,14 @@ void NavigationPanel::DirTree_LabelEditDone(bool* cancel, const std::string& new
         return;
     }
     const std::string newPath = AddBackslash(PathParent(RemoveBackslash(current))) + newName;
-    if (ShFileRename(reinterpret_cast<OwnerHandle>(&w_), current, newPath) != 0)
+    if (ShFileRename(reinterpret_cast<OwnerHandle>(owner_), current, newPath) != 0)
         *cancel = true;
-    w_.dirTree->SetPath(newPath);
-    w_.dirTree->Redisplay();
+    tree_->SetPath(newPath);
+    tree_->Redisplay();
 }
 
 void NavigationPanel::DirTree_TreeActivated() {
-    w_.tabDisplay->SelectPosition(1);
+    Q_EMIT TabRequested(1);
 }
 
 }  // namespace corvelle

@@ -22,7 +22,6 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
-#include "ui/help_commands.h"
 #include "ui/screen_fit.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
@@ -39,15 +38,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     };
     EnsureResources();
     CreateControls();
-    tidy_ = new TidyPanel(*this);
-    browser_ = new BrowserPanel(*this);
-    navigation_ = new NavigationPanel(*this);
-    commands_ = new FolderCommands(*this);
-    help_ = new HelpCommands(*this);
-    connect(mnuHelpDoc, &QAction::triggered, help_, &HelpCommands::mnuHelpDoc_Click);
-    connect(mnuHelpHomepage, &QAction::triggered, help_, &HelpCommands::mnuHelpHomepage_Click);
-    connect(mnuHelpDonation, &QAction::triggered, help_, &HelpCommands::mnuHelpDonation_Click);
-    connect(mnuHelpAbout, &QAction::triggered, help_, &HelpCommands::mnuHelpAbout_Click);
+    CreatePanels();
 }
 
 void frmMain::mnuFileFolderCreate_Click() {

@@ -146,6 +146,8 @@ class frmMain : public QMainWindow {
     void CreateControls();
     void CreateMenus();
     void CreateToolbar();
+    void CreatePanels();
+    void DirImageToggle();
     void Form_QueryUnload();
     Error FormLayoutRestore();
     Error ControlStateRestore();

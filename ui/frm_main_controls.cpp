@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -111,6 +112,8 @@ void frmMain::CreateControls() {
     stbMain->AddPanel(QStringLiteral("files"), 2, TwipsToPixelsX(3000, this));
     stbMain->AddPanel(QStringLiteral("pbgeneral"), 3, TwipsToPixelsX(3000, this));
     stbMain->AddPanel(QStringLiteral("pbFileName"), 4, TwipsToPixelsX(3000, this));
+    if (QLabel* files = stbMain->Panel(QStringLiteral("files")))
+        files->setToolTip(QStringLiteral("選択されたファイル数"));
     setStatusBar(stbMain);
 
     surface_ = new QWidget(this);

@@ -6,7 +6,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "browser/browser_panel.h"
 #include "platform/ui/twips.h"
 #include "ui/frm_main.h"
 
@@ -142,7 +141,7 @@ void frmMain::tlbCommon_ButtonClick(const QString& key) {
     else if (key == "btnDetail")
         mnuViewListviewMode_Click(3);
     else if (key == "btnDirimage")
-        browser_->DirImageToggle();
+        DirImageToggle();
     else if (key == "btnRefresh")
         mnuViewRefresh_Click();
     else if (key == "btnBack")

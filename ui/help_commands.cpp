@@ -8,7 +8,6 @@
 #include "platform/ui/modal_service.h"
 #include "platform/ui/shell_open.h"
 #include "ui/frm_about.h"
-#include "ui/frm_main.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -17,7 +16,7 @@ std::string GuidePath(const std::string& programFolder) {
     return AddBackslash(programFolder) + "guide.pdf";
 }
 
-HelpCommands::HelpCommands(frmMain& w) : QObject(&w), w_(w) {}
+HelpCommands::HelpCommands(QWidget* owner) : QObject(owner), owner_(owner) {}
 
 namespace {
 
@@ -39,11 +38,11 @@ void HelpCommands::mnuHelpDoc_Click() {
                              MsgButtons::Ok);
         return;
     }
-    OpenOrTell(&w_, path, "ユーザーズガイド");
+    OpenOrTell(owner_, path, "ユーザーズガイド");
 }
 
 void HelpCommands::mnuHelpHomepage_Click() {
-    OpenOrTell(&w_, build::kHomepageUrl, "作者ホームページ");
+    OpenOrTell(owner_, build::kHomepageUrl, "作者ホームページ");
 }
 
 void HelpCommands::mnuHelpDonation_Click() {
@@ -52,11 +51,11 @@ void HelpCommands::mnuHelpDonation_Click() {
         "開発にご支援いただける場合には次に表示されるリンクからオンラインショッピング等をお願いし"
         "ます。",
         MsgIcon::None, MsgButtons::Ok);
-    OpenOrTell(&w_, build::kDonationUrl, "寄付のページ");
+    OpenOrTell(owner_, build::kDonationUrl, "寄付のページ");
 }
 
 void HelpCommands::mnuHelpAbout_Click() {
-    frmAbout about(&w_);
+    frmAbout about(owner_);
     ShowModal(about);
 }
 

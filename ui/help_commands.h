@@ -5,9 +5,9 @@
 #include <QObject>
 #include <string>
 
-namespace corvelle {
+class QWidget;
 
-class frmMain;
+namespace corvelle {
 
 // The guide in the program folder: AddBackslash(folder) + "guide.pdf".
 std::string GuidePath(const std::string& programFolder);
@@ -15,14 +15,15 @@ std::string GuidePath(const std::string& programFolder);
 class HelpCommands : public QObject {
     Q_OBJECT
   public:
-    explicit HelpCommands(frmMain& w);
+    // `owner` is the window the About box and the opened pages belong to.
+    explicit HelpCommands(QWidget* owner);
     void mnuHelpDoc_Click();
     void mnuHelpHomepage_Click();
     void mnuHelpDonation_Click();
     void mnuHelpAbout_Click();
 
   private:
-    frmMain& w_;
+    QWidget* owner_;
 };
 
 }  // namespace corvelle

@@ -14,22 +14,22 @@
 
 #include "app/settings.h"
 #include "platform/os/message_service.h"
-#include "platform/ui/busy_pointer.h"
-#include "platform/ui/dir_tree.h"
 #include "platform/ui/path_text.h"
 #include "tidy/execution.h"
 #include "tidy/journal_store.h"
 #include "tidy/process_log.h"
 #include "tidy/undo.h"
-#include "ui/frm_main.h"
-#include "ui/keyed_status_bar.h"
 #include "ui/process_list_model.h"
-#include "ui/tab_strip.h"
 
 namespace corvelle {
 
-TidyPanel::TidyPanel(frmMain& w)
-    : QObject(&w), w_(w), model_(new ProcessListModel(list_, this)), search_(Settings(), list_) {
+TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
+    : QObject(owner),
+      c_(controls),
+      owner_(owner),
+      model_(new ProcessListModel(list_, this)),
+      search_(Settings(), list_) {
+    const TidyControls& w = c_;
     w.lvwLog->setModel(model_);
     w.lvwLog->setToolTip(QStringLiteral("チェックボックスをオンにすると処理対象外になります"));
     w.lvwLog->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -42,7 +42,7 @@ TidyPanel::TidyPanel(frmMain& w)
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
         contentWidth_.fill(0);
         lastMeasured_ = {};
-        maxGlyphWidth_ = std::max(1, QFontMetrics(w_.lvwLog->font()).maxWidth());
+        maxGlyphWidth_ = std::max(1, QFontMetrics(c_.lvwLog->font()).maxWidth());
     });
     connect(model_, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) {
@@ -88,33 +88,33 @@ TidyPanel::TidyPanel(frmMain& w)
         pendingStatus_[general ? 0 : 1] = text;
         // Clearing shows at once; progress texts show when due.
         if (text.empty())
-            w_.stbMain->SetText(QString::fromLatin1(panel), {});
+            Q_EMIT StatusTextChanged(QString::fromLatin1(panel), {});
     };
-    ui.busy = [](bool busy) { SetBusyPointer(busy); };
+    ui.busy = [this](bool busy) { Q_EMIT BusyChanged(busy); };
     ui.ensureVisible = [this](int row) {
         // The first row (at the end) always; the newest row while searching, when due.
         if (row != 0 && !ShowDue())
             return;
         model_->Flush();
-        w_.lvwLog->scrollTo(model_->index(row, 0));
+        c_.lvwLog->scrollTo(model_->index(row, 0));
     };
     ui.buttons = [this](bool running) {
         model_->SetDeferInserts(running);
-        w_.cmdSearchStart->setEnabled(!running);
-        w_.cmdSearchStop->setEnabled(running);
+        c_.cmdSearchStart->setEnabled(!running);
+        c_.cmdSearchStop->setEnabled(running);
         // A half-built plan can be neither carried out nor saved.
         if (running)
-            w_.cmdReplace->setEnabled(false);
-        w_.cmdLogSave->setEnabled(!running);
+            c_.cmdReplace->setEnabled(false);
+        c_.cmdLogSave->setEnabled(!running);
     };
     ui.walkEnded = [this] {
         model_->Flush();
         LogColumnAutoSize();
         if (model_->rowCount() > 0)
-            w_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
-        w_.lvwLog->viewport()->repaint();
+            c_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
+        c_.lvwLog->viewport()->repaint();
     };
-    ui.selectFolder = [this](const std::string& folder) { w_.dirTree->SetPath(folder); };
+    ui.selectFolder = [this](const std::string& folder) { Q_EMIT FolderSelected(folder); };
     ui.autoSize = [this] {
         if (!search_.SearchRunning)
             LogColumnAutoSize();
@@ -135,11 +135,12 @@ void TidyPanel::ShowProgress() {
     model_->Flush();
     LogColumnAutoSize();
     if (model_->rowCount() > 0)
-        w_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
+        c_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
     const char* panels[] = {kPanelGeneral, kPanelFileName};
     for (int i = 0; i < 2; ++i) {
         if (!pendingStatus_[i].empty())
-            w_.stbMain->SetText(QString::fromLatin1(panels[i]), PathToQString(pendingStatus_[i]));
+            Q_EMIT StatusTextChanged(QString::fromLatin1(panels[i]),
+                                     PathToQString(pendingStatus_[i]));
     }
 }
 
@@ -148,18 +149,18 @@ void TidyPanel::optMode_Click(int index) {
 }
 
 void TidyPanel::chkSubFolderMode_Click() {
-    Settings().SubFolderMode = w_.chkSubFolderMode->isChecked();
+    Settings().SubFolderMode = c_.chkSubFolderMode->isChecked();
 }
 
 void TidyPanel::cmdSearchStart_Click() {
     LogListInit();
-    w_.tabDisplay->SelectPosition(2);
+    Q_EMIT TabRequested(2);
     search_.SearchRun();
     model_->SetDeferInserts(false);
     pendingStatus_ = {};
     LogColumnAutoSize();
-    w_.cmdReplace->setEnabled(true);
-    w_.cmdUndo->setEnabled(false);
+    c_.cmdReplace->setEnabled(true);
+    c_.cmdUndo->setEnabled(false);
 }
 
 void TidyPanel::cmdSearchStop_Click() {
@@ -167,22 +168,22 @@ void TidyPanel::cmdSearchStop_Click() {
 }
 
 void TidyPanel::cmdReplace_Click() {
-    SetBusyPointer(true);
+    Q_EMIT BusyChanged(true);
     ExecutionUi ui;
-    ui.owner = reinterpret_cast<OwnerHandle>(&w_);
+    ui.owner = reinterpret_cast<OwnerHandle>(owner_);
     ui.status = [this](const std::string& text) {
-        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), PathToQString(text));
+        Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), PathToQString(text));
     };
     journal_.clear();
     ui.journalWritten = [this](const std::string& path) { journal_ = path; };
     ExecuteList(list_, ui);
     LogColumnAutoSize();
-    SetBusyPointer(false);
+    Q_EMIT BusyChanged(false);
     MessageService::Show("処理完了!", MsgIcon::Information, MsgButtons::Ok);
-    w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), {});
-    w_.cmdReplace->setEnabled(false);
-    w_.cmdUndo->setEnabled(true);
-    w_.dirTree->Redisplay();
+    Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), {});
+    c_.cmdReplace->setEnabled(false);
+    c_.cmdUndo->setEnabled(true);
+    Q_EMIT TreeRedisplayRequested();
 }
 
 void TidyPanel::cmdLogSave_Click() {
@@ -222,7 +223,7 @@ class UndoReport {
 }  // namespace
 
 void TidyPanel::cmdUndo_Click() {
-    SetBusyPointer(true);
+    Q_EMIT BusyChanged(true);
     UndoReport report;
     UndoUi ui;
     ui.row = [&](const JournalRow& r, bool ok, const std::string& reason) {
@@ -234,19 +235,19 @@ void TidyPanel::cmdUndo_Click() {
             report.Add(reason);
     };
     ui.status = [this](const std::string& text) {
-        w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), PathToQString(text));
+        Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), PathToQString(text));
     };
     std::string error = "元に戻す処理の記録がありません。";
     const int failed = journal_.empty() ? -1 : UndoJournal(journal_, ui, error);
     LogColumnAutoSize();
-    SetBusyPointer(false);
+    Q_EMIT BusyChanged(false);
     if (failed < 0)
         MessageService::Show(error, MsgIcon::Exclamation, MsgButtons::Ok);
     report.ShowIfAny();
     MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
-    w_.stbMain->SetText(QString::fromLatin1(kPanelFileName), {});
-    w_.cmdUndo->setEnabled(false);
-    w_.dirTree->Redisplay();
+    Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), {});
+    c_.cmdUndo->setEnabled(false);
+    Q_EMIT TreeRedisplayRequested();
 }
 
 void TidyPanel::RecoverInterruptedRuns() {
@@ -259,7 +260,7 @@ void TidyPanel::RecoverInterruptedRuns() {
                                 std::to_string(LoadedRows(l.path)) + " 行)";
         if (MessageService::Show(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
             continue;  // asked again at the next start
-        SetBusyPointer(true);
+        Q_EMIT BusyChanged(true);
         UndoReport report;
         UndoUi ui;
         ui.row = [&](const JournalRow&, bool ok, const std::string& reason) {
@@ -268,7 +269,7 @@ void TidyPanel::RecoverInterruptedRuns() {
         };
         std::string error;
         const int failed = UndoJournal(l.path, ui, error);
-        SetBusyPointer(false);
+        Q_EMIT BusyChanged(false);
         if (failed < 0)
             MessageService::Show(error, MsgIcon::Exclamation, MsgButtons::Ok);
         report.ShowIfAny();
@@ -276,13 +277,13 @@ void TidyPanel::RecoverInterruptedRuns() {
         changed = true;
     }
     if (changed)
-        w_.dirTree->Redisplay();
+        Q_EMIT TreeRedisplayRequested();
 }
 
 void TidyPanel::LogListInit() {
     list_.Init();
     // Each column starts as wide as the list itself.
-    for (int c = 0; c < 3; ++c) w_.lvwLog->header()->resizeSection(c, w_.lvwLog->width());
+    for (int c = 0; c < 3; ++c) c_.lvwLog->header()->resizeSection(c, c_.lvwLog->width());
 }
 
 void TidyPanel::Measure(int row, int column) {
@@ -296,17 +297,17 @@ void TidyPanel::Measure(int row, int column) {
         static_cast<long long>(text.size()) * maxGlyphWidth_ <= contentWidth_[c])
         return;
     lastMeasured_[c] = text;
-    const int width = QFontMetrics(w_.lvwLog->font()).horizontalAdvance(PathToQString(text));
+    const int width = QFontMetrics(c_.lvwLog->font()).horizontalAdvance(PathToQString(text));
     if (width > contentWidth_[c])
         contentWidth_[c] = width;
 }
 
 void TidyPanel::LogColumnAutoSize() {
-    QHeaderView* header = w_.lvwLog->header();
+    QHeaderView* header = c_.lvwLog->header();
     if (model_->columnCount() == 3) {
         const QFontMetrics hfm(header->font());
-        const int pad = 2 * w_.lvwLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-        const int check = w_.lvwLog->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6;
+        const int pad = 2 * c_.lvwLog->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+        const int check = c_.lvwLog->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6;
         std::array<int, 3> wanted{}, least{};
         for (size_t c = 0; c < 3; ++c) {
             const int content = contentWidth_[c] + (c == 0 ? check : 0);
@@ -315,7 +316,7 @@ void TidyPanel::LogColumnAutoSize() {
         }
         // The result column stays in view: the two path columns give up what is missing,
         // each in proportion to its width, never below its header.
-        const int room = w_.lvwLog->viewport()->width();
+        const int room = c_.lvwLog->viewport()->width();
         const int excess = wanted[0] + wanted[1] + wanted[2] - room;
         const int give = std::max(0, wanted[0] - least[0]) + std::max(0, wanted[1] - least[1]);
         if (excess > 0 && give > 0 && room > 0) {
@@ -328,13 +329,13 @@ void TidyPanel::LogColumnAutoSize() {
                 header->resizeSection(c, wanted[static_cast<size_t>(c)]);
         }
     }
-    w_.lvwLog->viewport()->update();
+    c_.lvwLog->viewport()->update();
 }
 
 void TidyPanel::lvwLog_ColumnClick(int column) {
     list_.ColumnClick(column);
-    w_.lvwLog->header()->setSortIndicatorShown(true);
-    w_.lvwLog->header()->setSortIndicator(
+    c_.lvwLog->header()->setSortIndicatorShown(true);
+    c_.lvwLog->header()->setSortIndicator(
         column, list_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 

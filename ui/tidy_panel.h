@@ -4,21 +4,42 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <array>
 #include <string>
 
 #include "tidy/process_list.h"
 #include "tidy/search.h"
 
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
+class QTreeView;
+class QWidget;
+
 namespace corvelle {
 
-class frmMain;
 class ProcessListModel;
 
+// The controls the panel owns; the window creates and places them.
+struct TidyControls {
+    std::array<QRadioButton*, 2> optMode{};
+    QCheckBox* chkSubFolderMode = nullptr;
+    QPushButton* cmdSearchStart = nullptr;
+    QPushButton* cmdSearchStop = nullptr;
+    QPushButton* cmdReplace = nullptr;
+    QPushButton* cmdLogSave = nullptr;
+    QPushButton* cmdUndo = nullptr;
+    QTreeView* lvwLog = nullptr;
+};
+
+// Reaches nothing outside its own controls: what the rest of the window must show or do
+// is emitted, and the window connects it.
 class TidyPanel : public QObject {
     Q_OBJECT
   public:
-    explicit TidyPanel(frmMain& w);
+    // `owner` is the window its boxes and file operations belong to.
+    TidyPanel(const TidyControls& controls, QWidget* owner);
 
     ProcessList& List() { return list_; }
     TidySearch& Search() { return search_; }
@@ -37,6 +58,18 @@ class TidyPanel : public QObject {
     // Offers to put back runs that a crash or a kill interrupted (at start-up).
     void RecoverInterruptedRuns();
 
+  Q_SIGNALS:
+    // A keyed status-bar panel ("pbgeneral", "pbFileName") shows this text.
+    void StatusTextChanged(const QString& panel, const QString& text);
+    // The tree selects this folder (the search's start folder at its end).
+    void FolderSelected(const std::string& folder);
+    // The display tab at this position (1 or 2) is shown.
+    void TabRequested(int position);
+    // The disk changed under the tree.
+    void TreeRedisplayRequested();
+    // A long operation starts or ends (the hourglass).
+    void BusyChanged(bool busy);
+
   private:
     void Measure(int row, int column);
     // True at most every few tens of milliseconds: the search reports a folder at a time,
@@ -44,7 +77,8 @@ class TidyPanel : public QObject {
     bool ShowDue();
     void ShowProgress();
 
-    frmMain& w_;
+    TidyControls c_;
+    QWidget* owner_;
     ProcessList list_;
     ProcessListModel* model_;
     TidySearch search_;
