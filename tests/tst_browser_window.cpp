@@ -14,7 +14,6 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
@@ -246,11 +245,14 @@ class TestBrowserWindow : public QObject {
                                                << ".profile";
     }
     void f2EditsTheName() {
+        QFETCH(QString, name);
+        QFETCH(int, mode);
+        QFETCH(QString, selected);
         test::TestDir data;
-        data.File(FETCHED(QString, name).toStdString(), "x");
-        Running r("CurrentDirectory=" + data.Root() +
-                  "\r\nListViewMode= " + std::to_string(FETCHED(int, mode)) + " \r\n");
-        QTRY_COMPARE(r.w->lvwFileName->View(), FETCHED(int, mode));
+        data.File(name.toStdString(), "x");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nListViewMode= " + std::to_string(mode) +
+                  " \r\n");
+        QTRY_COMPARE(r.w->lvwFileName->View(), mode);
         QAbstractItemView* view = r.w->lvwFileName->CurrentView();
         view->setFocus();
         view->setCurrentIndex(view->model()->index(0, 0));
@@ -258,8 +260,8 @@ class TestBrowserWindow : public QObject {
         auto* edit = view->viewport()->findChild<QLineEdit*>();
         QVERIFY(edit);
         QTRY_VERIFY(edit->hasFocus());
-        QCOMPARE(edit->text(), FETCHED(QString, name));
-        QCOMPARE(edit->selectedText(), FETCHED(QString, selected));
+        QCOMPARE(edit->text(), name);
+        QCOMPARE(edit->selectedText(), selected);
     }
 
     void dirImageToggle() {

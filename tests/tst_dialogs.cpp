@@ -13,7 +13,6 @@
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
-#include "tests/support/fetch.h"
 #include "ui/frm_about.h"
 
 using namespace corvelle;
@@ -32,11 +31,13 @@ class TestDialogs : public QObject {
         QTest::newRow("No") << int(QMessageBox::No) << QStringLiteral("いいえ");
     }
     void standardButtonsSpeakJapanese() {
+        QFETCH(int, button);
+        QFETCH(QString, text);
         QVERIFY2(InstallQtJapanese(), "qtbase_ja.qm (Debian's qt6-translations-l10n) is missing");
         QMessageBox box;
-        const auto which = static_cast<QMessageBox::StandardButton>(FETCHED(int, button));
+        const auto which = static_cast<QMessageBox::StandardButton>(button);
         box.setStandardButtons(which);
-        QVERIFY(box.button(which)->text().startsWith(FETCHED(QString, text)));
+        QVERIFY(box.button(which)->text().startsWith(text));
     }
 
     void progressShowsBytesAndPercent() {

@@ -7,7 +7,6 @@
 #include "platform/os/enumeration.h"
 #include "platform/os/message_service.h"
 #include "platform/os/test_seam.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
@@ -94,11 +93,15 @@ class TestExecution : public QObject {
             << QStringList{S} << QStringList{"d:A", "f:A/x.txt", "d:A/A", "f:A/A/deep", "f:keep"};
     }
     void rows() {
+        QFETCH(QStringList, tree);
+        QFETCH(int, mode);
+        QFETCH(QStringList, results);
+        QFETCH(QStringList, after);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
-        Build(t, FETCHED(QStringList, tree));
+        Build(t, tree);
         ProcessList list;
-        Search(t, FETCHED(int, mode), list);
+        Search(t, mode, list);
         QFETCH(QString, change);
         if (change == "sort") {
             list.ColumnClick(0);
@@ -125,11 +128,11 @@ class TestExecution : public QObject {
             QCOMPARE(failed, 0);
             return;
         }
-        QCOMPARE(Results(list), FETCHED(QStringList, results));
-        QCOMPARE(failed, int(FETCHED(QStringList, results).count(F)));
+        QCOMPARE(Results(list), results);
+        QCOMPARE(failed, int(results.count(F)));
         // Every file is where it should be, with its content; nothing else exists.
         std::map<std::string, std::string> want;
-        for (const QString& e : FETCHED(QStringList, after)) {
+        for (const QString& e : after) {
             const std::string rel = e.mid(2).toStdString();
             want[rel] = e.startsWith("d:") ? "<dir>" : std::string();
         }
@@ -180,7 +183,7 @@ class TestExecution : public QObject {
         list.SetResult(0, kResultSuccess);
         list.SetResult(1, kResultFailure);
         list.SetChecked(2, true);
-        const bool cp932 = FETCHED(bool, cp932);
+        QFETCH(bool, cp932);
         SetSystemCodePage(cp932 ? CodePage::Cp932 : CodePage::Utf8);
         // Shift-JIS bytes of the marker and the results (independently known values).
         const std::string marker = cp932 ? "\x81\x9a\x8b\xf3\x83\x74\x83\x48\x83\x8b\x83\x5f"
@@ -240,10 +243,11 @@ class TestExecution : public QObject {
         QTest::newRow("log without a name") << QStringList{"/tmp", "--log"};
     }
     void toolUsageErrors() {
-        std::vector<std::string> args;
-        for (const QString& a : FETCHED(QStringList, args)) args.push_back(a.toStdString());
+        QFETCH(QStringList, args);
+        std::vector<std::string> argv;
+        for (const QString& a : args) argv.push_back(a.toStdString());
         std::string out, err;
-        QCOMPARE(Tool(args, &out, &err), 2);
+        QCOMPARE(Tool(argv, &out, &err), 2);
         QVERIFY(out.empty());
         QCOMPARE(std::count(err.begin(), err.end(), '\n'), 1L);
         QVERIFY(err.rfind("corvelle-tidy: ", 0) == 0);

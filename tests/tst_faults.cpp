@@ -16,7 +16,6 @@
 #include "platform/os/file_write.h"
 #include "platform/os/trash.h"
 #include "shellops/sh_file_lib.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
@@ -146,7 +145,7 @@ class TestFaults : public QObject {
         QTest::newRow("log save") << true;
     }
     void replaceAFile() {
-        const bool log = FETCHED(bool, log);
+        QFETCH(bool, log);
         ProcessList list;
         list.Init();
         list.Append("/t/Sub", "/t/");

@@ -8,7 +8,6 @@
 
 #include "browser/file_list.h"
 #include "platform/os/enumeration.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "util/file_types.h"
 
@@ -86,10 +85,14 @@ class TestFileList : public QObject {
                                          << "ｊｐｇ" << 99 << 9;
     }
     void classes() {
-        const std::string name = FETCHED(QString, name).toStdString();
-        QCOMPARE(QString::fromStdString(FileExtension(name)), FETCHED(QString, ext));
-        QCOMPARE(FileTypeClass(name), FETCHED(int, cls));
-        QCOMPARE(FileIconIndex(FileTypeClass(name)), FETCHED(int, icon));
+        QFETCH(QString, name);
+        QFETCH(QString, ext);
+        QFETCH(int, cls);
+        QFETCH(int, icon);
+        const std::string bytes = name.toStdString();
+        QCOMPARE(QString::fromStdString(FileExtension(bytes)), ext);
+        QCOMPARE(FileTypeClass(bytes), cls);
+        QCOMPARE(FileIconIndex(FileTypeClass(bytes)), icon);
     }
 
     void formats_data() {
@@ -108,9 +111,11 @@ class TestFileList : public QObject {
                                    << "123456789012";
     }
     void formats() {
-        QCOMPARE(QString::fromStdString(FormatGrouped(FETCHED(qint64, v))),
-                 FETCHED(QString, grouped));
-        QCOMPARE(QString::fromStdString(FormatSizeDmy(FETCHED(qint64, v))), FETCHED(QString, dmy));
+        QFETCH(qint64, v);
+        QFETCH(QString, grouped);
+        QFETCH(QString, dmy);
+        QCOMPARE(QString::fromStdString(FormatGrouped(v)), grouped);
+        QCOMPARE(QString::fromStdString(FormatSizeDmy(v)), dmy);
     }
 
     void loadAFolder() {

@@ -11,7 +11,6 @@
 #include "platform/os/message_service.h"
 #include "platform/os/trash.h"
 #include "shellops/sh_file_lib.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 
@@ -150,6 +149,7 @@ class TestFileOps : public QObject {
         QTest::newRow("move") << true;
     }
     void cancelFromProgress() {
+        QFETCH(bool, move);
         test::ScriptedFileOpUi ui;
         test::TestDir src;
         test::TestDir dst("/dev/shm");
@@ -157,14 +157,14 @@ class TestFileOps : public QObject {
             src.File("tree/f" + std::to_string(i), std::string(3 << 20, char('a' + i)));
         const auto before = Contents({&src});
         ui.cancelAtProgress = 9;  // in the middle of a file's chunks
-        const int rc = FETCHED(bool, move) ? ShFileMove(0, src.Path("tree"), dst.Root())
-                                           : ShFileCopy(0, src.Path("tree"), dst.Root());
+        const int rc = move ? ShFileMove(0, src.Path("tree"), dst.Root())
+                            : ShFileCopy(0, src.Path("tree"), dst.Root());
         QCOMPARE(rc, kOpCancelled);
         QVERIFY(NoPartials(dst));
         QVERIFY(ui.progressCalls >= 9);
         const auto after = Contents({&src, &dst});
         for (const std::string& c : before) QVERIFY(after.count(c) >= 1);
-        if (!FETCHED(bool, move))
+        if (!move)
             QCOMPARE(Contents({&src}), before);
     }
 
@@ -180,14 +180,16 @@ class TestFileOps : public QObject {
         QTest::newRow("move onto itself") << int(FO_MOVE) << "";
     }
     void intoItselfIsRefused() {
+        QFETCH(int, func);
+        QFETCH(QString, to);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
         t.File("F/sub/x", "x");
         t.Link("linkToF", t.Path("F"));
         t.Link("linkToSub", t.Path("F/sub"));
         const auto before = t.Snapshot();
-        FileOpRecord rec{0, static_cast<unsigned>(FETCHED(int, func)), t.Path("F"),
-                         t.Path(FETCHED(QString, to).toStdString()), FOF_NOCONFIRMATION};
+        FileOpRecord rec{0, static_cast<unsigned>(func), t.Path("F"), t.Path(to.toStdString()),
+                         FOF_NOCONFIRMATION};
         const int rc = RunFileOperation(rec);
         QVERIFY(rc == kOpIntoItself || rc == kOpSameItem);
         QCOMPARE(t.Snapshot(), before);
@@ -345,23 +347,27 @@ class TestFileOps : public QObject {
                                 << "old b" << 1;
     }
     void replaceQuestion() {
+        QFETCH(QList<int>, answers);
+        QFETCH(int, result);
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, questions);
         test::ScriptedFileOpUi ui;
-        for (int a : FETCHED(QList<int>, answers)) ui.answers.push_back(static_cast<Answer>(a));
+        for (int answer : answers) ui.answers.push_back(static_cast<Answer>(answer));
         test::TestDir t;
         t.File("src/a", "new a");
         t.File("src/b", "new b");
         t.File("dst/a", "old a");
         t.File("dst/b", "old b");
-        QCOMPARE(RunFileOperation(EveryEntry(FO_COPY, t.Path("src"), t.Path("dst"))),
-                 FETCHED(int, result));
-        QCOMPARE(QString::fromStdString(t.Read("dst/a")), FETCHED(QString, a));
-        QCOMPARE(QString::fromStdString(t.Read("dst/b")), FETCHED(QString, b));
-        QCOMPARE(int(ui.asked.size()), FETCHED(int, questions));
+        QCOMPARE(RunFileOperation(EveryEntry(FO_COPY, t.Path("src"), t.Path("dst"))), result);
+        QCOMPARE(QString::fromStdString(t.Read("dst/a")), a);
+        QCOMPARE(QString::fromStdString(t.Read("dst/b")), b);
+        QCOMPARE(int(ui.asked.size()), questions);
         QVERIFY(NoPartials(t));
         // No confirmation answers yes without asking.
         FileOpRecord rec{0, FO_COPY, t.Path("src/a"), t.Path("dst"), FOF_NOCONFIRMATION};
         QCOMPARE(RunFileOperation(rec), 0);
-        QCOMPARE(int(ui.asked.size()), FETCHED(int, questions));
+        QCOMPARE(int(ui.asked.size()), questions);
     }
 
     // Each failure names the operation that failed, then the cause.
@@ -380,11 +386,12 @@ class TestFileOps : public QObject {
                                               << "名前の変更できませんでした: ";
     }
     void errorsNameTheOperation() {
+        QFETCH(QString, says);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
         t.File("A/inner/f");
         t.File("B");
-        const QString op = FETCHED(QString, op);
+        QFETCH(QString, op);
         int rc = 0;
         if (op == "copy-into")
             rc = ShFileCopy(0, t.Path("A"), t.Path("A/inner"));
@@ -398,8 +405,7 @@ class TestFileOps : public QObject {
             rc = ShFileRename(0, t.Path("B"), t.Path("A"));
         QVERIFY(rc != 0);
         QCOMPARE(ui.errors.size(), size_t(1));
-        QVERIFY2(ui.errors[0].find(FETCHED(QString, says).toStdString()) != std::string::npos,
-                 ui.errors[0].c_str());
+        QVERIFY2(ui.errors[0].find(says.toStdString()) != std::string::npos, ui.errors[0].c_str());
     }
 
     // A missing destination is made only after the user agrees.
@@ -409,8 +415,9 @@ class TestFileOps : public QObject {
         QTest::newRow("Cancel") << false;
     }
     void missingDestinationIsAsked() {
+        QFETCH(bool, agree);
         test::ScriptedFileOpUi ui;
-        ui.createAnswer = FETCHED(bool, agree);
+        ui.createAnswer = agree;
         test::TestDir t;
         t.File("src/f", "x");
         const int rc = ShFileCopy(0, t.Path("src"), t.Path("new"));
@@ -468,41 +475,48 @@ class TestFileOps : public QObject {
                                                   << "";
     }
     void wrapperRecords() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, wrapper);
+        QFETCH(int, func);
+        QFETCH(int, flags);
+        QFETCH(QString, pFrom);
+        QFETCH(QString, pTo);
         std::vector<FileOpRecord> seen;
         SetShellOperation([&](const FileOpRecord& r) {
             seen.push_back(r);
             return 1234;  // returned unchanged
         });
-        const std::string from = FETCHED(QString, from).toStdString();
-        const std::string to = FETCHED(QString, to).toStdString();
+        const std::string fromPath = from.toStdString();
+        const std::string toPath = to.toStdString();
         int rc = 0;
-        switch (FETCHED(int, wrapper)) {
+        switch (wrapper) {
             case 0:
-                rc = ShFileCopy(77, from, to);
+                rc = ShFileCopy(77, fromPath, toPath);
                 break;
             case 1:
-                rc = ShFileMove(77, from, to);
+                rc = ShFileMove(77, fromPath, toPath);
                 break;
             case 2:
-                rc = ShFileDelete(77, from, false);
+                rc = ShFileDelete(77, fromPath, false);
                 break;
             case 3:
-                rc = ShFileDelete(77, from, true);
+                rc = ShFileDelete(77, fromPath, true);
                 break;
             case 4:
-                rc = ShFileRename(77, from, to);
+                rc = ShFileRename(77, fromPath, toPath);
                 break;
             case 5:
-                rc = ShFileRenameNoErrorUI(77, from, to);
+                rc = ShFileRenameNoErrorUI(77, fromPath, toPath);
                 break;
         }
         QCOMPARE(rc, 1234);
         QCOMPARE(seen.size(), size_t(1));
         QCOMPARE(seen[0].hwnd, OwnerHandle(77));
-        QCOMPARE(int(seen[0].wFunc), FETCHED(int, func));
-        QCOMPARE(int(seen[0].fFlags), FETCHED(int, flags));
-        QCOMPARE(QString::fromStdString(seen[0].pFrom), FETCHED(QString, pFrom));
-        QCOMPARE(QString::fromStdString(seen[0].pTo), FETCHED(QString, pTo));
+        QCOMPARE(int(seen[0].wFunc), func);
+        QCOMPARE(int(seen[0].fFlags), flags);
+        QCOMPARE(QString::fromStdString(seen[0].pFrom), pFrom);
+        QCOMPARE(QString::fromStdString(seen[0].pTo), pTo);
         QVERIFY(!seen[0].allEntries);  // "*" is a name, never a request for every entry
     }
 

@@ -17,7 +17,6 @@
 #include "platform/os/message_service.h"
 #include "platform/os/test_seam.h"
 #include "shellops/sh_file_lib.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
@@ -127,13 +126,15 @@ class TestFileSafety : public QObject {
                                 << QStringList{};
     }
     void starIsAName() {
+        QFETCH(QStringList, inX);
+        QFETCH(QStringList, inD);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
         t.File("X/*/in", "in");
         t.File("X/sibling/precious", "p");
         t.Dir("D");
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(t.Path("data")));
-        const QString op = FETCHED(QString, op);
+        QFETCH(QString, op);
         const std::string star = t.Path("X/*/");  // with the trailing separator, as the window
         int rc = -1;
         if (op == "copy")
@@ -148,8 +149,8 @@ class TestFileSafety : public QObject {
             rc = ShFileRename(0, star, t.Path("X/star"));
         qunsetenv("XDG_DATA_HOME");
         QCOMPARE(rc, 0);
-        QCOMPARE(Keys(t.Snapshot("X")), FETCHED(QStringList, inX));
-        QCOMPARE(Keys(t.Snapshot("D")), FETCHED(QStringList, inD));
+        QCOMPARE(Keys(t.Snapshot("X")), inX);
+        QCOMPARE(Keys(t.Snapshot("D")), inD);
         QCOMPARE(t.Read("X/sibling/precious"), std::string("p"));
         if (op == "trash")
             QCOMPARE(t.Read("data/Trash/files/*/in"), std::string("in"));
@@ -166,7 +167,8 @@ class TestFileSafety : public QObject {
         QTest::newRow("raise row, between two rows") << 0 << true;
     }
     void linkSwappedIntoThePath() {
-        const int mode = FETCHED(int, mode);
+        QFETCH(bool, duringExecution);
+        QFETCH(int, mode);
         test::ScriptedFileOpUi ui;
         test::TestDir out;
         test::TestDir t;
@@ -194,7 +196,7 @@ class TestFileSafety : public QObject {
             QCOMPARE(rename(t.Path("P").c_str(), t.Path("P.real").c_str()), 0);
             t.Link("P", RemoveBackslash(out.Root()));
         };
-        if (FETCHED(bool, duringExecution)) {
+        if (duringExecution) {
             SetSeamHook([&](const char* point, const std::string& item) {
                 if (std::string(point) == "execute:row" && item.rfind(t.Path("P/"), 0) == 0)
                     swap();
@@ -203,7 +205,7 @@ class TestFileSafety : public QObject {
             swap();
         }
         const Tree outside = out.Snapshot();
-        const Tree real = t.Snapshot(FETCHED(bool, duringExecution) ? "P" : "P.real");
+        const Tree real = t.Snapshot(duringExecution ? "P" : "P.real");
         std::vector<std::string> reasons;
         ExecutionUi eu;
         eu.failed = [&](int, const std::string& r) { reasons.push_back(r); };
@@ -223,6 +225,7 @@ class TestFileSafety : public QObject {
         QTest::newRow("bind mount") << "bind";
     }
     void mountInsideTheTree() {
+        QFETCH(QString, kind);
         test::ScriptedFileOpUi ui;
         test::TestDir out;
         out.File("data", "outside data");
@@ -230,7 +233,7 @@ class TestFileSafety : public QObject {
         t.Dir("F1/F2");
         t.Dir("G/M");
         t.File("keep");
-        const bool bind = FETCHED(QString, kind) == "bind";
+        const bool bind = kind == "bind";
         Mounted m(bind ? RemoveBackslash(out.Root()) : "tmpfs", t.Path("F1/F2"),
                   bind ? nullptr : "tmpfs", bind ? MS_BIND : 0);
         Mounted empty("tmpfs", t.Path("G/M"), "tmpfs", 0);  // an empty mounted folder
@@ -368,9 +371,10 @@ class TestFileSafety : public QObject {
         QTest::newRow("emptied folder cannot be removed") << "late";
     }
     void failedRaisePutsBack() {
+        QFETCH(QString, when);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
-        const bool clash = FETCHED(QString, when) == "clash";
+        const bool clash = when == "clash";
         t.File("A/A/x", "x");
         t.File("A/A/y", "y");
         t.File("A/A/" + std::string("n\xff"), "bytes");
@@ -404,9 +408,10 @@ class TestFileSafety : public QObject {
         QTest::newRow("move to another file system") << "/dev/shm" << true;
     }
     void copiesKeepEverything() {
+        QFETCH(QString, to);
         test::ScriptedFileOpUi ui;
         test::TestDir src;
-        test::TestDir dst(FETCHED(QString, to).toStdString());
+        test::TestDir dst(to.toStdString());
         src.File("T/f", "content");
         src.File("T/h1", "linked");
         QCOMPARE(link(src.Path("T/h1").c_str(), src.Path("T/h2").c_str()), 0);
@@ -435,7 +440,7 @@ class TestFileSafety : public QObject {
         QCOMPARE(utimensat(AT_FDCWD, f.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
         const struct stat was = Lstat(f);
         const struct stat sparseWas = Lstat(src.Path("T/sparse"));
-        const bool move = FETCHED(bool, move);
+        QFETCH(bool, move);
         QCOMPARE(move ? ShFileMove(0, src.Path("T"), dst.Root())
                       : ShFileCopy(0, src.Path("T"), dst.Root()),
                  0);

@@ -21,7 +21,6 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/modal_service.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
@@ -77,16 +76,18 @@ class TestFolderCommands : public QObject {
             << QStringList{"/d/Temp/"} << "/d/temp/" << QStringList{"/d/temp/", "/d/Temp/"};
     }
     void recentDestinations() {
+        QFETCH(QString, confirmed);
+        QFETCH(QStringList, after);
         SettingsRecord rec;
-        const QStringList before = FETCHED(QStringList, before);
+        QFETCH(QStringList, before);
         for (int i = 0; i < before.size(); ++i)
             rec.DestDir[static_cast<size_t>(i)] = before[i].toStdString();
         rec.DestDirCount = std::to_string(before.size());
-        DestDirRemember(rec, FETCHED(QString, confirmed).toStdString());
-        QStringList after;
+        DestDirRemember(rec, confirmed.toStdString());
+        QStringList kept;
         for (int i = 0; i < DestDirCountOf(rec); ++i)
-            after << QString::fromStdString(rec.DestDir[static_cast<size_t>(i)]);
-        QCOMPARE(after, FETCHED(QStringList, after));
+            kept << QString::fromStdString(rec.DestDir[static_cast<size_t>(i)]);
+        QCOMPARE(kept, after);
         QVERIFY(rec.DestDir[10].empty());
     }
 

@@ -10,7 +10,6 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/modal_service.h"
 #include "platform/ui/shell_open.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
@@ -39,9 +38,11 @@ class TestHelp : public QObject {
         QTest::newRow("10.12.5") << 10 << 12 << 5 << "Version 10.125";
     }
     void versionText() {
-        QCOMPARE(QString::fromStdString(
-                     VersionText(FETCHED(int, major), FETCHED(int, minor), FETCHED(int, revision))),
-                 FETCHED(QString, text));
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, revision);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(VersionText(major, minor, revision)), text);
         QCOMPARE(ProgramVersionText(),
                  VersionText(build::kVersionMajor, build::kVersionMinor, build::kVersionRevision));
     }
@@ -122,12 +123,13 @@ class TestHelp : public QObject {
         QTest::newRow("donation") << 2 << QString::fromUtf8(build::kDonationUrl);
     }
     void nothingToOpenWithIsTold() {
+        QFETCH(QString, target);
         test::TestDir prog;
         prog.File("guide.pdf", "%PDF");
         SetProgramFolder(prog.Root());
         SetShellOpenBackend([](const std::string&) { return false; });
         frmMain w;
-        const int command = FETCHED(int, command);
+        QFETCH(int, command);
         MessageService::ResetScript();
         (command == 0   ? w.mnuHelpDoc
          : command == 1 ? w.mnuHelpHomepage
@@ -136,7 +138,7 @@ class TestHelp : public QObject {
         const MessageRequest& box = MessageService::Shown().back();
         QCOMPARE(box.icon, MsgIcon::Exclamation);
         QVERIFY2(box.text.find("を開けませんでした") != std::string::npos, box.text.c_str());
-        QVERIFY(box.text.find(FETCHED(QString, target).toStdString()) != std::string::npos);
+        QVERIFY(box.text.find(target.toStdString()) != std::string::npos);
         SetProgramFolder({});
     }
 

@@ -6,7 +6,6 @@
 #include <QtTest>
 
 #include "platform/os/file_locations.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 
 using namespace corvelle;
@@ -28,12 +27,16 @@ class TestLocations : public QObject {
         QTest::newRow("read-only, settings there") << "read-only" << true << "abs" << false;
     }
     void choice() {
+        QFETCH(bool, iniThere);
+        QFETCH(QString, program);
+        QFETCH(QString, xdgConfig);
+        QFETCH(bool, portable);
         test::TestDir t;
         t.Dir("prog");
         t.Dir("home");
-        if (FETCHED(bool, iniThere))
+        if (iniThere)
             t.File("prog/RUZO.INI", "[Corvelle]\r\n");
-        const QString kind = FETCHED(QString, program);
+        const QString kind = program;
         bool mounted = false;
         if (kind == "read-only") {
             mounted = mount(t.Path("prog").c_str(), t.Path("prog").c_str(), nullptr, MS_BIND,
@@ -46,7 +49,7 @@ class TestLocations : public QObject {
         LocationInputs in;
         in.programFolder = t.Path("prog");
         in.home = t.Path("home");
-        const QString xdg = FETCHED(QString, xdgConfig);
+        const QString xdg = xdgConfig;
         in.xdgConfigHome = xdg == "abs" ? t.Path("cfg") : xdg == "rel" ? "cfg" : "";
         in.xdgStateHome = xdg == "abs" ? t.Path("state") : "";
         in.installedBinFolder = kind == "installed" ? t.Path("prog") : "/usr/local/bin";
@@ -54,7 +57,7 @@ class TestLocations : public QObject {
         const FileLocations l = ChooseFileLocations(in);
         if (mounted)
             umount2(t.Path("prog").c_str(), MNT_DETACH);
-        QCOMPARE(l.portable, FETCHED(bool, portable));
+        QCOMPARE(l.portable, portable);
         const std::string config = xdg == "abs" ? t.Path("cfg/") : t.Path("home/.config/");
         const std::string state = xdg == "abs" ? t.Path("state/") : t.Path("home/.local/state/");
         if (l.portable) {

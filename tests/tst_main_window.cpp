@@ -17,7 +17,6 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
@@ -75,12 +74,14 @@ class TestMainWindow : public QObject {
             << QRect(2000, 200, 800, 600) << QRect(2000, 200, 800, 600);
     }
     void restoredWindowStaysOnAScreen() {
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, fitted);
         const QList<QRect> screens{QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1024)};
-        QCOMPARE(FitOnScreen(FETCHED(QRect, wanted), screens), FETCHED(QRect, fitted));
+        QCOMPARE(FitOnScreen(wanted, screens), fitted);
         // With room for the frame: the title bar stays on the screen as well.
-        const QRect framed = FitOnScreen(FETCHED(QRect, wanted), screens, QMargins(4, 30, 4, 4));
+        const QRect framed = FitOnScreen(wanted, screens, QMargins(4, 30, 4, 4));
         QVERIFY(framed.top() >= 30 && framed.left() >= 4);
-        QVERIFY(framed.width() <= FETCHED(QRect, fitted).width());
+        QVERIFY(framed.width() <= fitted.width());
     }
 
     void controlTreeAsDesigned() {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
-#include "tests/support/fetch.h"
 #include "util/numbers.h"
 
 using namespace corvelle;
@@ -28,8 +27,9 @@ class TestNumbers : public QObject {
         QTest::newRow("empty") << "" << 0.0;
     }
     void lenient() {
+        QFETCH(double, value);
         QFETCH(QString, text);
-        QCOMPARE(LenientValue(text.toStdString()), FETCHED(double, value));
+        QCOMPARE(LenientValue(text.toStdString()), value);
     }
 
     void roundHalfEven_data() {
@@ -42,7 +42,11 @@ class TestNumbers : public QObject {
         QTest::newRow("2.4") << 2.4 << 2.0;
         QTest::newRow("2.6") << 2.6 << 3.0;
     }
-    void roundHalfEven() { QCOMPARE(RoundHalfEven(FETCHED(double, in)), FETCHED(double, out)); }
+    void roundHalfEven() {
+        QFETCH(double, in);
+        QFETCH(double, out);
+        QCOMPARE(RoundHalfEven(in), out);
+    }
 
     void strictInteger_data() {
         QTest::addColumn<QString>("text");
@@ -59,13 +63,14 @@ class TestNumbers : public QObject {
         QTest::newRow("16-bit overflow") << "40000" << int(kErrOverflow) << qint64(0);
     }
     void strictInteger() {
+        QFETCH(qint64, value);
         QFETCH(QString, text);
         QFETCH(int, error);
         int64_t v = 0;
         const Error e = StrictInteger(text.toStdString(), -32768, 32767, v);
         QCOMPARE(e.number, error);
         if (!error)
-            QCOMPARE(qint64(v), FETCHED(qint64, value));
+            QCOMPARE(qint64(v), value);
     }
 
     void strictBoolean_data() {
@@ -81,12 +86,13 @@ class TestNumbers : public QObject {
         QTest::newRow("empty") << "" << int(kErrTypeMismatch) << false;
     }
     void strictBoolean() {
+        QFETCH(bool, value);
         QFETCH(QString, text);
         QFETCH(int, error);
-        bool v = !FETCHED(bool, value);
+        bool v = !value;
         QCOMPARE(StrictBoolean(text.toStdString(), v).number, error);
         if (!error)
-            QCOMPARE(v, FETCHED(bool, value));
+            QCOMPARE(v, value);
     }
 
     void iniNumberLayout() {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 
-#include "tests/support/fetch.h"
 #include "ui/panel_layout.h"
 
 using namespace corvelle;
@@ -42,11 +41,16 @@ class TestPanelLayout : public QObject {
             << 11955.5 << 5000.5 << 5000.0 << 6883.0 << 5000.5;
     }
     void panelLayoutSet() {
-        MainLayout s = Window(FETCHED(double, innerWidth), FETCHED(double, barLeft));
+        QFETCH(double, innerWidth);
+        QFETCH(double, barLeft);
+        QFETCH(double, leftWidth);
+        QFETCH(double, rightWidth);
+        QFETCH(double, barAfter);
+        MainLayout s = Window(innerWidth, barLeft);
         PanelLayoutSet(s);
-        QCOMPARE(s.leftPanelWidth, FETCHED(double, leftWidth));
-        QCOMPARE(s.rightPanelWidth, FETCHED(double, rightWidth));
-        QCOMPARE(s.bar.left, FETCHED(double, barAfter));
+        QCOMPARE(s.leftPanelWidth, leftWidth);
+        QCOMPARE(s.rightPanelWidth, rightWidth);
+        QCOMPARE(s.bar.left, barAfter);
         QCOMPARE(s.grip.left, s.bar.left);
         QCOMPARE(s.grip.top, 0.0);
         QCOMPARE(s.grip.height, 8775.0);
@@ -84,21 +88,24 @@ class TestPanelLayout : public QObject {
         QTest::newRow("right bound exactly") << 5000.0 << 9850.0 << 14850.0;
     }
     void drag() {
+        QFETCH(double, gripLeft);
+        QFETCH(double, mouseX);
+        QFETCH(double, barLeft);
         MainLayout s = Window(20000, 5000);
         PanelLayoutSet(s);
-        s.grip.left = FETCHED(double, gripLeft);
+        s.grip.left = gripLeft;
         SplitterMouseDown(s);
         QVERIFY(s.barVisible && s.splitterMoving);
         QCOMPARE(s.bar.width, 75.0);  // half the grip's 150
         QCOMPARE(s.bar.height, s.grip.height - 20);
-        SplitterMouseMove(s, FETCHED(double, mouseX));
-        QCOMPARE(s.bar.left, FETCHED(double, barLeft));
+        SplitterMouseMove(s, mouseX);
+        QCOMPARE(s.bar.left, barLeft);
         QCOMPARE(s.leftPanelWidth, 5000.0);  // panels wait for the mouse-up
         SplitterMouseUp(s);
         QVERIFY(!s.barVisible && !s.splitterMoving);
-        QCOMPARE(s.leftPanelWidth, FETCHED(double, barLeft));
-        QCOMPARE(s.rightPanelWidth, 20000 - FETCHED(double, barLeft) - 75);
-        QCOMPARE(s.grip.left, FETCHED(double, barLeft));
+        QCOMPARE(s.leftPanelWidth, barLeft);
+        QCOMPARE(s.rightPanelWidth, 20000 - barLeft - 75);
+        QCOMPARE(s.grip.left, barLeft);
     }
 
     void moveWithoutDownDoesNothing() {
@@ -118,11 +125,14 @@ class TestPanelLayout : public QObject {
         QTest::newRow("short") << 1000.0 << 2350.0 << 2400.0;
     }
     void dirSelect() {
+        QFETCH(double, panelHeight);
+        QFETCH(double, treeHeight);
+        QFETCH(double, modeTop);
         const DirSelectLayout current{{0, 0, 5000, 2350}, {0, 2400, 4815, 1935}};
-        const double h = FETCHED(double, panelHeight);
+        const double h = panelHeight;
         const DirSelectLayout out = DirSelectResize(h, 3210, h, current);
-        QCOMPARE(out.tree.height, FETCHED(double, treeHeight));
-        QCOMPARE(out.mode.top, FETCHED(double, modeTop));
+        QCOMPARE(out.tree.height, treeHeight);
+        QCOMPARE(out.mode.top, modeTop);
         QCOMPARE(out.mode.height, 1935.0);
         QCOMPARE(out.tree.width, 3210.0);
         QCOMPARE(out.mode.width, 3210.0);
@@ -135,18 +145,20 @@ class TestPanelLayout : public QObject {
         QTest::newRow("short keeps heights") << 4000.0 << 1234.0;
     }
     void fileViewPages() {
+        QFETCH(double, panelHeight);
+        QFETCH(double, pageHeight);
         FileViewLayout current;
         current.tab = {0, 0, 4935, 3000};
         for (TwRect& p : current.pages) p = {0, 0, 10, 1234};
         const TwRect inset{30, 360, 60, 390};
-        const double h = FETCHED(double, panelHeight);
+        const double h = panelHeight;
         const FileViewLayout out = FileViewResize(h, 6000, h, current, inset);
         QCOMPARE(out.tab.width, 6000.0);
         for (const TwRect& p : out.pages) {
             QCOMPARE(p.top, 410.0);  // client top + margin
             QCOMPARE(p.left, 30.0);
             QCOMPARE(p.width, 5940.0);
-            QCOMPARE(p.height, FETCHED(double, pageHeight));
+            QCOMPARE(p.height, pageHeight);
         }
     }
 

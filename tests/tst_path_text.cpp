@@ -19,7 +19,6 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/modal_service.h"
 #include "platform/ui/path_text.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
@@ -54,10 +53,11 @@ class TestPathText : public QObject {
         QTest::newRow("ff fe") << QByteArray("\xff\xfe") << 2;
     }
     void roundTrip() {
-        const QByteArray bytes = FETCHED(QByteArray, bytes);
+        QFETCH(int, chars);
+        QFETCH(QByteArray, bytes);
         const std::string path(bytes.constData(), static_cast<size_t>(bytes.size()));
         const QString text = PathToQString(path);
-        QCOMPARE(text.size(), FETCHED(int, chars));
+        QCOMPARE(text.size(), chars);
         QCOMPARE(Bytes(QStringToPath(text)), bytes);
         // Through the widgets that hold paths.
         QLineEdit edit;
@@ -78,16 +78,16 @@ class TestPathText : public QObject {
         QTest::newRow("broken utf-8") << QByteArray("x\xe3\x81y");
     }
     void destinationDialogKeepsBytes() {
-        const QByteArray raw = FETCHED(QByteArray, name);
-        const std::string name(raw.constData(), static_cast<size_t>(raw.size()));
+        QFETCH(QByteArray, name);
+        const std::string folder(name.constData(), static_cast<size_t>(name.size()));
         test::TestDir d;
         d.File("src/f", "content");
-        d.Dir(name);
+        d.Dir(folder);
         test::ScriptedFileOpUi ui;
         test::TestDir prog;
         SetProgramFolder(prog.Root());
         prog.File("RUZO.INI", "CurrentDirectory=" + d.Path("src/") +
-                                  "\r\nDestDir 0=" + d.Path(name + "/") + "\r\n");
+                                  "\r\nDestDir 0=" + d.Path(folder + "/") + "\r\n");
         {
             frmMain w;
             w.Terminate = [] {};
@@ -100,18 +100,19 @@ class TestPathText : public QObject {
             });
             MessageService::QueueAnswer(MsgAnswer::Ok);
             w.mnuFileFolderCopy_Click();
-            QCOMPARE(d.Read(name + "/src/f"), std::string("content"));
-            QCOMPARE(d.Snapshot().size(), size_t(5));  // src, src/f, name, name/src, name/src/f
+            QCOMPARE(d.Read(folder + "/src/f"), std::string("content"));
+            QCOMPARE(d.Snapshot().size(),
+                     size_t(5));  // src, src/f, folder, folder/src, folder/src/f
             // Picked in the dialog's tree: the box shows the bytes, OK hands them back.
             frmDestDirSelect dlg(w.dirTree);
-            dlg.DestDirTree->SetPath(d.Path(name));
+            dlg.DestDirTree->SetPath(d.Path(folder));
             QCOMPARE(Bytes(QStringToPath(dlg.cboDestDir->currentText())),
-                     Bytes(d.Path(name + "/")));
+                     Bytes(d.Path(folder + "/")));
             dlg.cmdOk->click();
-            QCOMPARE(Bytes(DestDirPath), Bytes(d.Path(name + "/")));
+            QCOMPARE(Bytes(DestDirPath), Bytes(d.Path(folder + "/")));
             w.mnuFileExit_Click();
         }
-        QVERIFY(prog.Read("RUZO.INI").find("DestDir 0=" + d.Path(name + "/") + "\r\n") !=
+        QVERIFY(prog.Read("RUZO.INI").find("DestDir 0=" + d.Path(folder + "/") + "\r\n") !=
                 std::string::npos);
         SetProgramFolder({});
     }

@@ -5,7 +5,6 @@
 
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "util/numbers.h"
 #include "util/paths.h"
@@ -45,12 +44,16 @@ class TestPaths : public QObject {
                                     << deep + "/leaf/" << deep + "/leaf";
     }
     void pathTable() {
+        QFETCH(QByteArray, leaf);
+        QFETCH(QByteArray, parent);
+        QFETCH(QByteArray, added);
+        QFETCH(QByteArray, removed);
         QFETCH(QByteArray, input);
         const std::string in = input.toStdString();
-        QCOMPARE(QByteArray::fromStdString(PathLeaf(in)), FETCHED(QByteArray, leaf));
-        QCOMPARE(QByteArray::fromStdString(PathParent(in)), FETCHED(QByteArray, parent));
-        QCOMPARE(QByteArray::fromStdString(AddBackslash(in)), FETCHED(QByteArray, added));
-        QCOMPARE(QByteArray::fromStdString(RemoveBackslash(in)), FETCHED(QByteArray, removed));
+        QCOMPARE(QByteArray::fromStdString(PathLeaf(in)), leaf);
+        QCOMPARE(QByteArray::fromStdString(PathParent(in)), parent);
+        QCOMPARE(QByteArray::fromStdString(AddBackslash(in)), added);
+        QCOMPARE(QByteArray::fromStdString(RemoveBackslash(in)), removed);
     }
 
     void parentOfFolderPath() {
@@ -67,12 +70,13 @@ class TestPaths : public QObject {
         QTest::newRow("empty") << "" << QStringList{""};
     }
     void strSplit() {
+        QFETCH(QStringList, pieces);
         QFETCH(QString, text);
-        std::vector<std::string> pieces{"stale"};
-        const int n = StrSplit(text.toStdString(), '/', pieces);
+        std::vector<std::string> split{"stale"};
+        const int n = StrSplit(text.toStdString(), '/', split);
         QStringList got;
-        for (const auto& p : pieces) got << QString::fromStdString(p);
-        QCOMPARE(got, FETCHED(QStringList, pieces));
+        for (const auto& p : split) got << QString::fromStdString(p);
+        QCOMPARE(got, pieces);
         QCOMPARE(n, got.size());
     }
 
@@ -84,9 +88,10 @@ class TestPaths : public QObject {
         QTest::newRow("middle") << QByteArray("ab\0c\0", 5) << QByteArray("ab");
     }
     void nullTrim() {
+        QFETCH(QByteArray, trimmed);
         QFETCH(QByteArray, text);
         const std::string s(text.constData(), static_cast<size_t>(text.size()));
-        QCOMPARE(QByteArray::fromStdString(NullTrim(s)), FETCHED(QByteArray, trimmed));
+        QCOMPARE(QByteArray::fromStdString(NullTrim(s)), trimmed);
         QCOMPARE(NullCut(s), NullTrim(s));
     }
 
@@ -99,9 +104,10 @@ class TestPaths : public QObject {
         QTest::newRow("int max") << int(INT32_MAX) << qint64(2147483647LL);
     }
     void unsignedLong() {
+        QFETCH(qint64, value);
         QFETCH(int, word);
-        QCOMPARE(UnsignedLong(word).Whole(), FETCHED(qint64, value));
-        QCOMPARE(UnsignedLong(word).raw, FETCHED(qint64, value) * 10000);
+        QCOMPARE(UnsignedLong(word).Whole(), value);
+        QCOMPARE(UnsignedLong(word).raw, value * 10000);
     }
     void sizeFromHalves() {
         // 5 GiB + 7: high word 1, low word 1 GiB + 7.
@@ -170,12 +176,14 @@ class TestPaths : public QObject {
         QTest::newRow("double separator") << "sub//new" << 99 << "";
     }
     void mkDirInWithSeparators() {
+        QFETCH(QString, name);
+        QFETCH(int, result);
         test::TestDir t;
         t.Dir("sub");
         const auto before = t.Snapshot();
         MessageService::ResetScript();
-        QCOMPARE(MkDirIn(t.Root(), FETCHED(QString, name).toStdString()), FETCHED(int, result));
-        const QString made = FETCHED(QString, made);
+        QCOMPARE(MkDirIn(t.Root(), name.toStdString()), result);
+        QFETCH(QString, made);
         auto after = t.Snapshot();
         if (!made.isEmpty()) {
             QCOMPARE(after[made.toStdString()], std::string("<dir>"));

@@ -6,7 +6,6 @@
 #include "app/settings.h"
 #include "platform/os/enumeration.h"
 #include "platform/os/message_service.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "tidy/process_list.h"
 #include "tidy/search.h"
@@ -97,6 +96,9 @@ class TestSearch : public QObject {
         QTest::newRow("unknown mode lists nothing") << QStringList{} << 2 << true << QStringList{};
     }
     void rows() {
+        QFETCH(int, mode);
+        QFETCH(bool, subFolders);
+        QFETCH(QStringList, rows);
         QFETCH(QStringList, tree);
         test::TestDir outside;
         outside.Dir("target/empty");  // must never be reached through a link
@@ -110,9 +112,9 @@ class TestSearch : public QObject {
             if (e.startsWith("l:"))
                 t.Link(rel, outside.Path("target"));
         }
-        Run r(t.Root(), FETCHED(int, mode), FETCHED(bool, subFolders));
+        Run r(t.Root(), mode, subFolders);
         r.Go();
-        QCOMPARE(r.Rows(t.Root()), FETCHED(QStringList, rows));
+        QCOMPARE(r.Rows(t.Root()), rows);
         QCOMPARE(MessageService::Shown().size(), size_t(1));
         QCOMPARE(MessageService::Shown()[0].text, std::string("検索完了!"));
         QCOMPARE(MessageService::Shown()[0].icon, MsgIcon::Information);
@@ -168,21 +170,24 @@ class TestSearch : public QObject {
         QTest::newRow("at a visit start") << 6 << 2 << 6;
     }
     void stopDuringTheWalk() {
+        QFETCH(int, stopAtYield);
+        QFETCH(int, rows);
+        QFETCH(int, yields);
         test::TestDir t;
         for (const char* d : {"a", "b", "c", "d", "e"}) t.Dir(d);
         t.File("x");
         Run r(t.Root(), 1, true);
         r.search.ui.yield = [&] {
-            if (++r.yields == FETCHED(int, stopAtYield))
+            if (++r.yields == stopAtYield)
                 r.search.Stop();
         };
         r.Go();
-        QCOMPARE(r.list.Count(), FETCHED(int, rows));
+        QCOMPARE(r.list.Count(), rows);
         QCOMPARE(r.list.Row(0).before, t.Path("e/"));
         QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
         QCOMPARE(r.selected, std::vector<std::string>{t.Root()});
         QVERIFY(!r.search.SearchRunning);
-        QCOMPARE(r.yields, FETCHED(int, yields));
+        QCOMPARE(r.yields, yields);
     }
 
     void optionsAreReadAtEveryStep() {

@@ -8,7 +8,6 @@
 #include "platform/os/codec.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 
 using namespace corvelle;
@@ -84,10 +83,11 @@ class TestSettings : public QObject {
         QTest::newRow("section only") << QByteArray("[Corvelle]\r\n") << 2430;
     }
     void readMainTop() {
+        QFETCH(int, mainTop);
         QFETCH(QByteArray, file);
         std::vector<MessageRequest> shown;
         const SettingsRecord r = Load(file.toStdString(), &shown);
-        QCOMPARE(r.MainTop, FETCHED(int, mainTop));
+        QCOMPARE(r.MainTop, mainTop);
         QVERIFY(shown.empty());
     }
 

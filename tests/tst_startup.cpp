@@ -10,7 +10,6 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/shell_open.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
@@ -98,6 +97,8 @@ class TestStartup : public QObject {
         QTest::newRow("not UTF-8") << "bytes" << true;
     }
     void folderArgument() {
+        QFETCH(QString, argument);
+        QFETCH(bool, taken);
         test::TestDir prog;
         test::TestDir data;
         data.Dir("stored");
@@ -106,7 +107,7 @@ class TestStartup : public QObject {
         data.File("plain.txt");
         SetProgramFolder(prog.Root());
         prog.File("RUZO.INI", "CurrentDirectory=" + data.Path("stored/") + "\r\n");
-        const QString a = FETCHED(QString, argument);
+        const QString a = argument;
         StartFolderArgument = a == "dir"       ? data.Path("given")
                               : a == "missing" ? data.Path("nowhere")
                               : a == "file"    ? data.Path("plain.txt")
@@ -116,10 +117,10 @@ class TestStartup : public QObject {
         w.Terminate = [] {};
         QVERIFY(w.Form_Load());
         const std::string expected =
-            FETCHED(bool, taken) ? AddBackslash(StartFolderArgument) : data.Path("stored/");
+            taken ? AddBackslash(StartFolderArgument) : data.Path("stored/");
         QCOMPARE(w.dirTree->Path(), expected);
-        QCOMPARE(MessageService::Shown().size(), size_t(FETCHED(bool, taken) ? 0 : 1));
-        if (!FETCHED(bool, taken))
+        QCOMPARE(MessageService::Shown().size(), size_t(taken ? 0 : 1));
+        if (!taken)
             QVERIFY(MessageService::Shown()[0].text.find(StartFolderArgument) != std::string::npos);
         StartFolderArgument.clear();
         SetProgramFolder({});
@@ -184,6 +185,7 @@ class TestStartup : public QObject {
         QTest::newRow("SIGHUP") << SIGHUP;
     }
     void sessionEndSavesLikeClose() {
+        QFETCH(int, signal);
         test::TestDir prog;
         SetProgramFolder(prog.Root());
         frmMain w;
@@ -192,7 +194,7 @@ class TestStartup : public QObject {
         QVERIFY(w.Form_Load());
         w.show();
         CloseOnSessionEnd(&w);
-        raise(FETCHED(int, signal));
+        raise(signal);
         QTRY_VERIFY(ended);
         QVERIFY(prog.Exists("RUZO.INI"));
         SetProgramFolder({});

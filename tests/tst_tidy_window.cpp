@@ -11,7 +11,6 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
-#include "tests/support/fetch.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
@@ -293,7 +292,7 @@ class TestTidyWindow : public QObject {
             test::WriteFileBytes(journal, text);
         }
         QVERIFY(data.Exists("A/x"));
-        const bool ok = FETCHED(bool, ok);
+        QFETCH(bool, ok);
         {
             Running r("");
             MessageService::ResetScript();

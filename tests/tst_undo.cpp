@@ -12,7 +12,6 @@
 
 #include "platform/os/message_service.h"
 #include "platform/os/test_seam.h"
-#include "tests/support/fetch.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
@@ -109,14 +108,17 @@ class TestUndo : public QObject {
         QTest::newRow("start itself raised") << QStringList{"f:only/x"} << 0 << 1;
     }
     void undoRestoresExactly() {
+        QFETCH(QStringList, tree);
+        QFETCH(int, mode);
+        QFETCH(int, rows);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
-        Build(t, FETCHED(QStringList, tree));
+        Build(t, tree);
         const Tree before = t.Snapshot();
         const auto attrs = Attributes(t);
         ProcessList list;
-        test::SearchInto(t.Root(), FETCHED(int, mode), list);
-        QCOMPARE(list.Count(), FETCHED(int, rows));
+        test::SearchInto(t.Root(), mode, list);
+        QCOMPARE(list.Count(), rows);
         const std::string journal = test::ExecuteJournaled(list);
         for (const ProcessRow& r : list.Rows()) QCOMPARE(r.result, std::string(kResultSuccess));
         QVERIFY(t.Snapshot() != before);
@@ -165,7 +167,8 @@ class TestUndo : public QObject {
         QTest::newRow("delete rows") << QStringList{"d:E1", "d:E2", "d:P/E3", "f:P/f", "f:keep"};
     }
     void crashAtEveryStep() {
-        const QStringList spec = FETCHED(QStringList, tree);
+        QFETCH(QStringList, tree);
+        const QStringList spec = tree;
         const int mode = spec.first().startsWith("d:") ? 1 : 0;
         // How many steps a whole run takes.
         int steps = 0;
@@ -282,6 +285,7 @@ class TestUndo : public QObject {
                                                     << "別のフォルダのもの";
     }
     void untrustedJournalRefused() {
+        QFETCH(QString, message);
         test::ScriptedFileOpUi ui;
         test::TestDir t;
         Build(t, {"f:A/B/x", "f:keep"});
@@ -289,7 +293,7 @@ class TestUndo : public QObject {
         test::SearchInto(t.Root(), 0, list);
         const std::string journal = test::ExecuteJournaled(list);
         std::string text = test::ReadFileBytes(journal);
-        const QString damage = FETCHED(QString, damage);
+        QFETCH(QString, damage);
         if (damage == "cut")
             text.resize(text.find("\nplan "));
         if (damage == "garble") {
@@ -311,8 +315,7 @@ class TestUndo : public QObject {
         const Tree before = t.Snapshot();
         const UndoResult u = Undo(journal);
         QCOMPARE(u.failed, -1);
-        QVERIFY2(u.error.find(FETCHED(QString, message).toStdString()) != std::string::npos,
-                 u.error.c_str());
+        QVERIFY2(u.error.find(message.toStdString()) != std::string::npos, u.error.c_str());
         QCOMPARE(t.Snapshot(), before);
         if (damage == "replaced")
             test::RemoveTree(RemoveBackslash(t.Root()) + ".moved");
