@@ -14,6 +14,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "tests/support/running_window.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
@@ -22,34 +23,7 @@ using namespace corvelle;
 
 namespace {
 
-struct Running {
-    test::TestDir prog;
-    std::unique_ptr<frmMain> w;
-    explicit Running(const std::string& ini) {
-        SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", ini);
-        Start();
-    }
-    void Start() {
-        w = std::make_unique<frmMain>();
-        w->Terminate = [] {};
-        w->Form_Load();
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w.get()))
-            qWarning("not exposed");
-        // The file list, checked against the model rules as it changes.
-        testers.clear();
-        testers.push_back(std::make_unique<QAbstractItemModelTester>(
-            w->lvwFileName->Details()->model(),
-            QAbstractItemModelTester::FailureReportingMode::QtTest));
-    }
-    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
-    void Restart() {
-        w->mnuFileExit_Click();
-        Start();
-    }
-    ~Running() { SetProgramFolder({}); }
-};
+using Running = test::RunningWindow;
 
 int CheckedModeItem(const frmMain& w) {
     int found = -1;

@@ -21,6 +21,7 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/modal_service.h"
+#include "tests/support/running_window.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
@@ -29,18 +30,7 @@ using namespace corvelle;
 
 namespace {
 
-struct Running {
-    test::TestDir prog;
-    frmMain w;
-    explicit Running(const std::string& start, const std::string& extra = {}) {
-        SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", "CurrentDirectory=" + start + "\r\n" + extra);
-        w.Terminate = [] {};
-        w.Form_Load();
-        w.show();
-    }
-    ~Running() { SetProgramFolder({}); }
-};
+using Running = test::RunningWindow;
 
 // The next destination dialog: types a path and presses OK (or Cancel).
 void ChooseDestination(const std::string& path, bool ok = true) {
@@ -95,9 +85,9 @@ class TestFolderCommands : public QObject {
         test::TestDir d;
         d.Dir("cur");
         d.Dir("picked");
-        Running r(d.Path("cur/"));
+        Running r(test::StartIn(d.Path("cur/")));
         {
-            frmDestDirSelect dlg(r.w.dirTree);
+            frmDestDirSelect dlg(r.w->dirTree);
             QCOMPARE(dlg.windowTitle(), QStringLiteral("Destination Folder Select"));
             QCOMPARE(dlg.cboDestDir->count(), 0);
             QCOMPARE(dlg.DestDirTree->Path(), d.Path("cur/"));
@@ -112,7 +102,7 @@ class TestFolderCommands : public QObject {
             QVERIFY(DestDirOk);
             QCOMPARE(DestDirPath, d.Path("typed/"));  // the separator added
         }
-        frmDestDirSelect again(r.w.dirTree);
+        frmDestDirSelect again(r.w->dirTree);
         QCOMPARE(again.cboDestDir->count(), 1);
         QCOMPARE(again.cboDestDir->currentText(), QString::fromStdString(d.Path("typed/")));
         QVERIFY(!DestDirOk);  // every showing starts as Cancel
@@ -125,10 +115,10 @@ class TestFolderCommands : public QObject {
         d.File("src/inner/file.txt", "content");
         d.Dir("dest");
         test::ScriptedFileOpUi ui;
-        Running r(d.Path("src/"));
+        Running r(test::StartIn(d.Path("src/")));
         ChooseDestination(d.Path("dest"));
         MessageService::QueueAnswer(MsgAnswer::Ok);
-        r.w.mnuFileFolderCopy_Click();
+        r.w->mnuFileFolderCopy_Click();
         QCOMPARE(MessageService::Shown().back().text,
                  d.Path("src/") + "を\n" + d.Path("dest/") + "にコピーします。\nよろしいですか？");
         QCOMPARE(MessageService::Shown().back().buttons, MsgButtons::OkCancel);
@@ -139,13 +129,13 @@ class TestFolderCommands : public QObject {
         d.Dir("dest2");
         ChooseDestination(d.Path("dest2/"));
         MessageService::QueueAnswer(MsgAnswer::Ok);
-        r.w.mnuFileFolderMove_Click();
+        r.w->mnuFileFolderMove_Click();
         QVERIFY(MessageService::Shown().back().text.find("に移動します。") != std::string::npos);
         QCOMPARE(d.Read("dest2/src/inner/file.txt"), std::string("content"));
         QVERIFY(!d.Exists("src"));
         // The tree settles on the parent, and the current folder follows it.
         QCOMPARE(Settings().CurrentDirectory, d.Root());
-        QCOMPARE(r.w.dirTree->Path(), d.Root());
+        QCOMPARE(r.w->dirTree->Path(), d.Root());
         QVERIFY(ui.errors.empty());
     }
 
@@ -154,13 +144,13 @@ class TestFolderCommands : public QObject {
         d.File("confirmed/f", "f");
         d.File("other/g", "g");
         d.Dir("dest");
-        Running r(d.Path("confirmed/"));
+        Running r(test::StartIn(d.Path("confirmed/")));
         ChooseDestination(d.Path("dest"));
         MessageService::QueueAnswer(MsgAnswer::Ok);
         // Another folder gets selected while the move yields to the event queue.
         QMetaObject::invokeMethod(
-            &r.w, [&] { r.w.dirTree->SetPath(d.Path("other")); }, Qt::QueuedConnection);
-        r.w.mnuFileFolderMove_Click();
+            r.w.get(), [&] { r.w->dirTree->SetPath(d.Path("other")); }, Qt::QueuedConnection);
+        r.w->mnuFileFolderMove_Click();
         QCOMPARE(d.Read("dest/confirmed/f"), std::string("f"));
         QCOMPARE(d.Read("other/g"), std::string("g"));
         QVERIFY(!d.Exists("dest/other"));
@@ -170,19 +160,19 @@ class TestFolderCommands : public QObject {
         test::TestDir d;
         d.File("src/f", "f");
         d.Dir("dest");
-        Running r(d.Path("src/"));
+        Running r(test::StartIn(d.Path("src/")));
         const auto before = d.Snapshot();
         ChooseDestination(d.Path("dest"), false);  // Cancel in the dialog: no message
-        r.w.mnuFileFolderCopy_Click();
+        r.w->mnuFileFolderCopy_Click();
         QVERIFY(MessageService::Shown().empty());
         QueueModalScript([](QDialog& dlg) { dlg.close(); });  // the title bar's close
-        r.w.mnuFileFolderMove_Click();
+        r.w->mnuFileFolderMove_Click();
         QVERIFY(MessageService::Shown().empty());
         ChooseDestination(d.Path("dest"));
         MessageService::QueueAnswer(MsgAnswer::Cancel);  // Cancel in the confirmation
-        r.w.mnuFileFolderMove_Click();
+        r.w->mnuFileFolderMove_Click();
         MessageService::QueueAnswer(MsgAnswer::Cancel);
-        r.w.mnuFileFolderDelete_Click();
+        r.w->mnuFileFolderDelete_Click();
         QCOMPARE(d.Snapshot(), before);
         QCOMPARE(QueuedModalScripts(), 0);
     }
@@ -193,9 +183,9 @@ class TestFolderCommands : public QObject {
         test::TestDir home;
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
-        Running r(d.Path("victim/"));
+        Running r(test::StartIn(d.Path("victim/")));
         MessageService::QueueAnswer(MsgAnswer::Ok);
-        r.w.mnuFileFolderDelete_Click();
+        r.w->mnuFileFolderDelete_Click();
         QCOMPARE(MessageService::Shown().back().text,
                  d.Path("victim/") + "を削除します。\nよろしいですか？");
         QVERIFY(!d.Exists("victim"));
@@ -212,27 +202,27 @@ class TestFolderCommands : public QObject {
     void renameThroughTheDialog() {
         test::TestDir d;
         d.Dir("Work");
-        Running r(d.Path("Work/"));
+        Running r(test::StartIn(d.Path("Work/")));
         QueueModalScript([&](QDialog& dlg) {
             auto& ren = static_cast<frmRename&>(dlg);
             QCOMPARE(ren.txtFileName->text(), QString::fromStdString(d.Path("Work/")));
             ren.txtFileName->setText(QString::fromStdString(d.Path("Works/")));
             ren.cmdOk->click();
         });
-        r.w.mnuFileFolderRename_Click();
+        r.w->mnuFileFolderRename_Click();
         QVERIFY(d.Exists("Works") && !d.Exists("Work"));
         QCOMPARE(Settings().CurrentDirectory, d.Path("Works/"));
-        QCOMPARE(r.w.dirTree->Path(), d.Path("Works/"));
+        QCOMPARE(r.w->dirTree->Path(), d.Path("Works/"));
         // Cancel: the tree gets the unchanged path.
         QueueModalScript([](QDialog& dlg) { static_cast<frmRename&>(dlg).cmdCancel->click(); });
-        r.w.mnuFileFolderRename_Click();
+        r.w->mnuFileFolderRename_Click();
         QCOMPARE(Settings().CurrentDirectory, d.Path("Works/"));
     }
 
     void newFolder() {
         test::TestDir d;
         d.Dir("here");
-        Running r(d.Path("here/"));
+        Running r(test::StartIn(d.Path("here/")));
         QueueModalScript([](QDialog& dlg) {
             auto& mk = static_cast<frmMkDir&>(dlg);
             mk.txtNewDirName->setFocus();
@@ -242,12 +232,12 @@ class TestFolderCommands : public QObject {
             QCOMPARE(mk.focusWidget(), mk.cmdOk);
             QTest::keyClick(mk.cmdOk, Qt::Key_Return);
         });
-        r.w.mnuFileFolderCreate_Click();
+        r.w->mnuFileFolderCreate_Click();
         QVERIFY(d.Exists("here/新規"));
         QVERIFY(MessageService::Shown().empty());
         // An empty name: the failure message, and the dialog closes.
         QueueModalScript([](QDialog& dlg) { static_cast<frmMkDir&>(dlg).cmdOk->click(); });
-        r.w.mnuFileFolderCreate_Click();
+        r.w->mnuFileFolderCreate_Click();
         QCOMPARE(MessageService::Shown().size(), size_t(1));
         QCOMPARE(MessageService::Shown()[0].icon, MsgIcon::Exclamation);
     }
@@ -257,11 +247,11 @@ class TestFolderCommands : public QObject {
         d.File("a.txt", "A");
         d.File("b.txt", "B");
         test::ScriptedFileOpUi ui;
-        Running r(d.Root());
-        QAbstractItemModel* m = r.w.lvwFileName->IconList()->model();
+        Running r(test::StartIn(d.Root()));
+        QAbstractItemModel* m = r.w->lvwFileName->IconList()->model();
         int row = 0;
         while (m->index(row, 0).data().toString() != "a.txt") ++row;
-        r.w.lvwFileName->IconList()->setCurrentIndex(m->index(row, 0));
+        r.w->lvwFileName->IconList()->setCurrentIndex(m->index(row, 0));
         QVERIFY(!m->setData(m->index(row, 0), "b.txt", Qt::EditRole));  // taken: refused
         QCOMPARE(m->index(row, 0).data().toString(), QStringLiteral("a.txt"));
         QCOMPARE(d.Read("a.txt"), std::string("A"));
@@ -279,21 +269,21 @@ class TestFolderCommands : public QObject {
         src.File("two", "2");
         src.File("dir/three", "3");
         test::TestDir d;
-        Running r(d.Root());
+        Running r(test::StartIn(d.Root()));
         QMimeData text;
         text.setText("just text");
-        QVERIFY(!r.w.Commands().lvwFileName_OLEDragOver(&text));
+        QVERIFY(!r.w->Commands().lvwFileName_OLEDragOver(&text));
         QMimeData web;
         web.setUrls({QUrl("https://example.invalid/x")});
-        QVERIFY(!r.w.Commands().lvwFileName_OLEDragOver(&web));
+        QVERIFY(!r.w->Commands().lvwFileName_OLEDragOver(&web));
 
         QMimeData files;
         files.setUrls({QUrl::fromLocalFile(QString::fromStdString(src.Path("one"))),
                        QUrl::fromLocalFile(QString::fromStdString(src.Path("two"))),
                        QUrl::fromLocalFile(QString::fromStdString(src.Path("dir")))});
-        QVERIFY(r.w.Commands().lvwFileName_OLEDragOver(&files));
+        QVERIFY(r.w->Commands().lvwFileName_OLEDragOver(&files));
         MessageService::QueueAnswer(MsgAnswer::Ok);
-        QWidget* viewport = r.w.lvwFileName->CurrentView()->viewport();
+        QWidget* viewport = r.w->lvwFileName->CurrentView()->viewport();
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton,
                               Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
@@ -310,15 +300,15 @@ class TestFolderCommands : public QObject {
         QCOMPARE(d.Read("one"), std::string("1"));
         QCOMPARE(d.Read("two"), std::string("2"));
         QCOMPARE(d.Read("dir/three"), std::string("3"));
-        QVERIFY(src.Exists("one"));                                     // copied, never moved
-        QCOMPARE(r.w.lvwFileName->IconList()->model()->rowCount(), 2);  // refreshed once
+        QVERIFY(src.Exists("one"));                                      // copied, never moved
+        QCOMPARE(r.w->lvwFileName->IconList()->model()->rowCount(), 2);  // refreshed once
     }
 
     void menuOrder() {
         test::TestDir d;
-        Running r(d.Root());
+        Running r(test::StartIn(d.Root()));
         QStringList captions;
-        for (QAction* a : r.w.mnuFile->actions()) captions << (a->isSeparator() ? "-" : a->text());
+        for (QAction* a : r.w->mnuFile->actions()) captions << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(captions,
                  (QStringList{"新規フォルダ作成(&N)", "フォルダコピー(&P)", "フォルダ移動(&V)",
                               "フォルダ削除(&L)", "フォルダリネーム(&E)", "-", "終了(&X)"}));

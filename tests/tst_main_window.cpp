@@ -17,6 +17,7 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
+#include "tests/support/running_window.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
@@ -30,23 +31,7 @@ using namespace corvelle;
 
 namespace {
 
-// A loaded, shown main window in a temporary program folder.
-struct Running {
-    test::TestDir prog;
-    frmMain w;
-    bool ended = false;
-    explicit Running(const std::string& ini = {}) {
-        SetProgramFolder(prog.Root());
-        if (!ini.empty())
-            prog.File("RUZO.INI", ini);
-        w.Terminate = [this] { ended = true; };
-        w.Form_Load();
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qWarning("window not exposed");
-    }
-    ~Running() { SetProgramFolder({}); }
-};
+using Running = test::RunningWindow;
 
 int Px(double twips) {
     return qRound(twips / 15.0);
@@ -86,7 +71,7 @@ class TestMainWindow : public QObject {
 
     void controlTreeAsDesigned() {
         Running r;
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         QCOMPARE(w.windowTitle(), QStringLiteral("Corvelle"));
         QCOMPARE(w.fraMode->title(), QStringLiteral("処理内容"));
         QCOMPARE(w.optMode[0]->text(), QStringLiteral("単独フォルダ配下の階層を上げる"));
@@ -119,7 +104,7 @@ class TestMainWindow : public QObject {
     void resizeLaysOutPanels() {
         // Wide enough that the stored position needs no correction at the first layout.
         Running r("MainWidth= 13500 \r\nMainHeight= 9000 \r\nSplitterMain= 6000 \r\n");
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         w.resize(900, 600);
         QTRY_COMPARE(w.picPanelDirSelect->width(), Px(6000));
         QWidget* surface = w.centralWidget();
@@ -148,7 +133,7 @@ class TestMainWindow : public QObject {
 
     void dragTheGripAndSave() {
         Running r;
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         w.resize(1000, 600);
         QTRY_COMPARE(w.picPanelDirSelect->width(), Px(5000));
         SplitterGrip* grip = w.imgSplitterMain;
@@ -171,7 +156,7 @@ class TestMainWindow : public QObject {
 
     void tabSwitching() {
         Running r;
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         auto* model = new QStandardItemModel(&w);
         model->appendRow(new QStandardItem("row"));
         w.lvwLog->setModel(model);
@@ -193,11 +178,11 @@ class TestMainWindow : public QObject {
         Running r;
         const QString dir = QStringLiteral(QT_TESTCASE_BUILDDIR "/../screenshots");
         QDir().mkpath(dir);
-        QVERIFY(r.w.grab().save(dir + "/main-window.png"));
-        r.w.tabDisplay->SelectPosition(2);
-        QVERIFY(r.w.grab().save(dir + "/main-window-log.png"));
+        QVERIFY(r.w->grab().save(dir + "/main-window.png"));
+        r.w->tabDisplay->SelectPosition(2);
+        QVERIFY(r.w->grab().save(dir + "/main-window-log.png"));
         QVERIFY(LoadedSplash(true)->grab().save(dir + "/splash.png"));
-        frmAbout about(&r.w);
+        frmAbout about(r.w.get());
         QVERIFY(about.grab().save(dir + "/about.png"));
     }
 };

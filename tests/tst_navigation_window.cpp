@@ -12,6 +12,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "tests/support/running_window.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
@@ -21,25 +22,7 @@ using namespace corvelle;
 
 namespace {
 
-struct Running {
-    test::TestDir prog;
-    frmMain w;
-    explicit Running(const std::string& start) {
-        SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", "CurrentDirectory=" + start + "\r\n");
-        w.Terminate = [] {};
-        w.Form_Load();
-        w.show();
-    }
-    ~Running() { SetProgramFolder({}); }
-    QStringList Menu(const char* key) const {
-        QStringList out;
-        for (QAction* a : w.ToolbarButton(QString::fromLatin1(key))->menu()->actions())
-            out << a->text();
-        return out;
-    }
-    int Files() const { return w.lvwFileName->IconList()->model()->rowCount(); }
-};
+using Running = test::RunningWindow;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -58,8 +41,8 @@ class TestNavigationWindow : public QObject {
         d.File("Music/m1");
         d.File("Music/m2");
         d.File("Photos/p1");
-        Running r(d.Path("Docs/"));
-        frmMain& w = r.w;
+        Running r(test::StartIn(d.Path("Docs/")));
+        frmMain& w = *r.w;
         QCOMPARE(r.Files(), 1);
         w.dirTree->SetPath(d.Path("Music"));
         QCOMPARE(Settings().CurrentDirectory, d.Path("Music/"));
@@ -95,8 +78,8 @@ class TestNavigationWindow : public QObject {
         test::TestDir home;
         const QByteArray savedHome = qgetenv("HOME");
         qputenv("HOME", QByteArray::fromStdString(home.Path("")));
-        Running r(d.Path("A/"));
-        frmMain& w = r.w;
+        Running r(test::StartIn(d.Path("A/")));
+        frmMain& w = *r.w;
         w.dirTree->SetPath(d.Path("B"));
         w.dirTree->SetPath(d.Path("C"));
         test::RemoveTree(d.Path("B"));
@@ -123,8 +106,8 @@ class TestNavigationWindow : public QObject {
         d.Dir("old");
         d.Dir("taken");
         test::ScriptedFileOpUi ui;
-        Running r(d.Path("old/"));
-        frmMain& w = r.w;
+        Running r(test::StartIn(d.Path("old/")));
+        frmMain& w = *r.w;
         NavigationPanel& nav = w.Navigation();
 
         bool cancel = false;
@@ -160,8 +143,8 @@ class TestNavigationWindow : public QObject {
         test::TestDir d;
         d.Dir("edit-me");
         test::ScriptedFileOpUi ui;
-        Running r(d.Path("edit-me/"));
-        QTreeView* view = r.w.dirTree->View();
+        Running r(test::StartIn(d.Path("edit-me/")));
+        QTreeView* view = r.w->dirTree->View();
         view->setFocus();
         QTest::keyClick(view, Qt::Key_F2);
         QLineEdit* editor = view->findChild<QLineEdit*>();
@@ -174,10 +157,10 @@ class TestNavigationWindow : public QObject {
 
     void activatingTheTreeShowsFiles() {
         test::TestDir d;
-        Running r(d.Root());
-        r.w.tabDisplay->SelectPosition(2);
-        emit r.w.dirTree->TreeActivated();
-        QCOMPARE(r.w.tabDisplay->SelectedPosition(), 1);
+        Running r(test::StartIn(d.Root()));
+        r.w->tabDisplay->SelectPosition(2);
+        emit r.w->dirTree->TreeActivated();
+        QCOMPARE(r.w->tabDisplay->SelectedPosition(), 1);
     }
 };
 

@@ -19,6 +19,7 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/modal_service.h"
 #include "platform/ui/path_text.h"
+#include "tests/support/running_window.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
@@ -84,14 +85,10 @@ class TestPathText : public QObject {
         d.File("src/f", "content");
         d.Dir(folder);
         test::ScriptedFileOpUi ui;
-        test::TestDir prog;
-        SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", "CurrentDirectory=" + d.Path("src/") +
-                                  "\r\nDestDir 0=" + d.Path(folder + "/") + "\r\n");
         {
-            frmMain w;
-            w.Terminate = [] {};
-            w.Form_Load();
+            test::RunningWindow r(test::StartIn(d.Path("src/")) +
+                                  "DestDir 0=" + d.Path(folder + "/") + "\r\n");
+            frmMain& w = *r.w;
             // The recent entry, chosen from the list as it stands.
             QueueModalScript([](QDialog& dlg) {
                 auto& dest = static_cast<frmDestDirSelect&>(dlg);
@@ -111,10 +108,9 @@ class TestPathText : public QObject {
             dlg.cmdOk->click();
             QCOMPARE(Bytes(DestDirPath), Bytes(d.Path(folder + "/")));
             w.mnuFileExit_Click();
+            QVERIFY(r.prog.Read("RUZO.INI").find("DestDir 0=" + d.Path(folder + "/") + "\r\n") !=
+                    std::string::npos);
         }
-        QVERIFY(prog.Read("RUZO.INI").find("DestDir 0=" + d.Path(folder + "/") + "\r\n") !=
-                std::string::npos);
-        SetProgramFolder({});
     }
 
     // The rename dialog, the new-folder dialog and the in-place file rename take such names.
@@ -124,12 +120,8 @@ class TestPathText : public QObject {
         d.File("a.txt", "A");
         d.Dir("sub");
         test::ScriptedFileOpUi ui;
-        test::TestDir prog;
-        SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", "CurrentDirectory=" + d.Root() + "\r\n");
-        frmMain w;
-        w.Terminate = [] {};
-        w.Form_Load();
+        test::RunningWindow r(test::StartIn(d.Root()));
+        frmMain& w = *r.w;
         QueueModalScript([&](QDialog& dlg) {
             auto& mk = static_cast<frmMkDir&>(dlg);
             mk.txtNewDirName->setText(PathToQString(bad + "dir"));
@@ -144,7 +136,6 @@ class TestPathText : public QObject {
         QVERIFY(m->setData(m->index(row, 0), PathToQString(bad + ".txt"), Qt::EditRole));
         QCOMPARE(d.Read(bad + ".txt"), std::string("A"));
         QCOMPARE(Bytes(QStringToPath(m->index(row, 0).data().toString())), Bytes(bad + ".txt"));
-        SetProgramFolder({});
     }
 };
 

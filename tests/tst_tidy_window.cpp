@@ -11,6 +11,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "tests/support/running_window.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
@@ -25,29 +26,7 @@ using namespace corvelle;
 
 namespace {
 
-struct Running {
-    test::TestDir prog;
-    frmMain w;
-    bool loaded = false;
-    explicit Running(const std::string& ini) {
-        SetProgramFolder(prog.Root());
-        prog.File("RUZO.INI", ini);
-        w.Terminate = [] {};
-        loaded = w.Form_Load();
-        w.show();
-        // Every change the processing list makes is checked against the model rules.
-        tester = std::make_unique<QAbstractItemModelTester>(
-            w.lvwLog->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    }
-    std::unique_ptr<QAbstractItemModelTester> tester;
-    ~Running() { SetProgramFolder({}); }
-    QStringList Column(int c) const {
-        QStringList out;
-        QAbstractItemModel* m = w.lvwLog->model();
-        for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, c).data().toString();
-        return out;
-    }
-};
+using Running = test::RunningWindow;
 
 }  // namespace
 
@@ -58,24 +37,24 @@ class TestTidyWindow : public QObject {
 
     void defaultsSelectUpperOptionAndTick() {
         Running r("");
-        QVERIFY(r.w.optMode[0]->isChecked());
-        QVERIFY(!r.w.optMode[1]->isChecked());
-        QVERIFY(r.w.chkSubFolderMode->isChecked());
-        QCOMPARE(r.w.lvwLog->model()->columnCount(), 0);  // no columns before a search
+        QVERIFY(r.w->optMode[0]->isChecked());
+        QVERIFY(!r.w->optMode[1]->isChecked());
+        QVERIFY(r.w->chkSubFolderMode->isChecked());
+        QCOMPARE(r.w->lvwLog->model()->columnCount(), 0);  // no columns before a search
     }
 
     void optionsFollowClicksAndAreSaved() {
         Running r("ShoriMode= 0 \r\nSubFolderMode=True\r\n");
         // Both options lie inside the frame, below its caption, at their full height.
-        for (QRadioButton* o : r.w.optMode) {
-            QVERIFY(r.w.fraMode->contentsRect().contains(o->geometry()));
+        for (QRadioButton* o : r.w->optMode) {
+            QVERIFY(r.w->fraMode->contentsRect().contains(o->geometry()));
             QVERIFY(o->height() >= o->sizeHint().height());
         }
-        QTest::mouseClick(r.w.optMode[1], Qt::LeftButton);
-        QTest::mouseClick(r.w.chkSubFolderMode, Qt::LeftButton);
+        QTest::mouseClick(r.w->optMode[1], Qt::LeftButton);
+        QTest::mouseClick(r.w->chkSubFolderMode, Qt::LeftButton);
         QCOMPARE(Settings().ShoriMode, int16_t(1));
         QVERIFY(!Settings().SubFolderMode);
-        r.w.mnuFileExit_Click();
+        r.w->mnuFileExit_Click();
         const std::string ini = r.prog.Read("RUZO.INI");
         QVERIFY(ini.find("SubFolderMode=False\r\n") != std::string::npos);
         QVERIFY(ini.find("ShoriMode= 1 \r\n") != std::string::npos);
@@ -87,8 +66,8 @@ class TestTidyWindow : public QObject {
         QVERIFY(r.loaded);
         QCOMPARE(MessageService::Shown().size(), size_t(1));
         QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
-        QVERIFY(!r.w.optMode[0]->isChecked() && !r.w.optMode[1]->isChecked());
-        r.w.mnuFileExit_Click();
+        QVERIFY(!r.w->optMode[0]->isChecked() && !r.w->optMode[1]->isChecked());
+        r.w->mnuFileExit_Click();
         QVERIFY(r.prog.Read("RUZO.INI").find("ShoriMode= 5 \r\n") != std::string::npos);
     }
 
@@ -100,14 +79,14 @@ class TestTidyWindow : public QObject {
         data.File("c/d/x");
         data.File("keep");
         Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         QVERIFY(w.picDisplay[0]->isVisible());
         MessageService::QueueAnswer(MsgAnswer::Ok);
         QTest::mouseClick(w.cmdSearchStart, Qt::LeftButton);
         QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
-        QCOMPARE(r.Column(0), (QStringList{QString::fromStdString(data.Path("b/")),
-                                           QString::fromStdString(data.Path("a/"))}));
-        QCOMPARE(r.Column(1),
+        QCOMPARE(r.LogColumn(0), (QStringList{QString::fromStdString(data.Path("b/")),
+                                              QString::fromStdString(data.Path("a/"))}));
+        QCOMPARE(r.LogColumn(1),
                  (QStringList{QString::fromUtf8(kDeleteMarker), QString::fromUtf8(kDeleteMarker)}));
         QCOMPARE(w.lvwLog->model()->headerData(2, Qt::Horizontal).toString(),
                  QStringLiteral("処理結果"));
@@ -142,9 +121,9 @@ class TestTidyWindow : public QObject {
         QHeaderView* header = w.lvwLog->header();
         const QPoint first(header->sectionViewportPosition(0) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, first);
-        const QStringList once = r.Column(0);
+        const QStringList once = r.LogColumn(0);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, first);
-        const QStringList twice = r.Column(0);
+        const QStringList twice = r.LogColumn(0);
         QCOMPARE(once, (QStringList{QString::fromStdString(data.Path("b/")),
                                     QString::fromStdString(data.Path("a/"))}));
         QCOMPARE(twice, (QStringList{QString::fromStdString(data.Path("a/")),
@@ -161,7 +140,7 @@ class TestTidyWindow : public QObject {
         for (int i = 0; i < 50; ++i) data.Dir("d" + std::to_string(i));
         data.File("keep");
         Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         // The stop button is pressed from the event queue while the walk yields.
         int yields = 0;
         auto& ui = w.Tidy().Search().ui;
@@ -189,12 +168,12 @@ class TestTidyWindow : public QObject {
         data.File("C/D/y", "y");
         data.File("keep");
         Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 0 \r\n");
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         MessageService::QueueAnswer(MsgAnswer::Ok);
         w.cmdSearchStart_Click();
         // Rows: C/D first (walked last to first), then A/B. Tick A/B.
-        QCOMPARE(r.Column(0), (QStringList{QString::fromStdString(data.Path("C/D")),
-                                           QString::fromStdString(data.Path("A/B"))}));
+        QCOMPARE(r.LogColumn(0), (QStringList{QString::fromStdString(data.Path("C/D")),
+                                              QString::fromStdString(data.Path("A/B"))}));
         QAbstractItemModel* m = w.lvwLog->model();
         QVERIFY(m->setData(m->index(1, 0), Qt::Checked, Qt::CheckStateRole));
         MessageService::QueueAnswer(MsgAnswer::Ok);
@@ -204,7 +183,7 @@ class TestTidyWindow : public QObject {
         QCOMPARE(data.Read("C/y"), std::string("y"));
         QVERIFY(!data.Exists("C/D"));
         QCOMPARE(data.Read("A/B/x"), std::string("x"));  // ticked: untouched
-        QCOMPARE(r.Column(2), (QStringList{QString::fromUtf8(kResultSuccess), QString()}));
+        QCOMPARE(r.LogColumn(2), (QStringList{QString::fromUtf8(kResultSuccess), QString()}));
         QVERIFY(!w.cmdReplace->isEnabled());
         QVERIFY(w.cmdUndo->isEnabled() && w.cmdUndo->isVisible());
         QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
@@ -218,7 +197,7 @@ class TestTidyWindow : public QObject {
         QTest::mouseClick(w.cmdUndo, Qt::LeftButton);
         QCOMPARE(MessageService::Shown().back().text, std::string("Undo完了!"));
         QCOMPARE(MessageService::Shown().back().icon, MsgIcon::Information);
-        QCOMPARE(r.Column(2), (QStringList{QString::fromUtf8(kUndoSuccess), QString()}));
+        QCOMPARE(r.LogColumn(2), (QStringList{QString::fromUtf8(kUndoSuccess), QString()}));
         QCOMPARE(data.Read("C/D/y"), std::string("y"));
         QVERIFY(!data.Exists("C/y"));
         QVERIFY(!w.cmdUndo->isEnabled());
@@ -237,7 +216,7 @@ class TestTidyWindow : public QObject {
         for (const char* d : {"a", "b", "c", "d"}) data.Dir(d);
         data.File("keep");
         Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
-        frmMain& w = r.w;
+        frmMain& w = *r.w;
         w.cmdReplace->setEnabled(true);  // as an earlier search leaves it
         bool replace = true, save = true;
         int shownRows = -1;
@@ -262,11 +241,11 @@ class TestTidyWindow : public QObject {
         MessageService::ResetScript();
         MessageService::QueueAnswer(MsgAnswer::Ignore);
         MessageService::QueueAnswer(MsgAnswer::Ok);
-        r.w.cmdSearchStart_Click();
+        r.w->cmdSearchStart_Click();
         QVERIFY(MessageService::Shown().size() >= 2);
         QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
         QCOMPARE(MessageService::Shown()[1].text, std::string("検索完了!"));
-        QCOMPARE(r.w.lvwLog->model()->rowCount(), 0);  // "/" was not walked instead
+        QCOMPARE(r.w->lvwLog->model()->rowCount(), 0);  // "/" was not walked instead
     }
 
     void interruptedRunOfferedAtStart_data() {
@@ -298,7 +277,7 @@ class TestTidyWindow : public QObject {
             MessageService::ResetScript();
             MessageService::QueueAnswer(ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
             MessageService::QueueAnswer(MsgAnswer::Ok);
-            r.w.Tidy().RecoverInterruptedRuns();
+            r.w->Tidy().RecoverInterruptedRuns();
             QVERIFY(MessageService::Shown().size() >= 1);
             QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::OkCancel);
             QVERIFY(MessageService::Shown()[0].text.rfind("前回の処理が中断されました。", 0) == 0);
@@ -307,7 +286,7 @@ class TestTidyWindow : public QObject {
             // Asked again next time only when it was left.
             MessageService::ResetScript();
             MessageService::QueueAnswer(MsgAnswer::Cancel);
-            r.w.Tidy().RecoverInterruptedRuns();
+            r.w->Tidy().RecoverInterruptedRuns();
             QCOMPARE(MessageService::Shown().size(), size_t(ok ? 0 : 1));
         }
         qunsetenv("XDG_STATE_HOME");
