@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTreeView>
@@ -7,6 +8,7 @@
 
 #include "platform/os/enumeration.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/dir_tree_model.h"
 #include "tests/support/test_dir.h"
 
 using namespace corvelle;
@@ -156,6 +158,63 @@ class TestDirTree : public QObject {
         editor->setText("新しい名前");
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_COMPARE(newName, std::string("新しい名前"));
+    }
+
+    // Every change the tree model makes, from the first read to a refresh over a changed
+    // disk, is checked against the rules of Qt's item models; the checker walks every folder,
+    // so the model's top is a small tree of its own.
+    void modelKeepsTheItemModelRules() {
+        test::TestDir t;
+        for (const char* dir : {"a/b/c", "a/.hidden/inner", "a/e", "B/x", "c", ".top/h/deep"})
+            t.Dir(dir);
+        t.Link("a/link", t.Path("B"));
+        t.File("a/file", "f");
+        DirTreeModel model(nullptr, t.Root());
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTreeView view;
+        view.setModel(&model);
+        view.expandAll();
+        const QModelIndex top = model.index(0, 0, {});
+        QCOMPARE(model.PathOf(top), t.Root());
+        QCOMPARE(model.PathOf(model.IndexOf(t.Path("a/b/c"))), t.Path("a/b/c/"));
+        // A hidden folder shown because a path went through it.
+        QCOMPARE(model.PathOf(model.IndexOf(t.Path("a/.hidden/inner"))),
+                 t.Path("a/.hidden/inner/"));
+        QCOMPARE(model.PathOf(model.IndexOf(t.Path(".top/h"))), t.Path(".top/h/"));
+        // What the checker and the view asked for while being told of a change is read once
+        // the change is over.
+        QTRY_VERIFY(!model.canFetchMore(model.IndexOf(t.Path(".top/h"))));
+        // Paths outside the top are not in this tree.
+        QVERIFY(!model.IndexOf("/").isValid());
+        // The disk changes: folders go, come and are replaced by files, at every depth.
+        test::RemoveTree(t.Path("a/b"));
+        test::RemoveTree(t.Path("a/.hidden"));
+        t.Dir("a/b2/new");
+        t.Dir("a/A");
+        test::RemoveTree(t.Path("c"));
+        t.File("c", "now a file");
+        t.Dir("d");
+        t.Dir(".new");
+        model.Refresh();
+        view.expandAll();
+        QStringList names;
+        const QModelIndex a = model.IndexOf(t.Path("a"));
+        for (int r = 0; r < model.rowCount(a); ++r) names << model.index(r, 0, a).data().toString();
+        QCOMPARE(names, (QStringList{"A", "b2", "e", "link"}));
+        names.clear();
+        for (int r = 0; r < model.rowCount(top); ++r)
+            names << model.index(r, 0, top).data().toString();
+        QCOMPARE(names, (QStringList{".top", "a", "B", "d"}));
+        model.SetImageType(0);
+        model.SetImageType(1);
+        // Everything removed at once, the top folder included.
+        test::RemoveTree(t.Path("a"));
+        test::RemoveTree(t.Path("B"));
+        test::RemoveTree(t.Path("d"));
+        test::RemoveTree(t.Path(".top"));
+        model.Refresh();
+        QCOMPARE(model.rowCount(top), 0);
     }
 };
 

@@ -68,9 +68,11 @@ bool IsFolderOrLinkToFolder(const std::string& path, bool& link) {
 
 }  // namespace
 
-DirTreeModel::DirTreeModel(QObject* parent) : QAbstractItemModel(parent), top_(new Node) {
+DirTreeModel::DirTreeModel(QObject* parent, const std::string& top)
+    : QAbstractItemModel(parent), top_(new Node) {
     auto root = std::make_unique<Node>();
-    root->name.assign(1, kSep);
+    // "/" names itself; any other top folder is named by its whole path (no trailing "/").
+    root->name = RemoveBackslash(top).empty() ? std::string(1, kSep) : RemoveBackslash(top);
     root->parent = top_.get();
     top_->kids.push_back(std::move(root));
     top_->listed = true;
@@ -186,8 +188,29 @@ bool DirTreeModel::canFetchMore(const QModelIndex& parent) const {
 
 void DirTreeModel::fetchMore(const QModelIndex& parent) {
     Node* n = NodeAt(parent);
-    if (!n->listed && !n->link)
-        List(n, true);
+    if (n->listed || n->link)
+        return;
+    // Asked from a slot that is being told of an insert or a removal: the reading waits until
+    // that change is over, so that no change ever starts inside another.
+    if (announcing_ > 0) {
+        const QPersistentModelIndex where(parent);
+        QMetaObject::invokeMethod(
+            this, [this, where] { fetchMore(where); }, Qt::QueuedConnection);
+        return;
+    }
+    List(n, true);
+}
+
+void DirTreeModel::EndInsert() {
+    ++announcing_;
+    endInsertRows();
+    --announcing_;
+}
+
+void DirTreeModel::EndRemove() {
+    ++announcing_;
+    endRemoveRows();
+    --announcing_;
 }
 
 std::string DirTreeModel::PathOf(const QModelIndex& index) const {
@@ -230,7 +253,7 @@ void DirTreeModel::List(Node* node, bool notify) {
     node->kids = std::move(kids);
     node->Renumber();
     if (notify)
-        endInsertRows();
+        EndInsert();
 }
 
 void DirTreeModel::Merge(Node* node) {
@@ -255,7 +278,7 @@ void DirTreeModel::Merge(Node* node) {
         beginRemoveRows(parentIndex, row, row);
         node->kids.erase(node->kids.begin() + row);
         node->Renumber();
-        endRemoveRows();
+        EndRemove();
     }
     // Add new ones at their sorted places.
     for (const std::string& name : names) {
@@ -276,7 +299,7 @@ void DirTreeModel::Merge(Node* node) {
         beginInsertRows(parentIndex, row, row);
         node->kids.insert(node->kids.begin() + row, std::move(k));
         node->Renumber();
-        endInsertRows();
+        EndInsert();
     }
     node->hasKids = node->kids.empty() ? 0 : 1;
     for (auto& k : node->kids) {
@@ -298,8 +321,11 @@ QModelIndex DirTreeModel::IndexOf(const std::string& path) {
     if (path.empty() || path[0] != kSep)
         return {};
     Node* node = top_->kids.front().get();
+    const std::string topPath = PathOf(IndexFor(node));
+    if (AddBackslash(path).compare(0, topPath.size(), topPath) != 0)
+        return {};
     std::vector<std::string> parts;
-    StrSplit(path, kSep, parts);
+    StrSplit(AddBackslash(path).substr(topPath.size()), kSep, parts);
     for (const std::string& part : parts) {
         if (part.empty() || part == ".")
             continue;
@@ -325,7 +351,7 @@ QModelIndex DirTreeModel::IndexOf(const std::string& path) {
             beginInsertRows(IndexFor(node), row, row);
             it = node->kids.insert(pos, std::move(k));
             node->Renumber();
-            endInsertRows();
+            EndInsert();
         }
         node = it->get();
     }

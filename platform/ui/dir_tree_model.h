@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The folder tree under "/" as a lazily read model over byte paths.
+// The folder tree under "/" (or under another top folder) as a lazily read model over byte
+// paths.
 #pragma once
 
 #include <QAbstractItemModel>
@@ -14,7 +15,9 @@ namespace corvelle {
 class DirTreeModel : public QAbstractItemModel {
     Q_OBJECT
   public:
-    explicit DirTreeModel(QObject* parent = nullptr);
+    // `top` is the one top-level row: "/" in the window; a smaller tree lets a checker walk
+    // every folder.
+    explicit DirTreeModel(QObject* parent = nullptr, const std::string& top = "/");
     ~DirTreeModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent) const override;
@@ -53,10 +56,13 @@ class DirTreeModel : public QAbstractItemModel {
     QModelIndex IndexFor(Node* node) const;
     void List(Node* node, bool notify);
     void Merge(Node* node);
+    void EndInsert();
+    void EndRemove();
 
     std::unique_ptr<Node> top_;  // invisible; its one child is "/"
     int imageType_ = 1;
     bool quick_ = false;
+    int announcing_ = 0;  // inside the end of an insert or a removal
     QIcon closed_[2], open_[2];
     std::function<void(const QModelIndex&, const std::string&)> renameHandler_;
 };
