@@ -271,7 +271,7 @@ class TestFaults : public QObject {
             test::SearchInto(t.Root(), 0, list);
             std::string journal;
             total = WithFault(0, 0, [&] { journal = test::ExecuteJournaled(list); });
-            std::string error;
+            Error error;
             undoTotal = WithFault(0, 0, [&] { QCOMPARE(UndoJournal(journal, {}, error), 0); });
         }
         qInfo("journaled raise run: %d calls, its Undo: %d calls", total, undoTotal);
@@ -317,7 +317,7 @@ class TestFaults : public QObject {
                 int failedRows = -1;
                 const std::string journal = test::ExecuteJournaled(list, &failedRows);
                 QCOMPARE(failedRows, 0);
-                std::string error;
+                Error error;
                 int failed = 0;
                 WithFault(n, err, [&] { failed = UndoJournal(journal, {}, error); });
                 const QString where = QString("undo call %1, errno %2").arg(n).arg(err);

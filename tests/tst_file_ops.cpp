@@ -408,6 +408,91 @@ class TestFileOps : public QObject {
         QVERIFY2(ui.errors[0].find(says.toStdString()) != std::string::npos, ui.errors[0].c_str());
     }
 
+    // The error shown is the error returned: the shell's code, the system's errno, the item
+    // and the operation, whichever wrapper computes its number from it.
+    void errorCarriesWhatFailed_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("sysErrno");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("delete missing") << "delete" << kOpSystemBase + ENOENT << ENOENT << "missing"
+                                        << "削除";
+        QTest::newRow("rename onto existing") << "rename" << kOpSystemBase + EEXIST << EEXIST << "B"
+                                              << "名前の変更";
+        QTest::newRow("copy into itself") << "copy-into" << kOpIntoItself << 0 << "A"
+                                          << "コピー";
+        QTest::newRow("move onto itself") << "move-same" << kOpSameItem << 0 << "B"
+                                          << "移動";
+    }
+    void errorCarriesWhatFailed() {
+        QFETCH(QString, op);
+        QFETCH(int, code);
+        QFETCH(int, sysErrno);
+        QFETCH(QString, item);
+        QFETCH(QString, operation);
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        t.File("A/inner/f");
+        t.File("B");
+        FileOpRecord rec;
+        if (op == "delete")
+            rec = {0, FO_DELETE, t.Path("missing"), {}, 0};
+        if (op == "rename")
+            rec = {0, FO_RENAME, t.Path("B"), t.Path("A"), 0};
+        if (op == "copy-into")
+            rec = {0, FO_COPY, t.Path("A"), t.Path("A/inner"), 0};
+        if (op == "move-same")
+            rec = {0, FO_MOVE, t.Path("B"), t.Root(), 0};
+        const Error e = FileOperation(rec);
+        QCOMPARE(e.number, code);
+        QCOMPARE(e.sysErrno, sysErrno);
+        QCOMPARE(QString::fromStdString(e.path),
+                 QString::fromStdString(t.Path(item.toStdString())));
+        QCOMPARE(QString::fromStdString(e.operation), operation);
+        QCOMPARE(ui.errorValues.size(), size_t(1));
+        QCOMPARE(ui.errorValues[0].number, e.number);
+        // The message for people names the item, then the operation and the cause.
+        const std::string cause = sysErrno ? std::strerror(sysErrno) : e.description;
+        QCOMPARE(ErrorMessage(e),
+                 e.path + ": " + operation.toStdString() + "できませんでした: " + cause);
+        // The wrappers and the integer entry give the same number.
+        QCOMPARE(RunFileOperation(rec), code);
+    }
+
+    // Kinds read their own text; a system failure the system's; the detail follows as it is.
+    void errorMessageParts_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("sysErrno");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("kind") << int(kErrFolderReplaced) << 0 << ""
+                              << ""
+                              << "/t/P: 検索の後で別のフォルダに置き換えられました";
+        QTest::newRow("kind over errno") << int(kErrReplacedByLink) << ELOOP << "削除"
+                                         << ""
+                                         << "/t/P: 削除できませんでした: "
+                                            "フォルダがリンクかファイルに置き換えられています";
+        QTest::newRow("errno with detail")
+            << int(kErrPermission) << EACCES << "空になったフォルダの削除"
+            << "\n/t/x"
+            << QString("/t/P: 空になったフォルダの削除できませんでした: %1\n/t/x")
+                   .arg(QString::fromLocal8Bit(std::strerror(EACCES)));
+    }
+    void errorMessageParts() {
+        QFETCH(int, number);
+        QFETCH(int, sysErrno);
+        QFETCH(QString, operation);
+        QFETCH(QString, detail);
+        QFETCH(QString, says);
+        Error e = sysErrno ? SystemError(sysErrno, "/t/P") : KindError(number, "/t/P");
+        e.number = number;
+        e.operation = operation.toStdString();
+        e.detail = detail.toStdString();
+        QCOMPARE(QString::fromStdString(ErrorMessage(e)), says);
+    }
+
     // A missing destination is made only after the user agrees.
     void missingDestinationIsAsked_data() {
         QTest::addColumn<bool>("agree");

@@ -208,8 +208,14 @@ class TestFileSafety : public QObject {
         const Tree real = t.Snapshot(duringExecution ? "P" : "P.real");
         std::vector<std::string> reasons;
         ExecutionUi eu;
-        eu.failed = [&](int, const std::string& r) { reasons.push_back(r); };
+        eu.failed = [&](int, const Error& e) { reasons.push_back(ErrorMessage(e)); };
         QCOMPARE(ExecuteList(list, eu), 1);
+        // The row keeps the error itself: the kind, the system's errno and the folder.
+        const Error& kept = list.Row(1).failure;
+        QCOMPARE(kept.number, int(kErrReplacedByLink));
+        QVERIFY2(kept.sysErrno == ELOOP || kept.sysErrno == ENOTDIR, strerror(kept.sysErrno));
+        QVERIFY(kept.path.rfind(t.Path("P"), 0) == 0);
+        QVERIFY(!list.Row(0).failure);
         QCOMPARE(Results(list), (QStringList{S, F}));
         QCOMPARE(out.Snapshot(), outside);
         QCOMPARE(t.Snapshot("P.real"), real);

@@ -70,11 +70,14 @@ struct UndoResult {
 UndoResult Undo(const std::string& journal) {
     UndoResult r;
     UndoUi ui;
-    ui.row = [&](const JournalRow& row, bool ok, const std::string&) {
+    ui.row = [&](const JournalRow& row, bool ok, const Error&) {
         r.results << QString::fromStdString(row.before) + " " +
                          QString::fromUtf8(ok ? kUndoSuccess : kUndoFailure);
     };
-    r.failed = UndoJournal(journal, ui, r.error);
+    Error error;
+    r.failed = UndoJournal(journal, ui, error);
+    if (r.failed < 0)
+        r.error = ErrorMessage(error);
     return r;
 }
 

@@ -37,7 +37,7 @@ class Runner {
     // (`contents` carries what earlier raise rows put into their after folders). false with
     // the reason when the row cannot be carried out at all.
     bool Plan(int index, const ProcessRow& row, std::map<Key, std::vector<JournalEntry>>& contents,
-              JournalRow& plan, std::string& reason) {
+              JournalRow& plan, Error& error) {
         plan = JournalRow{};
         plan.index = index;
         plan.raise = !row.IsDeleteRow();
@@ -48,7 +48,7 @@ class Runner {
         plan.meta = row.beforeMeta;
         plan.parentMeta = row.parentMeta;
         if (!row.beforeId.Known()) {
-            reason = row.before + ": 検索で見つけた行ではありません";
+            error = KindError(kErrNotFromSearch, row.before);
             return false;
         }
         if (!plan.raise)
@@ -59,13 +59,13 @@ class Runner {
             contents.erase(it);
         } else {
             ItemInfo info;
-            const UniqueFd folder = access_.Folder(row.before, row.beforeId, reason, &info);
+            const UniqueFd folder = access_.Folder(row.before, row.beforeId, error, &info);
             std::vector<DirEntryRaw> raw;
             int err = 0;
             if (!folder.Valid())
                 return false;
             if (!ReadEntries(folder.Get(), raw, err)) {
-                reason = RowAccess::Because(RowPath(row.before), err);
+                error = RowAccess::Because(RowPath(row.before), err);
                 return false;
             }
             // The entry's inode as the folder lists it; the device is the folder's.
@@ -86,26 +86,27 @@ class Runner {
     }
 
     // plan: what the journal holds for the row; null when the run is not journaled.
-    bool Run(const ProcessRow& row, const JournalRow* plan, std::string& reason) {
+    bool Run(const ProcessRow& row, const JournalRow* plan, Error& error) {
         if (!row.beforeId.Known()) {
-            reason = row.before + ": 検索で見つけた行ではありません";
+            error = KindError(kErrNotFromSearch, row.before);
             return false;
         }
-        return row.IsDeleteRow() ? Delete(row, reason) : Raise(row, plan, reason);
+        return row.IsDeleteRow() ? Delete(row, error) : Raise(row, plan, error);
     }
 
   private:
-    bool Delete(const ProcessRow& row, std::string& reason) {
+    bool Delete(const ProcessRow& row, Error& error) {
         std::string leaf;
-        const UniqueFd parent = access_.Parent(row.before, leaf, reason);
+        const UniqueFd parent = access_.Parent(row.before, leaf, error);
         const std::string path = RowPath(row.before);
         if (!parent.Valid() ||
-            !RowAccess::IsFolderAt(parent.Get(), nullptr, leaf, row.beforeId, path, reason))
+            !RowAccess::IsFolderAt(parent.Get(), nullptr, leaf, row.beforeId, path, error))
             return false;
         Seam("delete:checked", path);
         // Removes only an empty folder: a file that arrived at any moment keeps it.
         if (unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR) != 0) {
-            reason = RowAccess::Because(path, errno);
+            error = RowAccess::Because(path, errno);
+            error.operation = "削除";
             return false;
         }
         return true;
@@ -115,42 +116,42 @@ class Runner {
         return "corvelle-raising-" + std::to_string(getpid()) + "-" + std::to_string(index);
     }
 
-    bool Raise(const ProcessRow& row, const JournalRow* plan, std::string& reason) {
+    bool Raise(const ProcessRow& row, const JournalRow* plan, Error& error) {
         const std::string path = RowPath(row.before);
         const std::string afterPath = RowPath(row.after);
         const std::string name = PathLeaf(path);
         if (name.empty() || path != AddBackslash(afterPath) + name) {
-            reason = path + ": 変更後のフォルダが変更前の親ではありません";
+            error = KindError(kErrAfterNotParent, path);
             return false;
         }
         ItemInfo afterInfo;
-        const UniqueFd after = access_.Folder(row.after, row.afterId, reason, &afterInfo);
+        const UniqueFd after = access_.Folder(row.after, row.afterId, error, &afterInfo);
         if (!after.Valid())
             return false;
         // The after folder must still hold exactly the before folder.
         std::vector<std::string> names;
         int err = 0;
         if (!ReadNames(after.Get(), names, err)) {
-            reason = RowAccess::Because(afterPath, err);
+            error = RowAccess::Because(afterPath, err);
             return false;
         }
         if (names.size() != 1 || names[0] != name) {
-            reason = afterPath + ": ほかの項目が増えたため処理しません";
+            error = KindError(kErrSiblingAppeared, afterPath);
             return false;
         }
-        if (!RowAccess::IsFolderAt(after.Get(), &afterInfo, name, row.beforeId, path, reason))
+        if (!RowAccess::IsFolderAt(after.Get(), &afterInfo, name, row.beforeId, path, error))
             return false;
         const UniqueFd before = OpenFolderAt(after.Get(), name);
         ItemInfo info;
         if (!before.Valid() || !InfoOf(before.Get(), info) || info.id != row.beforeId) {
-            reason = before.Valid() ? path + ": 検索の後で別の項目に置き換えられました"
-                                    : RowAccess::Because(path, errno);
+            error = before.Valid() ? KindError(kErrItemReplaced, path)
+                                   : RowAccess::Because(path, errno);
             return false;
         }
         // Only what the plan (and so the journal) holds moves.
         std::vector<std::string> inside;
         if (!ReadNames(before.Get(), inside, err)) {
-            reason = RowAccess::Because(path, err);
+            error = RowAccess::Because(path, err);
             return false;
         }
         std::sort(inside.begin(), inside.end());
@@ -160,7 +161,7 @@ class Runner {
             for (size_t i = 0; same && i < inside.size(); ++i)
                 same = inside[i] == plan->entries[i].name;
             if (!same) {
-                reason = path + ": 計画の後で中身が変わったため処理しません";
+                error = KindError(kErrChangedSincePlan, path);
                 return false;
             }
             aside = plan->aside;
@@ -173,7 +174,7 @@ class Runner {
         const std::string source = aside.empty() ? name : aside;
         if (!aside.empty() && renameat2(after.Get(), name.c_str(), after.Get(), aside.c_str(),
                                         RENAME_NOREPLACE) != 0) {
-            reason = RowAccess::Because(path, errno);
+            error = RowAccess::Because(path, errno);
             return false;
         }
         FileOpRecord rec;
@@ -184,9 +185,11 @@ class Runner {
         rec.allEntries = true;
         rec.fromDir = before.Get();
         rec.toDir = after.Get();
-        if (RunFileOperation(rec) != kOpOk) {
-            reason = path + ": 中身を移動できませんでした(移動した分は元に戻しました)";
-            PutBackAside(after.Get(), source, name, path, reason);
+        // The first failure of the move is the row's, with the item it happened to.
+        if (Error moved = FileOperation(rec)) {
+            error = std::move(moved);
+            error.detail += "(移動した分は元に戻しました)";
+            PutBackAside(after.Get(), source, name, path, error);
             return false;
         }
         Seam("raise:moved", path);
@@ -195,24 +198,25 @@ class Runner {
         if (InfoAt(after.Get(), source, emptied) && emptied.id == row.beforeId &&
             unlinkat(after.Get(), source.c_str(), AT_REMOVEDIR) == 0)
             return true;
-        reason = RowAccess::Because(path, errno) + "(空になったフォルダを削除できませんでした)";
+        error = RowAccess::Because(path, errno);
+        error.operation = "空になったフォルダの削除";
         std::string stranded;
         for (const std::string& n : inside) {
             if (renameat2(after.Get(), n.c_str(), before.Get(), n.c_str(), RENAME_NOREPLACE) != 0)
                 stranded += "\n" + AddBackslash(afterPath) + n;
         }
         if (!stranded.empty())
-            reason += "\n元に戻せなかった項目:" + stranded;
-        PutBackAside(after.Get(), source, name, path, reason);
+            error.detail += "\n元に戻せなかった項目:" + stranded;
+        PutBackAside(after.Get(), source, name, path, error);
         return false;
     }
 
     static void PutBackAside(int dir, const std::string& aside, const std::string& name,
-                             const std::string& path, std::string& reason) {
+                             const std::string& path, Error& error) {
         if (aside == name)
             return;
         if (renameat2(dir, aside.c_str(), dir, name.c_str(), RENAME_NOREPLACE) != 0)
-            reason += "\n" + path + " は " + PathParent(path) + aside + " にあります";
+            error.detail += "\n" + path + " は " + PathParent(path) + aside + " にあります";
     }
 
     RowAccess access_;
@@ -227,9 +231,9 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
     Runner runner(list, ui.owner);
     // The plan is journaled, and durable, before anything changes.
     RunJournal plan;
-    std::vector<std::string> planProblems;
+    std::vector<Error> planProblems;
     JournalFile journal;
-    std::string refusal;
+    Error refusal;
     bool journaled = false;
     if (ui.journal) {
         plan.startPath = list.StartPath();
@@ -240,10 +244,9 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
             if (list.Row(i).checked)
                 continue;
             plan.rows.emplace_back();
-            std::string reason;
-            if (!runner.Plan(i, list.Row(i), contents, plan.rows.back(), reason) && reason.empty())
-                reason = RowPath(list.Row(i).before);
-            planProblems.push_back(reason);
+            Error problem;
+            runner.Plan(i, list.Row(i), contents, plan.rows.back(), problem);
+            planProblems.push_back(problem);
         }
         if (!plan.rows.empty()) {
             PruneJournals();
@@ -253,7 +256,8 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
                 if (ui.journalWritten)
                     ui.journalWritten(journal.Path());
             } else {
-                refusal = "処理の記録を書けないため実行しません: " + error;
+                refusal = Error{kErrIo, error};
+                refusal.operation = "処理の記録を書けないため実行";
             }
         }
     }
@@ -262,22 +266,28 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         const ProcessRow& row = list.Row(i);
         if (!row.checked) {
             Seam("execute:row", row.before);
-            std::string reason = refusal;
+            Error error = refusal;
             const JournalRow* p = nullptr;
             if (ui.journal) {
-                if (reason.empty())
-                    reason = planProblems[k];
+                if (!error)
+                    error = planProblems[k];
                 p = &plan.rows[k++];
             }
-            const bool ok = reason.empty() && runner.Run(row, p, reason);
+            const bool ok = !error && runner.Run(row, p, error);
+            // A refusal that names no item names the row.
+            if (!ok && !error)
+                error = KindError(kErrIo, RowPath(row.before));
+            if (!ok && error.path.empty())
+                error.path = RowPath(row.before);
             list.SetResult(i, ok ? kResultSuccess : kResultFailure);
+            list.SetFailure(i, ok ? Error{} : error);
             if (journaled)
                 journal.Append(FormatRowMark(i, ok));
             Seam("row:done", row.before);
             if (!ok) {
                 ++failed;
                 if (ui.failed)
-                    ui.failed(i, reason.empty() ? RowPath(row.before) : reason);
+                    ui.failed(i, error);
             }
         }
         if (ui.status)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/os/file_op.h"
+#include "util/error.h"
 
 namespace corvelle {
 
@@ -17,8 +18,8 @@ struct ProcessRow;
 struct ExecutionUi {
     OwnerHandle owner = 0;
     std::function<void(const std::string& text)> status;  // panel "pbFileName"
-    // Why a row failed, in words for people (the row itself reads "◆失敗!◆").
-    std::function<void(int row, const std::string& reason)> failed;
+    // Why a row failed (the row itself reads "◆失敗!◆" and keeps the error too).
+    std::function<void(int row, const Error& error)> failed;
     // The run is journaled first, so that it can be undone and recovered; off only to
     // measure what the journal costs.
     bool journal = true;

@@ -41,7 +41,7 @@ void ProcessList::SetStart(const std::string& path, const FileId& id) {
 int ProcessList::Append(const std::string& before, const std::string& after, const FileId& beforeId,
                         const FileId& afterId, const FolderMeta& beforeMeta,
                         const FolderMeta& parentMeta) {
-    ProcessRow row{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta};
+    ProcessRow row{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta, {}};
     size_t pos = rows_.size();
     if (sortOn_) {
         pos =
@@ -61,6 +61,10 @@ void ProcessList::SetResult(int row, const std::string& result) {
     rows_[static_cast<size_t>(row)].result = result;
     if (listener_.changed)
         listener_.changed(row, 2);
+}
+
+void ProcessList::SetFailure(int row, const Error& failure) {
+    rows_[static_cast<size_t>(row)].failure = failure;
 }
 
 void ProcessList::SetChecked(int row, bool checked) {

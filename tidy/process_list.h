@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/os/file_id.h"
+#include "util/error.h"
 
 namespace corvelle {
 
@@ -25,6 +26,7 @@ struct ProcessRow {
     FileId afterId;  // raise rows: the receiving folder
     FolderMeta beforeMeta;
     FolderMeta parentMeta;  // the folder holding the before folder (times 0: not known)
+    Error failure;          // why the row failed, after execution
 
     bool IsDeleteRow() const { return after == kDeleteMarker; }
 };
@@ -57,6 +59,7 @@ class ProcessList {
     const std::string& StartPath() const { return startPath_; }
     const FileId& StartId() const { return startId_; }
     void SetResult(int row, const std::string& result);
+    void SetFailure(int row, const Error& failure);
     void SetChecked(int row, bool checked);
 
     // A header click: that column becomes the key, sorting is on, the order flips.

@@ -2,7 +2,6 @@
 #include "tidy/row_access.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "util/paths.h"
 
@@ -12,19 +11,16 @@ std::string RowPath(const std::string& text) {
     return text.size() > 1 ? RemoveBackslash(text) : text;
 }
 
-std::string RowAccess::Because(const std::string& path, int err) {
-    switch (err) {
-        case ELOOP:
-        case ENOTDIR:
-            return path + ": フォルダがリンクかファイルに置き換えられています";
-        case EXDEV:
-            return path + ": 別のファイルシステム(マウント)を越えられません";
-        default:
-            return path + ": " + std::strerror(err);
-    }
+Error RowAccess::Because(const std::string& path, int err) {
+    Error e = SystemError(err, path);
+    if (err == ELOOP || err == ENOTDIR)
+        e.number = kErrReplacedByLink;
+    else if (err == EXDEV)
+        e.number = kErrOtherMount;
+    return e;
 }
 
-bool RowAccess::OpenStart(std::string& reason) {
+bool RowAccess::OpenStart(Error& error) {
     if (!tried_) {
         tried_ = true;
         start_ = OpenFolderPath(startPath_);
@@ -32,13 +28,13 @@ bool RowAccess::OpenStart(std::string& reason) {
         if (!start_.Valid() || !InfoOf(start_.Get(), info))
             startProblem_ = Because(startPath_, errno);
         else if (startId_.Known() && info.id != startId_)
-            startProblem_ = startPath_ + ": 検索の後で別のフォルダに置き換えられました";
-        if (!startProblem_.empty())
+            startProblem_ = KindError(kErrFolderReplaced, startPath_);
+        if (startProblem_)
             start_.Reset();
     }
-    if (!startProblem_.empty())
-        reason = startProblem_;
-    return startProblem_.empty();
+    if (startProblem_)
+        error = startProblem_;
+    return !startProblem_;
 }
 
 bool RowAccess::Relative(const std::string& text, std::string& rel) const {
@@ -55,24 +51,24 @@ bool RowAccess::Relative(const std::string& text, std::string& rel) const {
     return true;
 }
 
-UniqueFd RowAccess::Folder(const std::string& text, const FileId& id, std::string& reason,
+UniqueFd RowAccess::Folder(const std::string& text, const FileId& id, Error& error,
                            ItemInfo* info) {
     std::string rel;
     if (!Relative(text, rel)) {
-        reason = text + ": 検索したフォルダの外です";
+        error = KindError(kErrOutsideStart, text);
         return UniqueFd();
     }
-    if (!OpenStart(reason))
+    if (!OpenStart(error))
         return UniqueFd();
     UniqueFd fd = OpenBeneath(start_.Get(), rel);
     ItemInfo seen;
     const bool look = id.Known() || info;
     if (!fd.Valid() || (look && !InfoOf(fd.Get(), seen))) {
-        reason = Because(RowPath(text), errno);
+        error = Because(RowPath(text), errno);
         return UniqueFd();
     }
     if (id.Known() && seen.id != id) {
-        reason = RowPath(text) + ": 検索の後で別のフォルダに置き換えられました";
+        error = KindError(kErrFolderReplaced, RowPath(text));
         return UniqueFd();
     }
     if (info)
@@ -80,19 +76,19 @@ UniqueFd RowAccess::Folder(const std::string& text, const FileId& id, std::strin
     return fd;
 }
 
-UniqueFd RowAccess::Parent(const std::string& text, std::string& leaf, std::string& reason,
+UniqueFd RowAccess::Parent(const std::string& text, std::string& leaf, Error& error,
                            ItemInfo* info) {
     const std::string p = RowPath(text);
     std::string rel;
     if (!Relative(p, rel)) {
-        reason = text + ": 検索したフォルダの外です";
+        error = KindError(kErrOutsideStart, text);
         return UniqueFd();
     }
     if (rel.empty()) {
         UniqueFd fd = OpenParentOf(p, leaf);
         ItemInfo seen;
         if (!fd.Valid() || !InfoOf(fd.Get(), seen)) {
-            reason = Because(p, errno);
+            error = Because(p, errno);
             return UniqueFd();
         }
         if (info)
@@ -100,29 +96,29 @@ UniqueFd RowAccess::Parent(const std::string& text, std::string& leaf, std::stri
         return fd;
     }
     leaf = PathLeaf(p);
-    return Folder(PathParent(p), {}, reason, info);
+    return Folder(PathParent(p), {}, error, info);
 }
 
 bool RowAccess::IsFolderAt(int dir, const ItemInfo* dirInfo, const std::string& name,
-                           const FileId& id, const std::string& path, std::string& reason) {
+                           const FileId& id, const std::string& path, Error& error) {
     ItemInfo info, parent;
     if (!InfoAt(dir, name, info)) {
-        reason = Because(path, errno);
+        error = Because(path, errno);
         return false;
     }
     if (!info.IsDir() || info.id != id) {
-        reason = path + ": 検索の後で別の項目に置き換えられました";
+        error = KindError(kErrItemReplaced, path);
         return false;
     }
     if (!dirInfo && !info.mountRootKnown) {
         if (!InfoOf(dir, parent)) {
-            reason = Because(path, errno);
+            error = Because(path, errno);
             return false;
         }
         dirInfo = &parent;
     }
     if (info.mountRoot || (dirInfo && OtherMount(*dirInfo, info))) {
-        reason = Because(path, EXDEV);
+        error = Because(path, EXDEV);
         return false;
     }
     return true;

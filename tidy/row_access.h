@@ -8,6 +8,7 @@
 
 #include "platform/os/file_id.h"
 #include "platform/os/handles.h"
+#include "util/error.h"
 
 namespace corvelle {
 
@@ -18,27 +19,28 @@ class RowAccess {
 
     // The folder a row text names, resolved now (never from an earlier row's answer); its
     // identity must be `id` when that is known. `info` receives what it is.
-    UniqueFd Folder(const std::string& text, const FileId& id, std::string& reason,
+    UniqueFd Folder(const std::string& text, const FileId& id, Error& error,
                     ItemInfo* info = nullptr);
     // The folder holding the one a row text names, and that one's name in it. For the start
     // folder itself, its parent is opened as the user gave the path.
-    UniqueFd Parent(const std::string& text, std::string& leaf, std::string& reason,
+    UniqueFd Parent(const std::string& text, std::string& leaf, Error& error,
                     ItemInfo* info = nullptr);
     // dir's entry `name` is a real folder on dir's mount, with identity `id`. dirInfo may be
     // null: it is then read only if the kernel cannot tell a mount root by itself.
     static bool IsFolderAt(int dir, const ItemInfo* dirInfo, const std::string& name,
-                           const FileId& id, const std::string& path, std::string& reason);
-    // A reason for people: path and what went wrong.
-    static std::string Because(const std::string& path, int err);
+                           const FileId& id, const std::string& path, Error& error);
+    // What a failed call at path means for a row: a link or a file in a folder's place and
+    // another mount have kinds of their own.
+    static Error Because(const std::string& path, int err);
 
   private:
-    bool OpenStart(std::string& reason);
+    bool OpenStart(Error& error);
     bool Relative(const std::string& text, std::string& rel) const;
 
     std::string startPath_;
     FileId startId_;
     UniqueFd start_;
-    std::string startProblem_;
+    Error startProblem_;
     bool tried_ = false;
 };
 

@@ -120,16 +120,16 @@ int Undo(const std::string& path, FILE* out, FILE* err) {
     ProcessList rows;
     rows.Init();
     UndoUi ui;
-    ui.row = [&](const JournalRow& r, bool ok, const std::string& reason) {
+    ui.row = [&](const JournalRow& r, bool ok, const Error& e) {
         const int at = rows.Append(r.before, r.raise ? r.after : kDeleteMarker);
         rows.SetResult(at, ok ? kUndoSuccess : kUndoFailure);
         if (!ok)
-            std::fprintf(err, "corvelle-tidy: %s\n", reason.c_str());
+            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(e).c_str());
     };
-    std::string error;
+    Error error;
     const int failed = UndoJournal(path, ui, error);
     if (failed < 0) {
-        std::fprintf(err, "corvelle-tidy: %s\n", error.c_str());
+        std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(error).c_str());
         return 2;
     }
     PrintRows(rows, out);
@@ -231,8 +231,8 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
             std::fprintf(err, "corvelle-tidy: journal %s\n", path.c_str());
             std::fflush(err);
         };
-        eu.failed = [&](int, const std::string& reason) {
-            std::fprintf(err, "corvelle-tidy: %s\n", reason.c_str());
+        eu.failed = [&](int, const Error& e) {
+            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(e).c_str());
         };
         failed = ExecuteList(list, eu);
     }

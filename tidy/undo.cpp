@@ -49,8 +49,8 @@ class Undoer {
         }
     }
 
-    Outcome Row(const JournalRow& r, RowMark mark, FileId& remade, std::string& reason) {
-        return r.raise ? Raise(r, mark, remade, reason) : Delete(r, mark, remade, reason);
+    Outcome Row(const JournalRow& r, RowMark mark, FileId& remade, Error& error) {
+        return r.raise ? Raise(r, mark, remade, error) : Delete(r, mark, remade, error);
     }
 
   private:
@@ -80,15 +80,15 @@ class Undoer {
 
     // Makes the removed folder again, with its mode, owner and times.
     UniqueFd Remake(int parent, const std::string& name, const JournalRow& r, FileId& remade,
-                    const std::string& path, std::string& reason) {
+                    const std::string& path, Error& error) {
         if (mkdirat(parent, name.c_str(), 0700) != 0) {
-            reason = RowAccess::Because(path, errno);
+            error = RowAccess::Because(path, errno);
             return UniqueFd();
         }
         UniqueFd fd = OpenFolderAt(parent, name);
         ItemInfo info;
         if (!fd.Valid() || !InfoOf(fd.Get(), info)) {
-            reason = RowAccess::Because(path, errno);
+            error = RowAccess::Because(path, errno);
             return UniqueFd();
         }
         remade = info.id;
@@ -96,10 +96,10 @@ class Undoer {
         return fd;
     }
 
-    Outcome Raise(const JournalRow& r, RowMark mark, FileId& remade, std::string& reason) {
+    Outcome Raise(const JournalRow& r, RowMark mark, FileId& remade, Error& error) {
         const std::string path = RowPath(r.before);
         const std::string leaf = PathLeaf(path);
-        const UniqueFd after = access_.Folder(r.after, Current(r.afterId), reason);
+        const UniqueFd after = access_.Folder(r.after, Current(r.afterId), error);
         if (!after.Valid())
             return Outcome::Failed;
         // Where the folder is now: in place, moved aside, or gone (the run removed it).
@@ -125,7 +125,7 @@ class Undoer {
         }
         if (at.empty() && up.empty()) {
             if (mark == RowMark::Done) {
-                reason = path + ": 元に戻す項目が見つかりません";
+                error = KindError(kErrNothingToPutBack, path);
                 return Outcome::Failed;
             }
             return Outcome::Untouched;
@@ -136,14 +136,14 @@ class Undoer {
         bool made = false;
         if (at.empty()) {
             at = r.aside.empty() ? leaf : r.aside;
-            folder = Remake(after.Get(), at, r, remade, path, reason);
+            folder = Remake(after.Get(), at, r, remade, path, error);
             if (!folder.Valid())
                 return Outcome::Failed;
             made = true;
         } else {
             folder = OpenFolderAt(after.Get(), at);
             if (!folder.Valid()) {
-                reason = RowAccess::Because(path, errno);
+                error = RowAccess::Because(path, errno);
                 return Outcome::Failed;
             }
         }
@@ -155,7 +155,7 @@ class Undoer {
                           RENAME_NOREPLACE) != 0) {
                 whole = false;
                 stays += "\n" + AddBackslash(RowPath(r.after)) + e->name + ": " +
-                         RowAccess::Because(AddBackslash(path) + e->name, errno);
+                         ErrorMessage(RowAccess::Because(AddBackslash(path) + e->name, errno));
             }
         }
         // Every other entry must already be inside; one that is neither there nor up is lost
@@ -181,30 +181,32 @@ class Undoer {
             ApplyTimes(folder.Get(), r.meta);
         if (whole)
             ApplyTimes(after.Get(), r.parentMeta);
-        if (!whole)
-            reason = path + ": 一部を元に戻せませんでした" + stays;
+        if (!whole) {
+            error = KindError(kErrPartlyPutBack, path);
+            error.detail = stays;
+        }
         return whole ? Outcome::Restored : Outcome::Failed;
     }
 
-    Outcome Delete(const JournalRow& r, RowMark mark, FileId& remade, std::string& reason) {
+    Outcome Delete(const JournalRow& r, RowMark mark, FileId& remade, Error& error) {
         const std::string path = RowPath(r.before);
         std::string leaf;
-        const UniqueFd parent = access_.Parent(r.before, leaf, reason);
+        const UniqueFd parent = access_.Parent(r.before, leaf, error);
         if (!parent.Valid())
             return Outcome::Failed;
         ItemInfo info;
         if (InfoAt(parent.Get(), leaf, info)) {
             if (info.IsDir() && SameInode(info.id, Current(r.beforeId)))
                 return Outcome::Untouched;
-            reason = path + ": 同じ名前の項目があるため元に戻せません";
+            error = KindError(kErrNameTaken, path);
             return Outcome::Failed;
         }
         if (errno != ENOENT) {
-            reason = RowAccess::Because(path, errno);
+            error = RowAccess::Because(path, errno);
             return Outcome::Failed;
         }
         (void)mark;
-        const UniqueFd folder = Remake(parent.Get(), leaf, r, remade, path, reason);
+        const UniqueFd folder = Remake(parent.Get(), leaf, r, remade, path, error);
         if (!folder.Valid())
             return Outcome::Failed;
         ApplyMeta(folder.Get(), r.meta);
@@ -218,13 +220,13 @@ class Undoer {
 
 // The journal belongs to the folder that is there now (or to a start folder that the run
 // itself removed, whose parent is still there).
-bool SameStart(const RunJournal& j, std::string& error) {
+bool SameStart(const RunJournal& j, Error& error) {
     const UniqueFd fd = OpenFolderPath(j.startPath);
     ItemInfo info;
     if (fd.Valid() && InfoOf(fd.Get(), info)) {
         if (SameInode(info.id, j.startId))
             return true;
-        error = j.startPath + ": この記録は別のフォルダのものです";
+        error = KindError(kErrOtherFolderJournal, j.startPath);
         return false;
     }
     const bool removedByRun = errno == ENOENT && !j.rows.empty() && !j.rows.back().raise &&
@@ -236,17 +238,22 @@ bool SameStart(const RunJournal& j, std::string& error) {
 
 }  // namespace
 
-int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error) {
+int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
     RunJournal j;
-    if (!LoadJournal(path, j, error))
+    std::string unusable;
+    if (!LoadJournal(path, j, unusable)) {
+        error = Error{kErrIo, unusable};
         return -1;
+    }
     if (j.undone)
         return 0;
     if (!SameStart(j, error))
         return -1;
     JournalFile file;
-    if (!file.Open(path, error))
+    if (!file.Open(path, unusable)) {
+        error = Error{kErrIo, unusable};
         return -1;
+    }
     Undoer undo(j);
     int failed = 0;
     for (auto it = j.rows.rbegin(); it != j.rows.rend(); ++it) {
@@ -259,8 +266,8 @@ int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error) {
             continue;  // a failed row left the tree as it was
         Seam("undo:row", r.before);
         FileId remade;
-        std::string reason;
-        const Outcome o = undo.Row(r, mark, remade, reason);
+        Error rowError;
+        const Outcome o = undo.Row(r, mark, remade, rowError);
         if (ui.status)
             ui.status(r.before + "処理中");
         if (o == Outcome::Untouched)
@@ -270,7 +277,7 @@ int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error) {
         if (!ok)
             ++failed;
         if (ui.row)
-            ui.row(r, ok, reason);
+            ui.row(r, ok, rowError);
     }
     // Only a run put back whole counts as undone; otherwise the next Undo tries the rest.
     if (failed == 0)

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tidy/journal.h"
+#include "util/error.h"
 
 namespace corvelle {
 
@@ -16,7 +17,7 @@ inline constexpr const char* kUndoFailure = "◆Undo失敗!◆";
 
 struct UndoUi {
     // One call per row the undo acted on (rows the run never changed are passed over).
-    std::function<void(const JournalRow& row, bool ok, const std::string& reason)> row;
+    std::function<void(const JournalRow& row, bool ok, const Error& error)> row;
     std::function<void(const std::string& text)> status;  // panel "pbFileName"
 };
 
@@ -24,6 +25,6 @@ struct UndoUi {
 // journal cannot be used (damaged, or written for another folder): then nothing changed.
 // A journal already undone does nothing and returns 0; after a partial undo the rows that
 // could not be put back are tried again.
-int UndoJournal(const std::string& path, const UndoUi& ui, std::string& error);
+int UndoJournal(const std::string& path, const UndoUi& ui, Error& error);
 
 }  // namespace corvelle

@@ -83,6 +83,11 @@ QVariant ProcessListModel::data(const QModelIndex& index, int role) const {
             if (index.column() == 0)
                 return list_.Row(index.row()).checked ? Qt::Checked : Qt::Unchecked;
             return {};
+        case Qt::ToolTipRole:
+            // A failed row says why where it says that it failed.
+            if (index.column() == 2 && list_.Row(index.row()).failure)
+                return PathToQString(ErrorMessage(list_.Row(index.row()).failure));
+            return {};
         default:
             return {};
     }

@@ -226,23 +226,23 @@ void TidyPanel::cmdUndo_Click() {
     Q_EMIT BusyChanged(true);
     UndoReport report;
     UndoUi ui;
-    ui.row = [&](const JournalRow& r, bool ok, const std::string& reason) {
+    ui.row = [&](const JournalRow& r, bool ok, const Error& e) {
         for (int i = 0; i < list_.Count(); ++i) {
             if (list_.Row(i).before == r.before)
                 list_.SetResult(i, ok ? kUndoSuccess : kUndoFailure);
         }
         if (!ok)
-            report.Add(reason);
+            report.Add(ErrorMessage(e));
     };
     ui.status = [this](const std::string& text) {
         Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), PathToQString(text));
     };
-    std::string error = "元に戻す処理の記録がありません。";
+    Error error = MakeError(kErrNotUndoable);
     const int failed = journal_.empty() ? -1 : UndoJournal(journal_, ui, error);
     LogColumnAutoSize();
     Q_EMIT BusyChanged(false);
     if (failed < 0)
-        MessageService::Show(error, MsgIcon::Exclamation, MsgButtons::Ok);
+        MessageService::Show(ErrorMessage(error), MsgIcon::Exclamation, MsgButtons::Ok);
     report.ShowIfAny();
     MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
     Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), {});
@@ -263,15 +263,15 @@ void TidyPanel::RecoverInterruptedRuns() {
         Q_EMIT BusyChanged(true);
         UndoReport report;
         UndoUi ui;
-        ui.row = [&](const JournalRow&, bool ok, const std::string& reason) {
+        ui.row = [&](const JournalRow&, bool ok, const Error& e) {
             if (!ok)
-                report.Add(reason);
+                report.Add(ErrorMessage(e));
         };
-        std::string error;
+        Error error;
         const int failed = UndoJournal(l.path, ui, error);
         Q_EMIT BusyChanged(false);
         if (failed < 0)
-            MessageService::Show(error, MsgIcon::Exclamation, MsgButtons::Ok);
+            MessageService::Show(ErrorMessage(error), MsgIcon::Exclamation, MsgButtons::Ok);
         report.ShowIfAny();
         MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
         changed = true;

@@ -32,6 +32,34 @@ std::string ErrorText(int number) {
             return "デバイス I/O エラーです。";
         case kErrNoSuchElement:
             return "コントロール配列の要素が存在しません。";
+        case kErrOutsideStart:
+            return "検索したフォルダの外です";
+        case kErrFolderReplaced:
+            return "検索の後で別のフォルダに置き換えられました";
+        case kErrItemReplaced:
+            return "検索の後で別の項目に置き換えられました";
+        case kErrReplacedByLink:
+            return "フォルダがリンクかファイルに置き換えられています";
+        case kErrOtherMount:
+            return "別のファイルシステム(マウント)を越えられません";
+        case kErrNotFromSearch:
+            return "検索で見つけた行ではありません";
+        case kErrAfterNotParent:
+            return "変更後のフォルダが変更前の親ではありません";
+        case kErrSiblingAppeared:
+            return "ほかの項目が増えたため処理しません";
+        case kErrChangedSincePlan:
+            return "計画の後で中身が変わったため処理しません";
+        case kErrNotUndoable:
+            return "元に戻す処理の記録がありません。";
+        case kErrNothingToPutBack:
+            return "元に戻す項目が見つかりません";
+        case kErrNameTaken:
+            return "同じ名前の項目があるため元に戻せません";
+        case kErrPartlyPutBack:
+            return "一部を元に戻せませんでした";
+        case kErrOtherFolderJournal:
+            return "この記録は別のフォルダのものです";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }
@@ -41,7 +69,13 @@ Error MakeError(int number) {
     return Error{number, ErrorText(number)};
 }
 
-Error SystemError(int err, const std::string& what) {
+Error KindError(int number, const std::string& path) {
+    Error e = MakeError(number);
+    e.path = path;
+    return e;
+}
+
+Error SystemError(int err, const std::string& path, const std::string& operation) {
     int number = kErrIo;
     switch (err) {
         case ENOENT:
@@ -70,9 +104,28 @@ Error SystemError(int err, const std::string& what) {
             break;
     }
     std::string text = std::strerror(err);
-    if (!what.empty())
-        text = what + ": " + text;
-    return Error{number, text};
+    if (!path.empty())
+        text = path + ": " + text;
+    Error e{number, text};
+    e.sysErrno = err;
+    e.path = path;
+    e.operation = operation;
+    return e;
+}
+
+std::string ErrorCause(const Error& e) {
+    std::string cause;
+    if (e.number >= kErrOutsideStart && e.number < kErrKindsEnd)
+        cause = ErrorText(e.number);
+    else if (e.sysErrno != 0)
+        cause = std::strerror(e.sysErrno);
+    else
+        cause = e.description;
+    return e.operation.empty() ? cause : e.operation + "できませんでした: " + cause;
+}
+
+std::string ErrorMessage(const Error& e) {
+    return (e.path.empty() ? std::string() : e.path + ": ") + ErrorCause(e) + e.detail;
 }
 
 }  // namespace corvelle

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Error values passed up from the core; window code turns them into message boxes.
+// The one error value passed up from the core: what kind of failure, the system's errno, the
+// item and the operation. Window code and the command-line tool turn it into text.
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace corvelle {
 
@@ -23,11 +25,34 @@ enum ErrNo : int {
     kErrIo = 57,
     kErrNoSuchElement = 340,
     kErrMissingElement = 35601,
+    // A tidy row refused because the disk is no longer as the search (or the plan) saw it.
+    kErrOutsideStart = 1001,
+    kErrFolderReplaced,      // another folder stands where the search saw this one
+    kErrItemReplaced,        // another item stands there
+    kErrReplacedByLink,      // a link or a file stands where a folder was
+    kErrOtherMount,          // another file system is mounted there
+    kErrNotFromSearch,       // the row was not found by a search
+    kErrAfterNotParent,      // the after folder is not the before folder's parent
+    kErrSiblingAppeared,     // the after folder holds more than the before folder now
+    kErrChangedSincePlan,    // the folder's content changed after the plan was written
+    kErrNotUndoable,         // nothing recorded to put back
+    kErrNothingToPutBack,    // an undo finds none of the row's items
+    kErrNameTaken,           // an undo finds another item under the name
+    kErrPartlyPutBack,       // an undo put back some of a row (the detail lists the rest)
+    kErrOtherFolderJournal,  // the journal was written for another folder
+    kErrKindsEnd
 };
 
 struct Error {
-    int number = kErrNone;
+    Error() = default;
+    Error(int n, std::string text) : number(n), description(std::move(text)) {}
+
+    int number = kErrNone;  // the kind (above), or a file operation's result code
     std::string description;
+    int sysErrno = 0;       // the failed system call's errno; 0 when none failed
+    std::string path;       // the item it happened to
+    std::string operation;  // what was being done ("移動", "削除", …)
+    std::string detail;     // more for people, appended as it stands ("\n…" lines)
 
     explicit operator bool() const { return number != kErrNone; }
 };
@@ -35,7 +60,14 @@ struct Error {
 // The standard description of a program error number.
 std::string ErrorText(int number);
 Error MakeError(int number);
+// A failure of a kind above, at path.
+Error KindError(int number, const std::string& path);
 // An error from a failed system call: the number classifies errno, the text is the system's.
-Error SystemError(int err, const std::string& what = {});
+Error SystemError(int err, const std::string& path = {}, const std::string& operation = {});
+
+// For people: "<operation>できませんでした: <cause>", without the item.
+std::string ErrorCause(const Error& e);
+// For people: "<path>: " and the cause, then the detail.
+std::string ErrorMessage(const Error& e);
 
 }  // namespace corvelle

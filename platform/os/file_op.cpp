@@ -63,15 +63,25 @@ const char* Context::OpName() const {
     }
 }
 
-void Context::FailWith(const std::string& item, const std::string& reason, int code) {
-    if (!firstError_)
-        firstError_ = code;
+void Context::Fail(Error error) {
+    error.operation = OpName();
     if (!(rec_.fFlags & FOF_NOERRORUI))
-        ui_.ShowError(item, std::string(OpName()) + "できませんでした: " + reason);
+        ui_.ShowError(error);
+    if (!first_)
+        first_ = std::move(error);
+}
+
+void Context::FailWith(const std::string& item, const std::string& reason, int code) {
+    Error e{code, reason};
+    e.path = item;
+    Fail(std::move(e));
 }
 
 void Context::Fail(const std::string& item, int err) {
-    FailWith(item, std::strerror(err), kOpSystemBase + err);
+    // A system failure's number is the result code the shell reports for it.
+    Error e = SystemError(err, item);
+    e.number = kOpSystemBase + err;
+    Fail(std::move(e));
 }
 
 bool Context::Tick(const std::string& item, long long copied) {
@@ -95,12 +105,12 @@ void Context::RememberCopy(dev_t dev, ino_t ino, int fd) {
         close(fd);
 }
 
-int Context::Result() const {
+Error Context::Outcome() const {
     if (cancelled_)
-        return kOpCancelled;
-    if (firstError_)
-        return firstError_;
-    return skipped_ ? kOpNotAll : kOpOk;
+        return Error{kOpCancelled, "操作は取り消されました。"};
+    if (first_)
+        return first_;
+    return skipped_ ? Error{kOpNotAll, "一部の項目は処理しませんでした。"} : Error{};
 }
 
 }  // namespace fileop
@@ -115,6 +125,18 @@ struct Source {
     std::string base;  // display path of the folder, ending in "/"
     std::vector<std::string> names;
 };
+
+Error BadRequest(const FileOpRecord& rec) {
+    Error e{kOpBadRequest, "操作か項目の指定が正しくありません。"};
+    e.path = rec.pFrom;
+    return e;
+}
+
+// A source that could not be opened, said so already or else refused as a bad request.
+Error BadRequestUnlessFailed(const Context& ctx, const FileOpRecord& rec) {
+    Error e = ctx.Outcome();
+    return e ? e : BadRequest(rec);
+}
 
 UniqueFd Dup(int fd) {
     return UniqueFd(fcntl(fd, F_DUPFD_CLOEXEC, 0));
@@ -202,27 +224,27 @@ void MoveAllEntries(Context& ctx, const Source& src, int dstDir, const std::stri
                      kOpNotPutBack);
 }
 
-int Transfer(const FileOpRecord& rec, bool move) {
+Error Transfer(const FileOpRecord& rec, bool move) {
     Context ctx(rec, CurrentFileOpUi());
     Source src;
     if (!OpenSource(ctx, rec, src))
-        return ctx.Result() ? ctx.Result() : kOpBadRequest;
+        return BadRequestUnlessFailed(ctx, rec);
     std::string dst;
     const UniqueFd dstDir = OpenDestination(ctx, rec, dst);
     if (!dstDir.Valid())
-        return ctx.Result();
+        return ctx.Outcome();
     const std::string dstBase = AddBackslash(dst);
     if (rec.allEntries && move) {
         // Renames only: the kernel itself refuses a folder into its own sub-folder.
         MoveAllEntries(ctx, src, dstDir.Get(), dstBase);
-        return ctx.Result();
+        return ctx.Outcome();
     }
     // Refuse anything that would put a folder into itself before touching the disk.
     for (const std::string& name : src.names) {
         ItemInfo item;
         if (!InfoAt(src.dir.Get(), name, item)) {
             ctx.Fail(src.base + name, errno);
-            return ctx.Result();
+            return ctx.Outcome();
         }
         ItemInfo target;
         if (InfoAt(dstDir.Get(), name, target) && target.id.dev == item.id.dev &&
@@ -230,14 +252,14 @@ int Transfer(const FileOpRecord& rec, bool move) {
             ctx.FailWith(src.base + name,
                          ctx.OpName() + std::string("先と") + ctx.OpName() + "元が同じです。",
                          kOpSameItem);
-            return ctx.Result();
+            return ctx.Outcome();
         }
         if (item.IsDir() && FolderWithin(dstDir.Get(), item.id)) {
             ctx.FailWith(src.base + name,
                          ctx.OpName() + std::string("先のフォルダは") + ctx.OpName() +
                              "元のサブフォルダです。",
                          kOpIntoItself);
-            return ctx.Result();
+            return ctx.Outcome();
         }
     }
     if (!move) {
@@ -260,14 +282,14 @@ int Transfer(const FileOpRecord& rec, bool move) {
         fileop::TransferEntry(ctx, src.dir.Get(), src.base + name, name, dstDir.Get(),
                               dstBase + name, name, move);
     }
-    return ctx.Result();
+    return ctx.Outcome();
 }
 
-int Delete(const FileOpRecord& rec) {
+Error Delete(const FileOpRecord& rec) {
     Context ctx(rec, CurrentFileOpUi());
     Source src;
     if (!OpenSource(ctx, rec, src))
-        return ctx.Result() ? ctx.Result() : kOpBadRequest;
+        return BadRequestUnlessFailed(ctx, rec);
     for (const std::string& name : src.names) {
         if (!ctx.Tick(src.base + name))
             break;
@@ -279,23 +301,23 @@ int Delete(const FileOpRecord& rec) {
             fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
         }
     }
-    return ctx.Result();
+    return ctx.Outcome();
 }
 
-int Rename(const FileOpRecord& rec) {
+Error Rename(const FileOpRecord& rec) {
     Context ctx(rec, CurrentFileOpUi());
     std::string from, to;
     const UniqueFd fromDir = OpenParentOf(rec.pFrom, from);
     if (!fromDir.Valid()) {
         ctx.Fail(rec.pFrom, errno);
-        return ctx.Result();
+        return ctx.Outcome();
     }
     const UniqueFd toDir = OpenParentOf(rec.pTo, to);
     // Never replaces: a file system without the no-replace flag fails rather than clobbers.
     if (!toDir.Valid() ||
         renameat2(fromDir.Get(), from.c_str(), toDir.Get(), to.c_str(), RENAME_NOREPLACE) != 0)
         ctx.Fail(rec.pFrom, errno);
-    return ctx.Result();
+    return ctx.Outcome();
 }
 
 NoWindowFileOpUi g_noWindow;
@@ -303,8 +325,8 @@ FileOpUi* g_ui = nullptr;
 
 }  // namespace
 
-void NoWindowFileOpUi::ShowError(const std::string& item, const std::string& reason) {
-    std::fprintf(stderr, "%s: %s\n", item.c_str(), reason.c_str());
+void NoWindowFileOpUi::ShowError(const Error& error) {
+    std::fprintf(stderr, "%s\n", ErrorMessage(error).c_str());
 }
 
 FileOpUi& CurrentFileOpUi() {
@@ -317,10 +339,10 @@ void SetReadFailureHook(int (*hook)(const std::string&)) {
     fileop::g_readFailure = hook;
 }
 
-int RunFileOperation(const FileOpRecord& rec) {
+Error FileOperation(const FileOpRecord& rec) {
     if (rec.pFrom.empty())
-        return kOpBadRequest;
-    int result = kOpBadRequest;
+        return BadRequest(rec);
+    Error result = BadRequest(rec);
     switch (rec.wFunc) {
         case FO_COPY:
             result = Transfer(rec, false);
@@ -339,6 +361,10 @@ int RunFileOperation(const FileOpRecord& rec) {
     }
     CurrentFileOpUi().Finished();
     return result;
+}
+
+int RunFileOperation(const FileOpRecord& rec) {
+    return FileOperation(rec).number;
 }
 
 }  // namespace corvelle

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "util/error.h"
+
 namespace corvelle {
 
 // Operation codes.
@@ -56,8 +58,8 @@ class FileOpUi {
     virtual ~FileOpUi() = default;
     // target exists: replace it (merge, when both are folders)?
     virtual Answer AskReplace(const std::string& target, bool merge) = 0;
-    // reason names the operation that failed and the system's cause, in Japanese.
-    virtual void ShowError(const std::string& item, const std::string& reason) = 0;
+    // One item failed: the error names it, the operation and the cause.
+    virtual void ShowError(const Error& error) = 0;
     // The destination folder of a copy or move is missing: make it?
     virtual bool AskCreateFolder(const std::string& folder) { return !folder.empty(); }
     // Called often while working; false when the user pressed Cancel. Bytes copied so far of
@@ -69,14 +71,17 @@ class FileOpUi {
 class NoWindowFileOpUi : public FileOpUi {
   public:
     Answer AskReplace(const std::string&, bool) override { return Answer::No; }
-    void ShowError(const std::string& item, const std::string& reason) override;
+    void ShowError(const Error& error) override;
     bool Progress(const std::string&, long long, long long) override { return true; }
 };
 
 FileOpUi& CurrentFileOpUi();
 void SetFileOpUi(FileOpUi* ui);  // nullptr: back to the window-less one
 
-// Carries the record out with the current window services.
+// Carries the record out with the current window services. The error's number is the
+// shell's result code (kOp… above, 0 when everything took place).
+Error FileOperation(const FileOpRecord& rec);
+// The same, as the shell's result code only.
 int RunFileOperation(const FileOpRecord& rec);
 
 // Test seam: makes reading a source file fail with an errno value (0: no failure).

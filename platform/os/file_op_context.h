@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/os/file_op.h"
+#include "util/error.h"
 
 namespace corvelle::fileop {
 
@@ -24,6 +25,7 @@ class Context {
     bool Confirm(const std::string& target, bool merge);
     void Fail(const std::string& item, int err);
     void FailWith(const std::string& item, const std::string& reason, int code);
+    void Fail(Error error);
     // false once the user has cancelled.
     bool Tick(const std::string& item, long long copied = 0);
     // The bytes a copy will write, for the progress display (-1: not known).
@@ -33,7 +35,9 @@ class Context {
     const char* OpName() const;
     bool Cancelled() const { return cancelled_; }
     void Cancel() { cancelled_ = true; }
-    int Result() const;
+    // The operation's outcome: its first failure, or a cancel or a skip; none when all of
+    // it took place.
+    Error Outcome() const;
     unsigned Flags() const { return rec_.fFlags; }
     // Hard links within one copied tree: the copy made of a source inode, to link again.
     int CopyOf(dev_t dev, ino_t ino) const;
@@ -45,7 +49,7 @@ class Context {
     bool yesToAll_ = false;
     bool cancelled_ = false;
     bool skipped_ = false;
-    int firstError_ = 0;
+    Error first_;
     std::map<std::pair<dev_t, ino_t>, int> copies_;
     long long total_ = -1;
     long long done_ = 0;

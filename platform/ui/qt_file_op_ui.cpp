@@ -40,9 +40,10 @@ class QtFileOpUi : public FileOpUi {
         }
     }
 
-    void ShowError(const std::string& item, const std::string& reason) override {
-        QMessageBox::warning(QApplication::activeWindow(), QString::fromUtf8(kProgramTitle),
-                             PathToQString(item) + "\n\n" + PathToQString(reason));
+    void ShowError(const Error& error) override {
+        QMessageBox::warning(
+            QApplication::activeWindow(), QString::fromUtf8(kProgramTitle),
+            PathToQString(error.path) + "\n\n" + PathToQString(ErrorCause(error) + error.detail));
     }
 
     bool AskCreateFolder(const std::string& folder) override {

@@ -32,9 +32,11 @@ class ScriptedFileOpUi : public FileOpUi {
         answers.pop_front();
         return a;
     }
-    void ShowError(const std::string& item, const std::string& reason) override {
-        errors.push_back(item + ": " + reason);
+    void ShowError(const Error& error) override {
+        errors.push_back(ErrorMessage(error));
+        errorValues.push_back(error);
     }
+    std::vector<Error> errorValues;
     bool createAnswer = true;  // the answer to "make the missing destination?"
     std::vector<std::string> createAsked;
     long long lastDone = 0, lastTotal = -1;
