@@ -5,6 +5,7 @@
 #   ./test.sh --sanitize  an address and undefined-behaviour sanitizer build in build-asan/
 #   ./test.sh --fuzz [S]  the libFuzzer targets (clang) in build-fuzz/, each for S seconds (60)
 #   ./test.sh --soak [S]  the model check of the tidy engine on new seeds for S seconds (300)
+#   ./test.sh --lint      clang-tidy with the checks in .clang-tidy over every source file
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup-deps.sh
@@ -31,6 +32,27 @@ if [ "${1:-}" = "--fuzz" ]; then
     rm -rf "$work"
     ls build-fuzz/crash-* build-fuzz/leak-* build-fuzz/timeout-* >/dev/null 2>&1 && { echo "fuzz_$target found a failing input"; exit 1; }
   done
+  exit 0
+fi
+if [ "${1:-}" = "--lint" ]; then
+  if ! command -v run-clang-tidy >/dev/null; then
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-tidy >/dev/null
+  fi
+  # The normal build's compile commands, with its generated sources in place.
+  cmake -S . -B build -G Ninja "${flags[@]}" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+  cmake --build build
+  # GCC's own warning flags are unknown to clang; every finding is an error.
+  run-clang-tidy -quiet -p build -j "$(nproc)" -extra-arg=-Wno-unknown-warning-option \
+    "$PWD/(app|bench|browser|platform|resources|shellops|tests|tidy|ui|util)/" 2>&1 |
+    sed 's/\x1b\[[0-9;]*m//g' |
+    grep -v "^clang-tidy-\|^[0-9]* warnings\? generated\|^Suppressed\|^Use -header-filter" |
+    tee build/lint.txt || true
+  if grep -q "error:\|warning:" build/lint.txt; then
+    echo "clang-tidy found problems (build/lint.txt)"
+    exit 1
+  fi
+  echo "clang-tidy: clean"
   exit 0
 fi
 if [ "${1:-}" = "--soak" ]; then

@@ -14,7 +14,7 @@ void NavigationHistory::HistoryTableInit() {
 void NavigationHistory::Add(std::array<std::string, 12>& table, int16_t& count,
                             const std::string& path) {
     for (int i = count; i >= 0; --i)
-        table[static_cast<size_t>(i + 1)] = table[static_cast<size_t>(i)];
+        table[static_cast<size_t>(i) + 1] = table[static_cast<size_t>(i)];
     table[1] = path;
     if (count < 10)
         ++count;

@@ -74,6 +74,8 @@ const int kErrnos[] = {ENOSPC, EIO, EACCES, EXDEV, EBUSY, ENAMETOOLONG};
 
 }  // namespace
 
+// The linker's --wrap names these; they cannot be other names.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 extern "C" {
 ssize_t __real_write(int, const void*, size_t);
 int __real_fsync(int);
@@ -129,6 +131,7 @@ ssize_t __wrap_copy_file_range(int a, loff_t* ao, int b, loff_t* bo, size_t n, u
     return g.Fail() ? -1 : __real_copy_file_range(a, ao, b, bo, n, f);
 }
 }
+// NOLINTEND(bugprone-reserved-identifier)
 
 class TestFaults : public QObject {
     Q_OBJECT
@@ -280,7 +283,7 @@ class TestFaults : public QObject {
         auto fresh = [&](test::TestDir& t, ProcessList& list) {
             build(t);
             test::RemoveTree(state_.Path("corvelle"));
-            const Tree original = t.Snapshot();
+            Tree original = t.Snapshot();
             test::SearchInto(t.Root(), 0, list);
             return original;
         };

@@ -91,7 +91,7 @@ class TestHelp : public QObject {
     void donationOpensAfterTheNote() {
         std::vector<std::string> events;
         MessageService::SetBackend([&](const MessageRequest&) {
-            events.push_back("note");
+            events.emplace_back("note");
             return MsgAnswer::Ok;
         });
         SetShellOpenBackend([&](const std::string& t) {

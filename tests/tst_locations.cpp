@@ -36,7 +36,7 @@ class TestLocations : public QObject {
         t.Dir("home");
         if (iniThere)
             t.File("prog/RUZO.INI", "[Corvelle]\r\n");
-        const QString kind = program;
+        const QString& kind = program;
         bool mounted = false;
         if (kind == "read-only") {
             mounted = mount(t.Path("prog").c_str(), t.Path("prog").c_str(), nullptr, MS_BIND,
@@ -49,7 +49,7 @@ class TestLocations : public QObject {
         LocationInputs in;
         in.programFolder = t.Path("prog");
         in.home = t.Path("home");
-        const QString xdg = xdgConfig;
+        const QString& xdg = xdgConfig;
         in.xdgConfigHome = xdg == "abs" ? t.Path("cfg") : xdg == "rel" ? "cfg" : "";
         in.xdgStateHome = xdg == "abs" ? t.Path("state") : "";
         in.installedBinFolder = kind == "installed" ? t.Path("prog") : "/usr/local/bin";

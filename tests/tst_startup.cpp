@@ -107,7 +107,7 @@ class TestStartup : public QObject {
         data.File("plain.txt");
         SetProgramFolder(prog.Root());
         prog.File("RUZO.INI", "CurrentDirectory=" + data.Path("stored/") + "\r\n");
-        const QString a = argument;
+        const QString& a = argument;
         StartFolderArgument = a == "dir"       ? data.Path("given")
                               : a == "missing" ? data.Path("nowhere")
                               : a == "file"    ? data.Path("plain.txt")

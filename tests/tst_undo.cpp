@@ -171,7 +171,7 @@ class TestUndo : public QObject {
     }
     void crashAtEveryStep() {
         QFETCH(QStringList, tree);
-        const QStringList spec = tree;
+        const QStringList& spec = tree;
         const int mode = spec.first().startsWith("d:") ? 1 : 0;
         // How many steps a whole run takes.
         int steps = 0;

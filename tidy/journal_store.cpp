@@ -86,7 +86,7 @@ bool JournalFile::Open(const std::string& path, std::string& error) {
 
 void JournalFile::Append(const std::string& record) {
     pending_ += record;
-    if (pending_.size() >= 64 * 1024)
+    if (pending_.size() >= size_t{64} * 1024)
         Flush();
 }
 
@@ -123,7 +123,7 @@ void Peek(JournalListing& l) {
         l.error = l.path + ": " + std::strerror(errno);
         return;
     }
-    std::string head(static_cast<size_t>(std::min<off_t>(st.st_size, 64 * 1024)), '\0');
+    std::string head(static_cast<size_t>(std::min<off_t>(st.st_size, off_t{64} * 1024)), '\0');
     const size_t tailSize = static_cast<size_t>(std::min<off_t>(st.st_size, 512));
     std::string tail(tailSize, '\0');
     if (pread(fd.Get(), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()) ||
@@ -179,7 +179,7 @@ std::vector<JournalListing> ListJournals(bool whole) {
 }
 
 void PruneJournals() {
-    const time_t monthAgo = time(nullptr) - 30 * 24 * 3600;
+    const time_t monthAgo = time(nullptr) - time_t{30} * 24 * 3600;
     int kept = 0;
     for (const JournalListing& l : ListJournals()) {
         ++kept;

@@ -15,7 +15,8 @@ CodePage& Current() {
 
 std::string Convert(std::string_view in, const char* to, const char* from, bool keepBad) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    // iconv says "cannot" with (iconv_t)-1.
+    if (cd == reinterpret_cast<iconv_t>(-1))  // NOLINT(performance-no-int-to-ptr)
         return std::string(in);
     std::string out;
     std::string chunk(4 * in.size() + 16, '\0');

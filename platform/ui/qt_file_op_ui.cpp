@@ -95,7 +95,7 @@ class QtFileOpUi : public FileOpUi {
 }  // namespace
 
 QString ProgressText(const std::string& item, long long done, long long total) {
-    const QString name = PathToQString(item);
+    QString name = PathToQString(item);
     if (total <= 0)
         return name;
     const QLocale grouped(QLocale::English);
