@@ -8,8 +8,8 @@
 namespace corvelle {
 namespace {
 
-std::function<int(const FileOpRecord&)>& Operation() {
-    static std::function<int(const FileOpRecord&)> op = RunFileOperation;
+std::function<int(const FileOpRecord&)>& Seam() {
+    static std::function<int(const FileOpRecord&)> op;
     return op;
 }
 
@@ -23,7 +23,10 @@ std::string Tidy(const std::string& path) {
 int Call(OwnerHandle owner, unsigned func, const std::string& from, const std::string& to,
          unsigned flags) {
     const FileOpRecord rec{owner, func, from, to, flags};
-    return Operation()(rec);
+    if (Seam())
+        return Seam()(rec);
+    // The shell's result number is the operation's error number; 0 when all of it took place.
+    return FileOperation(rec).number;
 }
 
 // Errors inside the wrapper itself (not failures of the operation) get a warning box. The
@@ -43,7 +46,7 @@ int Guarded(const std::function<int()>& body) {
 }  // namespace
 
 void SetShellOperation(std::function<int(const FileOpRecord&)> op) {
-    Operation() = op ? std::move(op) : RunFileOperation;
+    Seam() = std::move(op);
 }
 
 int ShFileCopy(OwnerHandle owner, const std::string& source, const std::string& destination) {

@@ -363,8 +363,4 @@ Error FileOperation(const FileOpRecord& rec) {
     return result;
 }
 
-int RunFileOperation(const FileOpRecord& rec) {
-    return FileOperation(rec).number;
-}
-
 }  // namespace corvelle

@@ -79,10 +79,8 @@ FileOpUi& CurrentFileOpUi();
 void SetFileOpUi(FileOpUi* ui);  // nullptr: back to the window-less one
 
 // Carries the record out with the current window services. The error's number is the
-// shell's result code (kOp… above, 0 when everything took place).
+// shell's result code (kOp… above, 0 when everything took place): the wrappers return it.
 Error FileOperation(const FileOpRecord& rec);
-// The same, as the shell's result code only.
-int RunFileOperation(const FileOpRecord& rec);
 
 // Test seam: makes reading a source file fail with an errno value (0: no failure).
 void SetReadFailureHook(int (*hook)(const std::string& sourcePath));
