@@ -11,15 +11,15 @@ using namespace corvelle;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RunJournal j;
-    std::string error;
-    if (!ParseJournal(std::string(reinterpret_cast<const char*>(data), size), j, error)) {
-        if (error.empty())
+    if (const Error error =
+            ParseJournal(std::string(reinterpret_cast<const char*>(data), size), j)) {
+        if (ErrorMessage(error).empty())
             std::abort();  // a refusal always says why
         return 0;
     }
     const std::string text = FormatJournal(j);
     RunJournal again;
-    if (!ParseJournal(text, again, error) || FormatJournal(again) != text)
+    if (ParseJournal(text, again) || FormatJournal(again) != text)
         std::abort();
     return 0;
 }

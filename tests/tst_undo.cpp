@@ -136,8 +136,7 @@ class TestUndo : public QObject {
         QVERIFY(again.results.isEmpty());
         QCOMPARE(t.Snapshot(), before);
         RunJournal j;
-        std::string error;
-        QVERIFY(LoadJournal(journal, j, error));
+        QVERIFY(!LoadJournal(journal, j));
         QVERIFY(j.finished && j.undone);
     }
 
@@ -357,14 +356,14 @@ class TestUndo : public QObject {
         j.remade[4] = {18, 19, 20};
         const std::string text = FormatJournal(j);
         RunJournal back;
-        std::string error;
-        QVERIFY2(ParseJournal(text, back, error), error.c_str());
+        const Error error = ParseJournal(text, back);
+        QVERIFY2(!error, ErrorMessage(error).c_str());
         QCOMPARE(FormatJournal(back), text);
         QCOMPARE(back.rows[0].entries[0].name, every.substr(0, 250));
         QCOMPARE(back.rows[1].before, d.before);
         QCOMPARE(back.remade[4].ino, ino_t(19));
         // A crash while appending leaves a last line without its end: dropped, not damage.
-        QVERIFY(ParseJournal(FormatJournalPlan(j) + "done 4 o", back, error));
+        QVERIFY(!ParseJournal(FormatJournalPlan(j) + "done 4 o", back));
         QVERIFY(back.done.empty() && !back.finished);
     }
 

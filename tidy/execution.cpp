@@ -250,14 +250,14 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         }
         if (!plan.rows.empty()) {
             PruneJournals();
-            std::string error;
-            if (journal.Create(plan, error)) {
+            if (Error error = journal.Create(plan)) {
+                // No journal, no run: nothing could be undone or recovered.
+                refusal = error;
+                refusal.operation = "処理の記録を書けないため実行";
+            } else {
                 journaled = true;
                 if (ui.journalWritten)
                     ui.journalWritten(journal.Path());
-            } else {
-                refusal = Error{kErrIo, error};
-                refusal.operation = "処理の記録を書けないため実行";
             }
         }
     }

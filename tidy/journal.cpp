@@ -178,37 +178,40 @@ std::string FormatJournal(const RunJournal& j) {
     return out;
 }
 
-bool ParseJournalHeader(const std::string& head, RunJournal& j, std::string& error) {
+namespace {
+
+Error Damaged(const std::string& where) {
+    Error e = MakeError(kErrJournalDamaged);
+    e.detail = " (" + where + ")";
+    return e;
+}
+
+}  // namespace
+
+Error ParseJournalHeader(const std::string& head, RunJournal& j) {
     std::vector<std::string> f[3];
     size_t pos = 0;
     for (auto& line : f) {
         const size_t nl = head.find('\n', pos);
         if (nl == std::string::npos) {
-            error = "記録ファイルが壊れています (計画が途中で切れています)";
-            return false;
+            return Damaged("計画が途中で切れています");
         }
         line = Fields(head.substr(pos, nl - pos));
         pos = nl + 1;
     }
-    if (head.compare(0, std::string(kMagic).size() + 1, std::string(kMagic) + "\n") != 0) {
-        error = "Corvelle の処理記録ではありません";
-        return false;
-    }
+    if (head.compare(0, std::string(kMagic).size() + 1, std::string(kMagic) + "\n") != 0)
+        return MakeError(kErrNotAJournal);
     if (f[1].size() != 3 || f[1][0] != "start" || !JournalUnescape(f[1][1], j.startPath) ||
-        j.startPath.empty() || !ParseId(f[1][2], j.startId)) {
-        error = "記録ファイルが壊れています (2 行目: 開始フォルダ)";
-        return false;
-    }
-    if (f[2].size() != 2 || f[2][0] != "date" || !JournalUnescape(f[2][1], j.date)) {
-        error = "記録ファイルが壊れています (3 行目: 日時)";
-        return false;
-    }
-    return true;
+        j.startPath.empty() || !ParseId(f[1][2], j.startId))
+        return Damaged("2 行目: 開始フォルダ");
+    if (f[2].size() != 2 || f[2][0] != "date" || !JournalUnescape(f[2][1], j.date))
+        return Damaged("3 行目: 日時");
+    return {};
 }
 
-bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
+Error ParseJournal(const std::string& text, RunJournal& j) {
     j = RunJournal{};
-    const std::string damaged = "記録ファイルが壊れています";
+    Error error;
     std::vector<std::string> lines;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -218,20 +221,17 @@ bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
         lines.push_back(text.substr(pos, nl - pos));
         pos = nl + 1;
     }
-    if (lines.empty() || lines[0] != kMagic) {
-        error = "Corvelle の処理記録ではありません";
-        return false;
-    }
+    if (lines.empty() || lines[0] != kMagic)
+        return MakeError(kErrNotAJournal);
     size_t i = 1;
     auto fail = [&](const std::string& why) {
-        error = damaged + " (" + std::to_string(i + 1) + " 行目: " + why + ")";
-        return false;
+        return Damaged(std::to_string(i + 1) + " 行目: " + why);
     };
     auto fields = [&](size_t at) { return Fields(lines[at]); };
     if (lines.size() < 3)
         return fail("計画が途中で切れています");
-    if (!ParseJournalHeader(text, j, error))
-        return false;
+    if ((error = ParseJournalHeader(text, j)))
+        return error;
     bool planEnded = false;
     for (i = 3; i < lines.size() && !planEnded; ++i) {
         const auto f = fields(i);
@@ -308,12 +308,11 @@ bool ParseJournal(const std::string& text, RunJournal& j, std::string& error) {
                 std::lower_bound(j.rows.begin(), j.rows.end(), index,
                                  [](const JournalRow& r, int k) { return r.index < k; });
             if (it == j.rows.end() || it->index != index) {
-                error = damaged + " (存在しない行 " + std::to_string(index) + " の記録)";
-                return false;
+                return Damaged("存在しない行 " + std::to_string(index) + " の記録");
             }
         }
     }
-    return true;
+    return {};
 }
 
 }  // namespace corvelle

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/os/file_id.h"
+#include "util/error.h"
 
 namespace corvelle {
 
@@ -60,10 +61,10 @@ std::string FormatJournal(const RunJournal& j);
 // Reads a journal; false with a message for people when the text is not a whole journal of
 // this program (damaged, cut short before its plan ended, or foreign). A cut-short tail of
 // progress records is not damage: a crash leaves exactly that.
-bool ParseJournal(const std::string& text, RunJournal& j, std::string& error);
+Error ParseJournal(const std::string& text, RunJournal& j);
 
 // Only the first lines (program, start folder, date): for listings that need no more.
-bool ParseJournalHeader(const std::string& head, RunJournal& j, std::string& error);
+Error ParseJournalHeader(const std::string& head, RunJournal& j);
 
 // Names and paths as journal fields: printable ASCII kept, every other byte as %XX.
 std::string JournalEscape(const std::string& bytes);

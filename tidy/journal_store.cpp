@@ -43,12 +43,10 @@ std::string JournalFolder() {
     return AddBackslash(WindowsDirGet()) + ".local/state/corvelle/journal";
 }
 
-bool JournalFile::Create(const RunJournal& plan, std::string& error) {
+Error JournalFile::Create(const RunJournal& plan) {
     const std::string folder = JournalFolder();
-    if (!MakeFolders(folder) || !(dir_ = OpenFolderPath(folder)).Valid()) {
-        error = folder + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!MakeFolders(folder) || !(dir_ = OpenFolderPath(folder)).Valid())
+        return SystemError(errno, folder);
     const std::string stamp = LocalTimeText("%Y%m%d-%H%M%S");
     for (int n = 1; n < 1000 && !fd_.Valid(); ++n) {
         // Zero-padded, so that names sort by time within one second too.
@@ -65,23 +63,21 @@ bool JournalFile::Create(const RunJournal& plan, std::string& error) {
     const std::string text = FormatJournalPlan(plan);
     if (!fd_.Valid() || !WriteAll(fd_.Get(), text.data(), text.size()) ||
         fdatasync(fd_.Get()) != 0 || fsync(dir_.Get()) != 0) {
-        error = (path_.empty() ? folder : path_) + ": " + std::strerror(errno);
+        Error error = SystemError(errno, path_.empty() ? folder : path_);
         if (!path_.empty())
             unlink(path_.c_str());
         fd_.Reset();
-        return false;
+        return error;
     }
-    return true;
+    return {};
 }
 
-bool JournalFile::Open(const std::string& path, std::string& error) {
+Error JournalFile::Open(const std::string& path) {
     fd_.Reset(open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd_.Valid()) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
+    if (!fd_.Valid())
+        return SystemError(errno, path);
     path_ = path;
-    return true;
+    return {};
 }
 
 void JournalFile::Append(const std::string& record) {
@@ -100,17 +96,13 @@ bool JournalFile::Sync() {
     return Flush() && fdatasync(fd_.Get()) == 0;
 }
 
-bool LoadJournal(const std::string& path, RunJournal& j, std::string& error) {
+Error LoadJournal(const std::string& path, RunJournal& j) {
     const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd.Valid()) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (!ParseJournal(ReadAll(fd.Get()), j, error)) {
-        error = path + ": " + error;
-        return false;
-    }
-    return true;
+    if (!fd.Valid())
+        return SystemError(errno, path);
+    Error error = ParseJournal(ReadAll(fd.Get()), j);
+    error.path = path;
+    return error;
 }
 
 namespace {
@@ -120,7 +112,7 @@ void Peek(JournalListing& l) {
     const UniqueFd fd(open(l.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat st;
     if (!fd.Valid() || fstat(fd.Get(), &st) != 0) {
-        l.error = l.path + ": " + std::strerror(errno);
+        l.error = SystemError(errno, l.path);
         return;
     }
     std::string head(static_cast<size_t>(std::min<off_t>(st.st_size, off_t{64} * 1024)), '\0');
@@ -129,11 +121,11 @@ void Peek(JournalListing& l) {
     if (pread(fd.Get(), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()) ||
         pread(fd.Get(), tail.data(), tail.size(), st.st_size - static_cast<off_t>(tailSize)) !=
             static_cast<ssize_t>(tailSize)) {
-        l.error = l.path + ": " + std::strerror(errno ? errno : EIO);
+        l.error = SystemError(errno ? errno : EIO, l.path);
         return;
     }
-    if (!ParseJournalHeader(head, l.journal, l.error)) {
-        l.error = l.path + ": " + l.error;
+    if ((l.error = ParseJournalHeader(head, l.journal))) {
+        l.error.path = l.path;
         return;
     }
     // The last whole line says how far the run got.
@@ -164,7 +156,7 @@ std::vector<JournalListing> ListJournals(bool whole) {
         JournalListing l;
         l.path = AddBackslash(folder) + n;
         if (whole) {
-            if (LoadJournal(l.path, l.journal, l.error))
+            if (!(l.error = LoadJournal(l.path, l.journal)))
                 l.rows = static_cast<long>(l.journal.rows.size());
             l.undoBegun = !l.journal.undo.empty();
         } else {
@@ -183,7 +175,7 @@ void PruneJournals() {
     int kept = 0;
     for (const JournalListing& l : ListJournals()) {
         ++kept;
-        if (!l.error.empty() || l.Interrupted())
+        if (l.error || l.Interrupted())
             continue;  // never removed on our own: the user decides
         struct stat st;
         if (kept > 50 || (stat(l.path.c_str(), &st) == 0 && st.st_mtime < monthAgo))

@@ -18,9 +18,9 @@ std::string JournalFolder();
 class JournalFile {
   public:
     // A new journal holding the plan, durable (file and folder) before this returns.
-    bool Create(const RunJournal& plan, std::string& error);
+    Error Create(const RunJournal& plan);
     // An existing journal, to append to.
-    bool Open(const std::string& path, std::string& error);
+    Error Open(const std::string& path);
     // Buffered: progress marks need no sync each (recovery finds entries by identity).
     void Append(const std::string& record);
     bool Sync();
@@ -36,16 +36,16 @@ class JournalFile {
     std::string path_;
 };
 
-bool LoadJournal(const std::string& path, RunJournal& j, std::string& error);
+Error LoadJournal(const std::string& path, RunJournal& j);
 
 struct JournalListing {
     std::string path;
     RunJournal journal;  // its start folder and date; the rows only when read whole
-    std::string error;   // why it could not be read
+    Error error;         // why it could not be read
     long rows = -1;      // -1 when not read whole
     bool undoBegun = false;
     bool Interrupted() const {
-        return error.empty() && !journal.undone && (!journal.finished || undoBegun);
+        return !error && !journal.undone && (!journal.finished || undoBegun);
     }
 };
 // Every journal in the folder, newest first. Without `whole` only a journal's first lines and

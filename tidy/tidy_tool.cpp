@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 
 #include "app/settings.h"
@@ -103,8 +104,9 @@ bool Overlap(const std::string& a, const std::string& b) {
 
 int ListJournalsTo(FILE* out) {
     for (const JournalListing& l : ListJournals(true)) {
-        if (!l.error.empty()) {
-            std::fprintf(out, "%s\t(読めません: %s)\n", l.path.c_str(), l.error.c_str());
+        if (l.error) {
+            std::fprintf(out, "%s\t(読めません: %s)\n", l.path.c_str(),
+                         ErrorMessage(l.error).c_str());
             continue;
         }
         const RunJournal& j = l.journal;
@@ -168,10 +170,11 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
         return ListJournalsTo(out);
     if (!o.forget.empty()) {
         RunJournal j;
-        std::string error;
-        if (!LoadJournal(o.forget, j, error) || unlink(o.forget.c_str()) != 0) {
-            std::fprintf(err, "corvelle-tidy: %s\n",
-                         error.empty() ? o.forget.c_str() : error.c_str());
+        Error error = LoadJournal(o.forget, j);
+        if (!error && unlink(o.forget.c_str()) != 0)
+            error = SystemError(errno, o.forget);
+        if (error) {
+            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(error).c_str());
             return 2;
         }
         return 0;

@@ -240,20 +240,15 @@ bool SameStart(const RunJournal& j, Error& error) {
 
 int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
     RunJournal j;
-    std::string unusable;
-    if (!LoadJournal(path, j, unusable)) {
-        error = Error{kErrIo, unusable};
+    if ((error = LoadJournal(path, j)))
         return -1;
-    }
     if (j.undone)
         return 0;
     if (!SameStart(j, error))
         return -1;
     JournalFile file;
-    if (!file.Open(path, unusable)) {
-        error = Error{kErrIo, unusable};
+    if ((error = file.Open(path)))
         return -1;
-    }
     Undoer undo(j);
     int failed = 0;
     for (auto it = j.rows.rbegin(); it != j.rows.rend(); ++it) {

@@ -194,8 +194,7 @@ namespace {
 
 size_t LoadedRows(const std::string& journal) {
     RunJournal j;
-    std::string error;
-    return LoadJournal(journal, j, error) ? j.rows.size() : 0;
+    return LoadJournal(journal, j) ? 0 : j.rows.size();
 }
 
 // The reasons of rows that could not be put back, a few of them, for one message.

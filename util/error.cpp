@@ -60,6 +60,10 @@ std::string ErrorText(int number) {
             return "一部を元に戻せませんでした";
         case kErrOtherFolderJournal:
             return "この記録は別のフォルダのものです";
+        case kErrNotAJournal:
+            return "Corvelle の処理記録ではありません";
+        case kErrJournalDamaged:
+            return "記録ファイルが壊れています";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }

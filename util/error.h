@@ -40,6 +40,8 @@ enum ErrNo : int {
     kErrNameTaken,           // an undo finds another item under the name
     kErrPartlyPutBack,       // an undo put back some of a row (the detail lists the rest)
     kErrOtherFolderJournal,  // the journal was written for another folder
+    kErrNotAJournal,         // the file is not a run journal
+    kErrJournalDamaged,      // the journal is cut short or garbled (the detail says where)
     kErrKindsEnd
 };
 

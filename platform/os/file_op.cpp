@@ -294,9 +294,10 @@ Error Delete(const FileOpRecord& rec) {
         if (!ctx.Tick(src.base + name))
             break;
         if (rec.fFlags & FOF_ALLOWUNDO) {
-            std::string reason;
-            if (!MoveToTrashAt(src.dir.Get(), name, src.base + name, reason))
-                ctx.FailWith(src.base + name, reason, kOpTrashFailed);
+            if (Error e = MoveToTrashAt(src.dir.Get(), name, src.base + name)) {
+                e.number = kOpTrashFailed;  // the item stays where it was
+                ctx.Fail(std::move(e));
+            }
         } else {
             fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
         }

@@ -73,18 +73,15 @@ std::string TrashPercentEncode(const std::string& bytes) {
     });
 }
 
-bool MoveToTrash(const std::string& path, std::string& reason) {
+Error MoveToTrash(const std::string& path) {
     std::string leaf;
     const UniqueFd dir = OpenParentOf(path, leaf);
-    if (!dir.Valid()) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    return MoveToTrashAt(dir.Get(), leaf, path, reason);
+    if (!dir.Valid())
+        return SystemError(errno, path);
+    return MoveToTrashAt(dir.Get(), leaf, path);
 }
 
-bool MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath,
-                   std::string& reason) {
+Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath) {
     std::string path = Absolute(rawPath);
     if (path.size() > 1)
         path = RemoveBackslash(path);
@@ -92,13 +89,11 @@ bool MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath,
     ItemInfo parent, item;
     if (fstatat(dir, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !InfoOf(dir, parent) ||
         !InfoAt(dir, leaf, item)) {
-        reason = std::strerror(errno);
-        return false;
+        return SystemError(errno, rawPath);
     }
     // A mounted file system is never carried off into a Trash.
     if (OtherMount(parent, item)) {
-        reason = std::strerror(EBUSY);
-        return false;
+        return SystemError(EBUSY, rawPath);
     }
     // Home trash when the item shares its file system; else the top folder's own trash.
     std::string trash = HomeTrash();
@@ -112,8 +107,9 @@ bool MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath,
         infoPath = path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
     }
     if (!MakeDirs(trash + "/files", 0700) || !MakeDirs(trash + "/info", 0700)) {
-        reason = std::string("cannot use ") + trash + ": " + std::strerror(errno);
-        return false;
+        Error e = SystemError(errno, rawPath);
+        e.detail = "\n(ごみ箱 " + trash + " を使えません)";
+        return e;
     }
     const std::string info = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
                              "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
@@ -125,28 +121,25 @@ bool MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath,
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            reason = std::strerror(errno);
-            return false;
+            return SystemError(errno, rawPath);
         }
         const bool written = WriteAll(fd, info.data(), info.size()) && fsync(fd) == 0;
         const bool closed = close(fd) == 0;
         if (!written || !closed) {
-            reason = std::strerror(errno ? errno : EIO);
+            const int err = errno ? errno : EIO;
             unlink(infoFile.c_str());
-            return false;
+            return SystemError(err, rawPath);
         }
         const std::string target = trash + "/files/" + name;
         if (renameat2(dir, leaf.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-            return true;
+            return {};
         const int err = errno;
         unlink(infoFile.c_str());
         if (err == EEXIST)
             continue;  // a stray file of that name: try the next one
-        reason = std::strerror(err);
-        return false;
+        return SystemError(err, rawPath);
     }
-    reason = std::strerror(EEXIST);
-    return false;
+    return SystemError(EEXIST, rawPath);
 }
 
 }  // namespace corvelle

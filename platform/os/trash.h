@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "util/error.h"
+
 namespace corvelle {
 
 // Moves the item (never following a link) to the Trash of its file system. On failure the
-// item stays where it was and reason says why.
-bool MoveToTrash(const std::string& path, std::string& reason);
+// item stays where it was and the error says why.
+Error MoveToTrash(const std::string& path);
 // The same for the entry `name` of the open folder `dir`; path names it for the info file.
-bool MoveToTrashAt(int dir, const std::string& name, const std::string& path, std::string& reason);
+Error MoveToTrashAt(int dir, const std::string& name, const std::string& path);
 
 // "%2F"-style encoding of the bytes a trash info file's Path holds ("/" kept).
 std::string TrashPercentEncode(const std::string& bytes);
