@@ -65,6 +65,7 @@ class TestPanels : public QObject {
         test::TestDir d;
         d.Dir("empty1");
         d.Dir("empty2");
+        d.Dir("late");
         d.File("keep", "k");
         Settings().CurrentDirectory = d.Root();
         Settings().ShoriMode = 1;
@@ -78,7 +79,9 @@ class TestPanels : public QObject {
 
         MessageService::QueueAnswer(MsgAnswer::Ok);
         host.c.cmdSearchStart->click();
-        QCOMPARE(panel.List().Count(), 2);
+        QCOMPARE(panel.List().Count(), 3);
+        int late = 0;
+        while (panel.List().Row(late).before != d.Path("late/")) ++late;
         QCOMPARE(Arguments<int>(tab), QList<int>{2});
         // The tree is pointed back at the start folder at the end of the walk.
         QVERIFY(!selected.isEmpty());
@@ -93,9 +96,25 @@ class TestPanels : public QObject {
         QVERIFY(host.c.cmdReplace->isEnabled());
 
         busy.clear();
+        d.File("late/arrived", "a");  // after the search: that folder is no longer empty
         MessageService::QueueAnswer(MsgAnswer::Ok);
         host.c.cmdReplace->click();
         QVERIFY(!d.Exists("empty1") && !d.Exists("empty2") && d.Exists("keep"));
+        QCOMPARE(d.Read("late/arrived"), std::string("a"));
+        // The failed row says why where it says that it failed; the others say nothing.
+        QAbstractItemModel* m = host.c.lvwLog->model();
+        for (int r = 0; r < 3; ++r) {
+            const QString tip = m->index(r, 2).data(Qt::ToolTipRole).toString();
+            if (r != late) {
+                QVERIFY(tip.isEmpty());
+                continue;
+            }
+            QCOMPARE(m->index(r, 2).data().toString(), QString::fromUtf8(kResultFailure));
+            QVERIFY2(
+                tip.startsWith(QString::fromStdString(d.Path("late") + ": 削除できませんでした: ")),
+                qPrintable(tip));
+            QCOMPARE(panel.List().Row(r).failure.sysErrno, ENOTEMPTY);
+        }
         QCOMPARE(redisplay.count(), 1);
         QCOMPARE(Arguments<bool>(busy), (QList<bool>{true, false}));
         QCOMPARE(status.last().at(0).toString(), QStringLiteral("pbFileName"));
@@ -106,8 +125,9 @@ class TestPanels : public QObject {
         host.c.cmdUndo->click();
         QVERIFY(d.Exists("empty1") && d.Exists("empty2"));
         QCOMPARE(redisplay.count(), 2);
-        QCOMPARE(QString::fromStdString(panel.List().Row(0).result),
-                 QString::fromUtf8(kUndoSuccess));
+        for (int r = 0; r < 3; ++r)
+            QCOMPARE(QString::fromStdString(panel.List().Row(r).result),
+                     QString::fromUtf8(r == late ? kResultFailure : kUndoSuccess));
     }
 
     void navigationTellsTheWindow() {
