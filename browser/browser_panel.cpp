@@ -67,9 +67,8 @@ int BrowserPanel::WidestText(int column) const {
 }
 
 void BrowserPanel::FileColumnAutoSize() {
-    FileListView* view = view_;
-    if (view->View() == 3) {
-        QHeaderView* header = view->Header();
+    if (view_->View() == 3) {
+        QHeaderView* header = view_->Header();
         for (int c = 0; c < FileList::kColumns; ++c) {
             // The wider of the cells and the caption; "SizeDmy" stays hidden at width 0.
             int width = 0;
@@ -82,7 +81,7 @@ void BrowserPanel::FileColumnAutoSize() {
             header->resizeSection(c, width);
         }
     }
-    view->CurrentView()->viewport()->update();
+    view_->CurrentView()->viewport()->update();
 }
 
 void BrowserPanel::lvwFileName_ColumnClick(int column) {

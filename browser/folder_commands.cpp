@@ -14,6 +14,7 @@
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/modal_service.h"
+#include "platform/ui/qt_file_op_ui.h"
 #include "shellops/sh_file_lib.h"
 #include "util/paths.h"
 
@@ -32,10 +33,6 @@ GuardedStep Do(std::function<void()> action) {
         action();
         return Error{};
     };
-}
-
-OwnerHandle OwnerOf(QWidget* owner) {
-    return reinterpret_cast<OwnerHandle>(owner);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "browser/dialog_state.h"
 #include "platform/ui/path_text.h"
+#include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/twips.h"
 #include "shellops/sh_file_lib.h"
 
@@ -31,7 +32,7 @@ void frmRename::cmdOk_Click() {
     SettingsRecord& s = Settings();
     if (s.CurrentDirectory == RenameSource) {
         const std::string typed = QStringToPath(txtFileName->text());
-        if (ShFileRename(reinterpret_cast<OwnerHandle>(this), s.CurrentDirectory, typed) == 0)
+        if (ShFileRename(OwnerOf(this), s.CurrentDirectory, typed) == 0)
             s.CurrentDirectory = typed;
     }
     accept();

@@ -8,6 +8,7 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/path_text.h"
+#include "platform/ui/qt_file_op_ui.h"
 #include "shellops/sh_file_lib.h"
 #include "util/paths.h"
 
@@ -75,7 +76,7 @@ void NavigationPanel::DirTree_LabelEditDone(bool* cancel, const std::string& new
         return;
     }
     const std::string newPath = AddBackslash(PathParent(RemoveBackslash(current))) + newName;
-    if (ShFileRename(reinterpret_cast<OwnerHandle>(owner_), current, newPath) != 0)
+    if (ShFileRename(OwnerOf(owner_), current, newPath) != 0)
         *cancel = true;
     tree_->SetPath(newPath);
     tree_->Redisplay();

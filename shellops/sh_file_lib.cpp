@@ -8,7 +8,7 @@
 namespace corvelle {
 namespace {
 
-std::function<int(const FileOpRecord&)>& Seam() {
+std::function<int(const FileOpRecord&)>& OperationSeam() {
     static std::function<int(const FileOpRecord&)> op;
     return op;
 }
@@ -23,8 +23,8 @@ std::string Tidy(const std::string& path) {
 int Call(OwnerHandle owner, unsigned func, const std::string& from, const std::string& to,
          unsigned flags) {
     const FileOpRecord rec{owner, func, from, to, flags};
-    if (Seam())
-        return Seam()(rec);
+    if (OperationSeam())
+        return OperationSeam()(rec);
     // The shell's result number is the operation's error number; 0 when all of it took place.
     return FileOperation(rec).number;
 }
@@ -46,7 +46,7 @@ int Guarded(const std::function<int()>& body) {
 }  // namespace
 
 void SetShellOperation(std::function<int(const FileOpRecord&)> op) {
-    Seam() = std::move(op);
+    OperationSeam() = std::move(op);
 }
 
 int ShFileCopy(OwnerHandle owner, const std::string& source, const std::string& destination) {

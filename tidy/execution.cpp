@@ -35,7 +35,7 @@ class Runner {
 
     // What a row will change, read from the disk as the rows before it will have left it
     // (`contents` carries what earlier raise rows put into their after folders). false with
-    // the reason when the row cannot be carried out at all.
+    // the error when the row cannot be carried out at all.
     bool Plan(int index, const ProcessRow& row, std::map<Key, std::vector<JournalEntry>>& contents,
               JournalRow& plan, Error& error) {
         plan = JournalRow{};
@@ -270,15 +270,10 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
             const JournalRow* p = nullptr;
             if (ui.journal) {
                 if (!error)
-                    error = planProblems[k];
+                    error = std::move(planProblems[k]);
                 p = &plan.rows[k++];
             }
             const bool ok = !error && runner.Run(row, p, error);
-            // A refusal that names no item names the row.
-            if (!ok && !error)
-                error = KindError(kErrIo, RowPath(row.before));
-            if (!ok && error.path.empty())
-                error.path = RowPath(row.before);
             list.SetResult(i, ok ? kResultSuccess : kResultFailure);
             list.SetFailure(i, ok ? Error{} : error);
             if (journaled)

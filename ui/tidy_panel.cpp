@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/path_text.h"
+#include "platform/ui/qt_file_op_ui.h"
 #include "tidy/execution.h"
 #include "tidy/journal_store.h"
 #include "tidy/process_log.h"
@@ -29,15 +30,14 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
       owner_(owner),
       model_(new ProcessListModel(list_, this)),
       search_(Settings(), list_) {
-    const TidyControls& w = c_;
-    w.lvwLog->setModel(model_);
-    w.lvwLog->setToolTip(QStringLiteral("チェックボックスをオンにすると処理対象外になります"));
-    w.lvwLog->setSelectionBehavior(QAbstractItemView::SelectRows);
-    w.lvwLog->setSortingEnabled(false);
-    w.lvwLog->header()->setSectionsClickable(true);
-    w.lvwLog->header()->setStretchLastSection(false);
-    w.cmdSearchStart->setToolTip(QStringLiteral("検索を開始します"));
-    w.cmdSearchStop->setToolTip(QStringLiteral("検索を中断します"));
+    c_.lvwLog->setModel(model_);
+    c_.lvwLog->setToolTip(QStringLiteral("チェックボックスをオンにすると処理対象外になります"));
+    c_.lvwLog->setSelectionBehavior(QAbstractItemView::SelectRows);
+    c_.lvwLog->setSortingEnabled(false);
+    c_.lvwLog->header()->setSectionsClickable(true);
+    c_.lvwLog->header()->setStretchLastSection(false);
+    c_.cmdSearchStart->setToolTip(QStringLiteral("検索を開始します"));
+    c_.cmdSearchStop->setToolTip(QStringLiteral("検索を中断します"));
 
     connect(model_, &QAbstractItemModel::modelReset, this, [this] {
         contentWidth_.fill(0);
@@ -54,19 +54,19 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
                 for (int r = tl.row(); r <= br.row(); ++r)
                     for (int c = tl.column(); c <= br.column(); ++c) Measure(r, c);
             });
-    connect(w.lvwLog->header(), &QHeaderView::sectionClicked, this,
+    connect(c_.lvwLog->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { lvwLog_ColumnClick(section); });
     for (int i = 0; i < 2; ++i)
-        connect(w.optMode[i], &QRadioButton::clicked, this, [this, i] { optMode_Click(i); });
-    connect(w.chkSubFolderMode, &QCheckBox::clicked, this, [this] { chkSubFolderMode_Click(); });
-    connect(w.cmdSearchStart, &QPushButton::clicked, this, [this] { cmdSearchStart_Click(); });
-    connect(w.cmdSearchStop, &QPushButton::clicked, this, [this] { cmdSearchStop_Click(); });
-    connect(w.cmdReplace, &QPushButton::clicked, this, [this] { cmdReplace_Click(); });
-    connect(w.cmdLogSave, &QPushButton::clicked, this, [this] { cmdLogSave_Click(); });
-    connect(w.cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
-    w.cmdUndo->setToolTip(QStringLiteral("最後に実行した処理を元に戻します"));
-    w.cmdReplace->setToolTip(QStringLiteral("現在表示中の置換処理を実行します"));
-    w.cmdLogSave->setToolTip(QStringLiteral("ログをファイルに保存"));
+        connect(c_.optMode[i], &QRadioButton::clicked, this, [this, i] { optMode_Click(i); });
+    connect(c_.chkSubFolderMode, &QCheckBox::clicked, this, [this] { chkSubFolderMode_Click(); });
+    connect(c_.cmdSearchStart, &QPushButton::clicked, this, [this] { cmdSearchStart_Click(); });
+    connect(c_.cmdSearchStop, &QPushButton::clicked, this, [this] { cmdSearchStop_Click(); });
+    connect(c_.cmdReplace, &QPushButton::clicked, this, [this] { cmdReplace_Click(); });
+    connect(c_.cmdLogSave, &QPushButton::clicked, this, [this] { cmdLogSave_Click(); });
+    connect(c_.cmdUndo, &QPushButton::clicked, this, [this] { cmdUndo_Click(); });
+    c_.cmdUndo->setToolTip(QStringLiteral("最後に実行した処理を元に戻します"));
+    c_.cmdReplace->setToolTip(QStringLiteral("現在表示中の置換処理を実行します"));
+    c_.cmdLogSave->setToolTip(QStringLiteral("ログをファイルに保存"));
 
     SearchUi& ui = search_.ui;
     ui.yield = [this] {
@@ -170,7 +170,7 @@ void TidyPanel::cmdSearchStop_Click() {
 void TidyPanel::cmdReplace_Click() {
     Q_EMIT BusyChanged(true);
     ExecutionUi ui;
-    ui.owner = reinterpret_cast<OwnerHandle>(owner_);
+    ui.owner = OwnerOf(owner_);
     ui.status = [this](const std::string& text) {
         Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), PathToQString(text));
     };

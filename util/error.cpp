@@ -79,7 +79,7 @@ Error KindError(int number, const std::string& path) {
     return e;
 }
 
-Error SystemError(int err, const std::string& path, const std::string& operation) {
+Error SystemError(int err, const std::string& path) {
     int number = kErrIo;
     switch (err) {
         case ENOENT:
@@ -113,7 +113,6 @@ Error SystemError(int err, const std::string& path, const std::string& operation
     Error e{number, text};
     e.sysErrno = err;
     e.path = path;
-    e.operation = operation;
     return e;
 }
 

@@ -65,7 +65,7 @@ Error MakeError(int number);
 // A failure of a kind above, at path.
 Error KindError(int number, const std::string& path);
 // An error from a failed system call: the number classifies errno, the text is the system's.
-Error SystemError(int err, const std::string& path = {}, const std::string& operation = {});
+Error SystemError(int err, const std::string& path = {});
 
 // For people: "<operation>できませんでした: <cause>", without the item.
 std::string ErrorCause(const Error& e);

@@ -72,7 +72,9 @@ DirTreeModel::DirTreeModel(QObject* parent, const std::string& top)
     : QAbstractItemModel(parent), top_(new Node) {
     auto root = std::make_unique<Node>();
     // "/" names itself; any other top folder is named by its whole path (no trailing "/").
-    root->name = RemoveBackslash(top).empty() ? std::string(1, kSep) : RemoveBackslash(top);
+    root->name = RemoveBackslash(top);
+    if (root->name.empty())
+        root->name.assign(1, kSep);
     root->parent = top_.get();
     top_->kids.push_back(std::move(root));
     top_->listed = true;
@@ -322,10 +324,11 @@ QModelIndex DirTreeModel::IndexOf(const std::string& path) {
         return {};
     Node* node = top_->kids.front().get();
     const std::string topPath = PathOf(IndexFor(node));
-    if (AddBackslash(path).compare(0, topPath.size(), topPath) != 0)
+    const std::string wanted = AddBackslash(path);
+    if (wanted.compare(0, topPath.size(), topPath) != 0)
         return {};
     std::vector<std::string> parts;
-    StrSplit(AddBackslash(path).substr(topPath.size()), kSep, parts);
+    StrSplit(wanted.substr(topPath.size()), kSep, parts);
     for (const std::string& part : parts) {
         if (part.empty() || part == ".")
             continue;

@@ -7,7 +7,14 @@
 
 #include "platform/os/file_op.h"
 
+class QWidget;
+
 namespace corvelle {
+
+// The owner handle a file operation carries for a window (passed through, never read here).
+inline OwnerHandle OwnerOf(const QWidget* window) {
+    return reinterpret_cast<OwnerHandle>(window);
+}
 
 // Installs the dialogs as the current file-operation window services.
 void InstallQtFileOpUi();
