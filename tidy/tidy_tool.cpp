@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 
 #include "app/settings.h"
 #include "platform/os/file_op.h"
 #include "platform/os/folders.h"
+#include "platform/os/local_time.h"
 #include "platform/os/message_service.h"
 #include "tidy/execution.h"
 #include "tidy/journal_store.h"
@@ -154,12 +154,6 @@ bool RefuseOverInterrupted(const std::string& start, FILE* err) {
     return refused;
 }
 
-long long NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 }  // namespace
 
 int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
@@ -215,7 +209,7 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
         ++examined;
         if (!progress)
             return;
-        const long long now = NowMs();
+        const long long now = MonotonicMs();
         if (now - lastShown < 100)
             return;
         lastShown = now;

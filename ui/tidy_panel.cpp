@@ -8,11 +8,11 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTreeView>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 
 #include "app/settings.h"
+#include "platform/os/local_time.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/path_text.h"
 #include "platform/ui/qt_file_op_ui.h"
@@ -75,9 +75,7 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
         // The event queue runs every few milliseconds: far more often than anyone can press
         // a button, and at a hundred thousand folders running it at each one would cost
         // more than the walk itself.
-        const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  std::chrono::steady_clock::now().time_since_epoch())
-                                  .count();
+        const long long now = MonotonicMs();
         if (now - lastEventsMs_ >= 4) {
             lastEventsMs_ = now;
             QCoreApplication::processEvents();
@@ -122,9 +120,7 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
 }
 
 bool TidyPanel::ShowDue() {
-    const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count();
+    const long long now = MonotonicMs();
     if (now - lastShownMs_ < 40)
         return false;
     lastShownMs_ = now;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/os/local_time.h"
 
+#include <chrono>
 #include <ctime>
 
 namespace corvelle {
@@ -12,6 +13,12 @@ std::string LocalTimeText(const char* format) {
     char buf[64];
     const size_t n = std::strftime(buf, sizeof buf, format, &tm);
     return std::string(buf, n);
+}
+
+long long MonotonicMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace corvelle
