@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QtTest>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "platform/os/file_op.h"
 #include "platform/os/message_service.h"
 #include "platform/os/trash.h"
 #include "shellops/sh_file_lib.h"
+#include "tests/support/mounts.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 using Answer = FileOpUi::Answer;
@@ -44,10 +48,16 @@ struct stat Stat(const std::string& p) {
     return st;
 }
 
-// Every entry of a folder, as only the raise asks for it.
+// Every entry of a folder, listed by name, as only the raise asks for it.
 FileOpRecord EveryEntry(unsigned func, const std::string& from, const std::string& to) {
     FileOpRecord rec{0, func, from, to, 0};
-    rec.allEntries = true;
+    rec.listedEntries = true;
+    if (DIR* d = opendir(from.c_str())) {
+        while (const dirent* e = readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                rec.entries.emplace_back(e->d_name);
+        closedir(d);
+    }
     return rec;
 }
 
@@ -283,16 +293,93 @@ class TestFileOps : public QObject {
         QCOMPARE(t.Read(longName), std::string("long"));
         QCOMPARE(ui.errors.size(), size_t(1));
 
-        // Another file system: its own top folder's trash.
+        // A memory file system: the desktop shows no Trash for it, so none is made there;
+        // the user is asked before anything is deleted for good.
         test::TestDir shm("/dev/shm");
         shm.File("shm-file", "shm");
-        QCOMPARE(ShFileDelete(0, shm.Path("shm-file"), true), 0);
         const std::string shmTrash = "/dev/shm/.Trash-" + std::to_string(getuid());
-        QCOMPARE(test::ReadFileBytes(shmTrash + "/files/shm-file"), std::string("shm"));
-        const std::string shmInfo = test::ReadFileBytes(shmTrash + "/info/shm-file.trashinfo");
-        QVERIFY(shmInfo.find("\nPath=" + TrashPercentEncode(shm.Path("shm-file").substr(9)) +
-                             "\n") != std::string::npos);
         test::RemoveTree(shmTrash);
+        QCOMPARE(ShFileDelete(0, shm.Path("shm-file"), true), kOpCancelled);
+        QCOMPARE(shm.Read("shm-file"), std::string("shm"));
+        QCOMPARE(ui.permanentAsked.size(), size_t(1));
+        QCOMPARE(ui.permanentAsked[0].number, int(kErrNoTrash));
+        QVERIFY(ErrorMessage(ui.permanentAsked[0]).find("ごみ箱がありません") != std::string::npos);
+        QVERIFY(access(shmTrash.c_str(), F_OK) != 0);
+        ui.permanentAnswer = true;
+        QCOMPARE(ShFileDelete(0, shm.Path("shm-file"), true), 0);
+        QVERIFY(!shm.Exists("shm-file"));
+        QVERIFY(access(shmTrash.c_str(), F_OK) != 0);
+        qputenv("XDG_DATA_HOME", savedData);
+        if (savedData.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+    }
+
+    // Another disk: its top folder's Trash, used only when it passes the freedesktop.org
+    // checks; otherwise nothing moves and nothing is written there.
+    void trashOnAnotherDisk_data() {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QString>("used");  // "" when the delete must be refused
+        QTest::newRow("none yet: .Trash-uid made 0700") << "" << ".Trash-$uid";
+        QTest::newRow(".Trash-uid is a link") << "link" << "";
+        QTest::newRow(".Trash-uid is another user's, 0777") << "foreign" << "";
+        QTest::newRow(".Trash-uid is 0755") << "loose" << "";
+        QTest::newRow("its files/ is a link") << "files-link" << "";
+        QTest::newRow("shared sticky .Trash") << "sticky" << ".Trash/$uid";
+        QTest::newRow("shared .Trash without the sticky bit") << "not-sticky" << ".Trash-$uid";
+        QTest::newRow("shared sticky .Trash is a link") << "sticky-link" << ".Trash-$uid";
+    }
+    void trashOnAnotherDisk() {
+        QFETCH(QString, plant);
+        QFETCH(QString, used);
+        test::ScriptedFileOpUi ui;
+        test::TestDir home;
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
+        test::TestDir t;
+        t.Dir("disk");
+        test::TestDir elsewhere;
+        const test::LoopMounted disk(RemoveBackslash(t.Path("disk")));
+        if (!disk.ok)
+            QSKIP("mounting a loop device needs root (CI runs as root)");
+        const std::string top = t.Path("disk/");
+        const std::string uid = std::to_string(getuid());
+        const std::string own = top + ".Trash-" + uid;
+        if (plant == "link" || plant == "sticky-link")
+            QCOMPARE(symlink(elsewhere.Root().c_str(),
+                             (plant == "link" ? own : top + ".Trash").c_str()),
+                     0);
+        if (plant == "foreign" || plant == "loose" || plant == "files-link") {
+            QCOMPARE(mkdir(own.c_str(), 0700), 0);
+            QCOMPARE(chmod(own.c_str(), plant == "foreign" ? 0777 : plant == "loose" ? 0755 : 0700),
+                     0);
+            if (plant == "foreign")
+                QCOMPARE(chown(own.c_str(), 65534, 65534), 0);
+            if (plant == "files-link")
+                QCOMPARE(symlink(elsewhere.Root().c_str(), (own + "/files").c_str()), 0);
+        }
+        if (plant == "sticky" || plant == "not-sticky") {
+            QCOMPARE(mkdir((top + ".Trash").c_str(), 0777), 0);
+            QCOMPARE(chmod((top + ".Trash").c_str(), plant == "sticky" ? 01777 : 0777), 0);
+        }
+        test::WriteFileBytes(top + "doc", "on the disk");
+        const auto elsewhereBefore = elsewhere.Snapshot();
+        const int rc = ShFileDelete(0, top + "doc", true);
+        QCOMPARE(elsewhere.Snapshot(), elsewhereBefore);  // nothing written through a link
+        if (used.isEmpty()) {
+            QCOMPARE(rc, kOpCancelled);
+            QCOMPARE(test::ReadFileBytes(top + "doc"), std::string("on the disk"));
+            QCOMPARE(ui.permanentAsked.size(), size_t(1));
+            QCOMPARE(ui.permanentAsked[0].number, int(kErrNoTrash));
+        } else {
+            QCOMPARE(rc, 0);
+            const std::string trash = top + used.replace("$uid", QString::fromStdString(uid)).toStdString();
+            QCOMPARE(test::ReadFileBytes(trash + "/files/doc"), std::string("on the disk"));
+            QVERIFY(test::ReadFileBytes(trash + "/info/doc.trashinfo").find("\nPath=doc\n") !=
+                    std::string::npos);
+            struct stat st {};
+            QCOMPARE(lstat(trash.c_str(), &st), 0);
+            QVERIFY(S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 07777) == 0700);
+        }
         qputenv("XDG_DATA_HOME", savedData);
         if (savedData.isEmpty())
             qunsetenv("XDG_DATA_HOME");
@@ -630,7 +717,7 @@ class TestFileOps : public QObject {
         QCOMPARE(int(seen[0].fFlags), flags);
         QCOMPARE(QString::fromStdString(seen[0].pFrom), pFrom);
         QCOMPARE(QString::fromStdString(seen[0].pTo), pTo);
-        QVERIFY(!seen[0].allEntries);  // "*" is a name, never a request for every entry
+        QVERIFY(!seen[0].listedEntries);  // "*" is a name, never a request for every entry
     }
 
     void emptyPathsTouchNothing() {

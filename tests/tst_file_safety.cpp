@@ -18,6 +18,7 @@
 #include "platform/os/test_seam.h"
 #include "shellops/sh_file_lib.h"
 #include "tests/support/scripted_file_op_ui.h"
+#include "tests/support/mounts.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
@@ -49,21 +50,6 @@ struct stat Lstat(const std::string& p) {
     lstat(p.c_str(), &st);
     return st;
 }
-
-// A mount that is undone before the test folder is removed (declare it after the TestDir).
-struct Mounted {
-    std::string target;
-    bool ok = false;
-    Mounted(const std::string& source, const std::string& where, const char* type,
-            unsigned long flags)
-        : target(where) {
-        ok = mount(source.c_str(), where.c_str(), type, flags, nullptr) == 0;
-    }
-    ~Mounted() {
-        if (ok)
-            umount2(target.c_str(), MNT_DETACH);
-    }
-};
 
 // A chain of `levels` folders with 200-byte names below root: far beyond PATH_MAX.
 std::string MakeDeep(const std::string& root, int levels) {
@@ -240,9 +226,9 @@ class TestFileSafety : public QObject {
         t.Dir("G/M");
         t.File("keep");
         const bool bind = kind == "bind";
-        Mounted m(bind ? RemoveBackslash(out.Root()) : "tmpfs", t.Path("F1/F2"),
+        test::Mounted m(bind ? RemoveBackslash(out.Root()) : "tmpfs", t.Path("F1/F2"),
                   bind ? nullptr : "tmpfs", bind ? MS_BIND : 0);
-        Mounted empty("tmpfs", t.Path("G/M"), "tmpfs", 0);  // an empty mounted folder
+        test::Mounted empty("tmpfs", t.Path("G/M"), "tmpfs", 0);  // an empty mounted folder
         if (!m.ok || !empty.ok)
             QSKIP("mounting needs root (CI runs as root)");
         if (!bind)

@@ -15,6 +15,7 @@
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
+#include "tidy/journal_store.h"
 #include "tidy/process_list.h"
 #include "tidy/undo.h"
 #include "ui/frm_main.h"
@@ -250,8 +251,10 @@ class TestTidyWindow : public QObject {
 
     void interruptedRunOfferedAtStart_data() {
         QTest::addColumn<bool>("ok");
-        QTest::newRow("OK puts it back") << true;
-        QTest::newRow("Cancel leaves it, asked again") << false;
+        QTest::addColumn<bool>("forget");  // the answer to "keep the tree as it is?"
+        QTest::newRow("OK puts it back") << true << false;
+        QTest::newRow("Cancel, not kept: asked again") << false << false;
+        QTest::newRow("Cancel, kept as it is: never asked again") << false << true;
     }
     void interruptedRunOfferedAtStart() {
         test::TestDir state;
@@ -272,22 +275,32 @@ class TestTidyWindow : public QObject {
         }
         QVERIFY(data.Exists("A/x"));
         QFETCH(bool, ok);
+        QFETCH(bool, forget);
         {
             Running r("");
             MessageService::ResetScript();
             MessageService::QueueAnswer(ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
-            MessageService::QueueAnswer(MsgAnswer::Ok);
+            MessageService::QueueAnswer(ok || forget ? MsgAnswer::Ok : MsgAnswer::Cancel);
             r.w->Tidy().RecoverInterruptedRuns();
-            QVERIFY(MessageService::Shown().size() >= 1);
-            QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::OkCancel);
-            QVERIFY(MessageService::Shown()[0].text.rfind("前回の処理が中断されました。", 0) == 0);
+            const auto& shown = MessageService::Shown();
+            QCOMPARE(shown.size(), size_t(2));
+            QCOMPARE(shown[0].buttons, MsgButtons::OkCancel);
+            QVERIFY(shown[0].text.rfind("前回の処理が中断されました。", 0) == 0);
+            if (ok) {
+                QCOMPARE(shown[1].text, std::string("Undo完了!"));
+            } else {
+                QCOMPARE(shown[1].buttons, MsgButtons::OkCancel);
+                QVERIFY(shown[1].text.rfind("元に戻さず、今の状態のままにしますか？", 0) == 0);
+            }
             QCOMPARE(data.Exists("A/B/x"), ok);
             QCOMPARE(data.Exists("A/x"), !ok);
-            // Asked again next time only when it was left.
+            // Asked again next time only when it was neither put back nor kept.
             MessageService::ResetScript();
             MessageService::QueueAnswer(MsgAnswer::Cancel);
+            MessageService::QueueAnswer(MsgAnswer::Cancel);
             r.w->Tidy().RecoverInterruptedRuns();
-            QCOMPARE(MessageService::Shown().size(), size_t(ok ? 0 : 1));
+            QCOMPARE(MessageService::Shown().size(), size_t(ok || forget ? 0 : 2));
+            QCOMPARE(ListJournals().size(), size_t(forget ? 0 : 1));
         }
         qunsetenv("XDG_STATE_HOME");
     }

@@ -182,7 +182,8 @@ class Runner {
         rec.wFunc = FO_MOVE;
         rec.pFrom = AddBackslash(afterPath) + source;
         rec.pTo = row.after;
-        rec.allEntries = true;
+        rec.listedEntries = true;
+        rec.entries = inside;
         rec.fromDir = before.Get();
         rec.toDir = after.Get();
         // The first failure of the move is the row's, with the item it happened to.
@@ -198,8 +199,15 @@ class Runner {
         if (InfoAt(after.Get(), source, emptied) && emptied.id == row.beforeId &&
             unlinkat(after.Get(), source.c_str(), AT_REMOVEDIR) == 0)
             return true;
-        error = RowAccess::Because(path, errno);
+        const int why = errno;
+        error = RowAccess::Because(path, why);
         error.operation = "空になったフォルダの削除";
+        // An entry that arrived after the plan stays in the folder: the row names it.
+        std::vector<std::string> late;
+        if (why == ENOTEMPTY && ReadNames(before.Get(), late, err) && !late.empty()) {
+            std::sort(late.begin(), late.end());
+            error = KindError(kErrUnplannedEntry, AddBackslash(path) + late.front());
+        }
         std::string stranded;
         for (const std::string& n : inside) {
             if (renameat2(after.Get(), n.c_str(), before.Get(), n.c_str(), RENAME_NOREPLACE) != 0)

@@ -2,7 +2,7 @@
 // The journal is line-based text a person can read. Fields are separated by one space;
 // paths and names are escaped so that any byte survives: bytes 0x21-0x7E stay as they are
 // except "%", every other byte (space, controls, non-ASCII) is written as %XX. Identities
-// are "dev:ino:mount" in decimal. Times are nanoseconds since the epoch.
+// are "dev:ino:mount:birth" in decimal (older journals: "dev:ino:mount"). Times are nanoseconds since the epoch.
 //
 //   corvelle-journal 1
 //   start <path> <id>
@@ -15,7 +15,8 @@
 //   plan <rows>                  (end of the plan; durable before the first change)
 //   done <index> ok|failed       (progress, appended as rows finish)
 //   end                          (the run finished)
-//   undo <index> ok|failed [<id>]  (progress of an undo; the folder it made again)
+//   remade <index> <id>          (an undo made the row's folder again: durable before use)
+//   undo <index> ok|failed       (progress of an undo; older journals add the remade id)
 //   undone                       (the run was put back)
 //
 // Every line ends in "\n". The plan is refused unless whole; after it, a last line without
@@ -33,7 +34,8 @@ namespace {
 constexpr const char* kMagic = "corvelle-journal 1";
 
 std::string Id(const FileId& id) {
-    return std::to_string(id.dev) + ":" + std::to_string(id.ino) + ":" + std::to_string(id.mount);
+    return std::to_string(id.dev) + ":" + std::to_string(id.ino) + ":" + std::to_string(id.mount) +
+           ":" + std::to_string(id.birth);
 }
 
 template <typename T>
@@ -50,9 +52,12 @@ bool ParseId(const std::string& s, FileId& id) {
     const size_t b = a == std::string::npos ? a : s.find(':', a + 1);
     if (b == std::string::npos)
         return false;
+    const size_t c = s.find(':', b + 1);
     std::uint64_t dev = 0, ino = 0;
+    id.birth = 0;
     if (!Number(s.substr(0, a), dev) || !Number(s.substr(a + 1, b - a - 1), ino) ||
-        !Number(s.substr(b + 1), id.mount))
+        !Number(s.substr(b + 1, c == std::string::npos ? c : c - b - 1), id.mount) ||
+        (c != std::string::npos && !Number(s.substr(c + 1), id.birth)))
         return false;
     id.dev = static_cast<dev_t>(dev);
     id.ino = static_cast<ino_t>(ino);
@@ -154,9 +159,12 @@ std::string FormatRunEnd() {
     return "end\n";
 }
 
-std::string FormatUndoMark(int index, bool ok, const FileId& remade) {
-    return "undo " + std::to_string(index) + (ok ? " ok" : " failed") +
-           (remade.Known() ? " " + Id(remade) : std::string()) + "\n";
+std::string FormatUndoMark(int index, bool ok) {
+    return "undo " + std::to_string(index) + (ok ? " ok\n" : " failed\n");
+}
+
+std::string FormatRemade(int index, const FileId& id) {
+    return "remade " + std::to_string(index) + " " + Id(id) + "\n";
 }
 
 std::string FormatUndone() {
@@ -168,151 +176,159 @@ std::string FormatJournal(const RunJournal& j) {
     for (const auto& [index, mark] : j.done) out += FormatRowMark(index, mark == RowMark::Done);
     if (j.finished)
         out += FormatRunEnd();
-    for (const auto& [index, mark] : j.undo) {
-        const auto it = j.remade.find(index);
-        out += FormatUndoMark(index, mark == RowMark::Done,
-                              it == j.remade.end() ? FileId{} : it->second);
-    }
+    for (const auto& [index, id] : j.remade) out += FormatRemade(index, id);
+    for (const auto& [index, mark] : j.undo) out += FormatUndoMark(index, mark == RowMark::Done);
     if (j.undone)
         out += FormatUndone();
     return out;
 }
 
-namespace {
+JournalParser::JournalParser(RunJournal& j) : j_(j) {
+    j_ = RunJournal{};
+}
 
-Error Damaged(const std::string& where) {
+Error JournalParser::Damaged(const std::string& why) const {
     Error e = MakeError(kErrJournalDamaged);
-    e.detail = " (" + where + ")";
+    e.detail = " (" + std::to_string(line_) + " 行目: " + why + ")";
     return e;
 }
 
-}  // namespace
+Error JournalParser::Line(const std::string& line) {
+    ++line_;
+    if (line_ == 1)
+        return line == kMagic ? Error{} : MakeError(kErrNotAJournal);
+    const std::vector<std::string> f = Fields(line);
+    if (line_ == 2) {
+        if (f.size() != 3 || f[0] != "start" || !JournalUnescape(f[1], j_.startPath) ||
+            j_.startPath.empty() || !ParseId(f[2], j_.startId))
+            return Damaged("開始フォルダ");
+        return {};
+    }
+    if (line_ == 3) {
+        if (f.size() != 2 || f[0] != "date" || !JournalUnescape(f[1], j_.date))
+            return Damaged("日時");
+        return {};
+    }
+    return planEnded_ ? Progress(f) : Plan(f);
+}
+
+Error JournalParser::Plan(const std::vector<std::string>& f) {
+    if (f[0] == "row") {
+        JournalRow r;
+        if (f.size() < 3 || !Number(f[1], r.index) || r.index < 0)
+            return Damaged("行");
+        if (f[2] == "raise") {
+            r.raise = true;
+            if (f.size() != 14 || !JournalUnescape(f[3], r.before) ||
+                !JournalUnescape(f[4], r.after) || !ParseId(f[5], r.beforeId) ||
+                !ParseId(f[6], r.afterId) || !ParseMeta(f, 7, r))
+                return Damaged("処理行");
+        } else if (f[2] == "delete") {
+            if (f.size() != 12 || !JournalUnescape(f[3], r.before) || !ParseId(f[4], r.beforeId) ||
+                !ParseMeta(f, 5, r))
+                return Damaged("削除行");
+        } else {
+            return Damaged("行の種類");
+        }
+        if (r.before.empty() || (!j_.rows.empty() && r.index <= j_.rows.back().index))
+            return Damaged("行の順序");
+        j_.rows.push_back(std::move(r));
+        return {};
+    }
+    if (f[0] == "entry" || f[0] == "aside") {
+        if (j_.rows.empty() || !j_.rows.back().raise)
+            return Damaged("項目の位置");
+        JournalRow& r = j_.rows.back();
+        if (f[0] == "entry") {
+            JournalEntry e;
+            if (f.size() != 3 || !JournalUnescape(f[1], e.name) || e.name.empty() ||
+                e.name == "." || e.name == ".." || e.name.find('/') != std::string::npos ||
+                !ParseId(f[2], e.id))
+                return Damaged("項目");
+            r.entries.push_back(std::move(e));
+        } else if (f.size() != 2 || !r.aside.empty() || !JournalUnescape(f[1], r.aside) ||
+                   r.aside.empty() || r.aside.find('/') != std::string::npos) {
+            return Damaged("退避名");
+        }
+        return {};
+    }
+    if (f[0] == "plan") {
+        size_t count = 0;
+        if (f.size() != 2 || !Number(f[1], count) || count != j_.rows.size())
+            return Damaged("計画の行数");
+        planEnded_ = true;
+        return {};
+    }
+    return Damaged("不明な記録");
+}
+
+Error JournalParser::Progress(const std::vector<std::string>& f) {
+    auto known = [&](int index) {
+        const auto it = std::lower_bound(j_.rows.begin(), j_.rows.end(), index,
+                                         [](const JournalRow& r, int k) { return r.index < k; });
+        return it != j_.rows.end() && it->index == index;
+    };
+    int index = -1;
+    if ((f[0] == "done" || f[0] == "undo" || f[0] == "remade") &&
+        (f.size() < 2 || !Number(f[1], index) || !known(index)))
+        return Damaged("存在しない行の記録");
+    bool ok = true;
+    if (f[0] == "done" && !j_.undone && j_.undo.empty() && j_.remade.empty()) {
+        ok = Mark(f, j_.done);
+    } else if (f[0] == "end" && f.size() == 1) {
+        j_.finished = true;
+    } else if (f[0] == "remade" && f.size() == 3) {
+        FileId id;
+        ok = ParseId(f[2], id) && id.Known();
+        if (ok)
+            j_.remade[index] = id;
+    } else if (f[0] == "undo" && f.size() == 4) {
+        // Earlier journals named the folder made again with the row's mark.
+        FileId id;
+        ok = ParseId(f[3], id) && id.Known() && Mark({f[0], f[1], f[2]}, j_.undo);
+        if (ok)
+            j_.remade[index] = id;
+    } else if (f[0] == "undo") {
+        ok = Mark(f, j_.undo);
+    } else if (f[0] == "undone" && f.size() == 1) {
+        j_.undone = true;
+    } else {
+        ok = false;
+    }
+    return ok ? Error{} : Damaged("進行の記録");
+}
+
+Error JournalParser::End() {
+    if (line_ == 0)
+        return MakeError(kErrNotAJournal);
+    if (!planEnded_)
+        return Damaged("計画が途中で切れています");
+    return {};
+}
 
 Error ParseJournalHeader(const std::string& head, RunJournal& j) {
-    std::vector<std::string> f[3];
+    JournalParser p(j);
     size_t pos = 0;
-    for (auto& line : f) {
+    for (int n = 0; n < 3; ++n) {
         const size_t nl = head.find('\n', pos);
-        if (nl == std::string::npos) {
-            return Damaged("計画が途中で切れています");
-        }
-        line = Fields(head.substr(pos, nl - pos));
+        if (nl == std::string::npos)
+            return n == 0 ? MakeError(kErrNotAJournal) : p.End();
+        if (Error e = p.Line(head.substr(pos, nl - pos)))
+            return e;
         pos = nl + 1;
     }
-    if (head.compare(0, std::string(kMagic).size() + 1, std::string(kMagic) + "\n") != 0)
-        return MakeError(kErrNotAJournal);
-    if (f[1].size() != 3 || f[1][0] != "start" || !JournalUnescape(f[1][1], j.startPath) ||
-        j.startPath.empty() || !ParseId(f[1][2], j.startId))
-        return Damaged("2 行目: 開始フォルダ");
-    if (f[2].size() != 2 || f[2][0] != "date" || !JournalUnescape(f[2][1], j.date))
-        return Damaged("3 行目: 日時");
     return {};
 }
 
 Error ParseJournal(const std::string& text, RunJournal& j) {
-    j = RunJournal{};
-    Error error;
-    std::vector<std::string> lines;
+    JournalParser p(j);
     size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t nl = text.find('\n', pos);
-        if (nl == std::string::npos)
-            break;  // a last line cut short: dropped (only allowed after the plan, see below)
-        lines.push_back(text.substr(pos, nl - pos));
-        pos = nl + 1;
+    // A last line cut short (a crash while appending) is dropped.
+    for (size_t nl; (nl = text.find('\n', pos)) != std::string::npos; pos = nl + 1) {
+        if (Error e = p.Line(text.substr(pos, nl - pos)))
+            return e;
     }
-    if (lines.empty() || lines[0] != kMagic)
-        return MakeError(kErrNotAJournal);
-    size_t i = 1;
-    auto fail = [&](const std::string& why) {
-        return Damaged(std::to_string(i + 1) + " 行目: " + why);
-    };
-    auto fields = [&](size_t at) { return Fields(lines[at]); };
-    if (lines.size() < 3)
-        return fail("計画が途中で切れています");
-    if ((error = ParseJournalHeader(text, j)))
-        return error;
-    bool planEnded = false;
-    for (i = 3; i < lines.size() && !planEnded; ++i) {
-        const auto f = fields(i);
-        if (f[0] == "row") {
-            JournalRow r;
-            if (f.size() < 3 || !Number(f[1], r.index) || r.index < 0)
-                return fail("行");
-            if (f[2] == "raise") {
-                r.raise = true;
-                if (f.size() != 14 || !JournalUnescape(f[3], r.before) ||
-                    !JournalUnescape(f[4], r.after) || !ParseId(f[5], r.beforeId) ||
-                    !ParseId(f[6], r.afterId) || !ParseMeta(f, 7, r))
-                    return fail("処理行");
-            } else if (f[2] == "delete") {
-                if (f.size() != 12 || !JournalUnescape(f[3], r.before) ||
-                    !ParseId(f[4], r.beforeId) || !ParseMeta(f, 5, r))
-                    return fail("削除行");
-            } else {
-                return fail("行の種類");
-            }
-            if (r.before.empty() || (!j.rows.empty() && r.index <= j.rows.back().index))
-                return fail("行の順序");
-            j.rows.push_back(std::move(r));
-        } else if (f[0] == "entry" || f[0] == "aside") {
-            if (j.rows.empty() || !j.rows.back().raise)
-                return fail("項目の位置");
-            JournalRow& r = j.rows.back();
-            if (f[0] == "entry") {
-                JournalEntry e;
-                if (f.size() != 3 || !JournalUnescape(f[1], e.name) || e.name.empty() ||
-                    e.name.find('/') != std::string::npos || !ParseId(f[2], e.id))
-                    return fail("項目");
-                r.entries.push_back(std::move(e));
-            } else {
-                if (f.size() != 2 || !r.aside.empty() || !JournalUnescape(f[1], r.aside) ||
-                    r.aside.empty() || r.aside.find('/') != std::string::npos)
-                    return fail("退避名");
-            }
-        } else if (f[0] == "plan") {
-            size_t count = 0;
-            if (f.size() != 2 || !Number(f[1], count) || count != j.rows.size())
-                return fail("計画の行数");
-            planEnded = true;
-        } else {
-            return fail("不明な記録");
-        }
-    }
-    if (!planEnded)
-        return fail("計画が途中で切れています");
-    for (; i < lines.size(); ++i) {
-        const auto f = fields(i);
-        bool ok = true;
-        if (f[0] == "done" && !j.undone && j.undo.empty())
-            ok = Mark(f, j.done);
-        else if (f[0] == "end" && f.size() == 1)
-            j.finished = true;
-        else if (f[0] == "undo" && f.size() == 4) {
-            FileId id;
-            ok = ParseId(f[3], id) && id.Known() && Mark({f[0], f[1], f[2]}, j.undo);
-            if (ok)
-                j.remade[std::stoi(f[1])] = id;
-        } else if (f[0] == "undo")
-            ok = Mark(f, j.undo);
-        else if (f[0] == "undone" && f.size() == 1)
-            j.undone = true;
-        else
-            ok = false;
-        if (!ok)
-            return fail("進行の記録");
-    }
-    for (const auto* marks : {&j.done, &j.undo}) {
-        for (const auto& [index, mark] : *marks) {
-            const auto it =
-                std::lower_bound(j.rows.begin(), j.rows.end(), index,
-                                 [](const JournalRow& r, int k) { return r.index < k; });
-            if (it == j.rows.end() || it->index != index) {
-                return Damaged("存在しない行 " + std::to_string(index) + " の記録");
-            }
-        }
-    }
-    return {};
+    return p.End();
 }
 
 }  // namespace corvelle

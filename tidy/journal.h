@@ -48,12 +48,34 @@ struct RunJournal {
     bool undone = false;
 };
 
+// Reads a journal one line at a time, so that no journal is ever held whole in memory.
+class JournalParser {
+  public:
+    explicit JournalParser(RunJournal& j);
+    // One whole line, without its "\n".
+    Error Line(const std::string& line);
+    // After the last whole line (a last line cut short is not passed on: a crash leaves it).
+    Error End();
+
+  private:
+    Error Plan(const std::vector<std::string>& f);
+    Error Progress(const std::vector<std::string>& f);
+    Error Damaged(const std::string& why) const;
+
+    RunJournal& j_;
+    size_t line_ = 0;  // lines read so far
+    bool planEnded_ = false;
+};
+
 // The journal's text up to and including the plan (header and rows).
 std::string FormatJournalPlan(const RunJournal& j);
 // The records appended later.
 std::string FormatRowMark(int index, bool ok);
 std::string FormatRunEnd();
-std::string FormatUndoMark(int index, bool ok, const FileId& remade = {});
+std::string FormatUndoMark(int index, bool ok);
+// Written, and made durable, as soon as an undo has made a folder again and before anything
+// moves into it: only a folder recorded so is ever used by a later undo.
+std::string FormatRemade(int index, const FileId& id);
 std::string FormatUndone();
 // The whole journal as it would be on disk.
 std::string FormatJournal(const RunJournal& j);

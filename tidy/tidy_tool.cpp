@@ -105,14 +105,15 @@ bool Overlap(const std::string& a, const std::string& b) {
 int ListJournalsTo(FILE* out) {
     for (const JournalListing& l : ListJournals(true)) {
         if (l.error) {
-            std::fprintf(out, "%s\t(読めません: %s)\n", l.path.c_str(),
+            std::fprintf(out, "%s\t(使えません: %s)\n", l.path.c_str(),
                          ErrorMessage(l.error).c_str());
             continue;
         }
         const RunJournal& j = l.journal;
         std::fprintf(out, "%s\t%s\t%zu rows\t%s\t%s\t%s\n", j.date.c_str(), j.startPath.c_str(),
-                     j.rows.size(), j.finished ? "finished" : "interrupted",
-                     j.undone ? "undone" : (l.undoBegun ? "undo interrupted" : "-"),
+                     j.rows.size(),
+                     l.inUse ? "in use" : (j.finished ? "finished" : "interrupted"),
+                     j.undone ? "undone" : (l.undoBegun ? "undo incomplete" : "-"),
                      l.path.c_str());
     }
     return 0;
@@ -163,11 +164,7 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
     if (o.journals)
         return ListJournalsTo(out);
     if (!o.forget.empty()) {
-        RunJournal j;
-        Error error = LoadJournal(o.forget, j);
-        if (!error && unlink(o.forget.c_str()) != 0)
-            error = SystemError(errno, o.forget);
-        if (error) {
+        if (const Error error = ForgetJournal(o.forget)) {
             std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(error).c_str());
             return 2;
         }

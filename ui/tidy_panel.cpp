@@ -204,7 +204,7 @@ class UndoReport {
         if (count_ == 0)
             return;
         std::string text =
-            "元に戻せなかった項目があります(" + std::to_string(count_) + " 行):" + text_;
+            "元に戻せなかった行があります(" + std::to_string(count_) + " 行):" + text_;
         if (count_ > 10)
             text += "\n…";
         MessageService::Show(text, MsgIcon::Exclamation, MsgButtons::Ok);
@@ -214,6 +214,16 @@ class UndoReport {
     int count_ = 0;
     std::string text_;
 };
+
+// "Undo完了!" only when every row came back; else how many did not, as a warning.
+void ShowUndoOutcome(int failed, const Error& error, const UndoReport& report) {
+    if (failed < 0)
+        MessageService::Show(ErrorMessage(error), MsgIcon::Exclamation, MsgButtons::Ok);
+    else if (failed > 0)
+        report.ShowIfAny();
+    else
+        MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
+}
 
 }  // namespace
 
@@ -236,10 +246,7 @@ void TidyPanel::cmdUndo_Click() {
     const int failed = journal_.empty() ? -1 : UndoJournal(journal_, ui, error);
     LogColumnAutoSize();
     Q_EMIT BusyChanged(false);
-    if (failed < 0)
-        MessageService::Show(ErrorMessage(error), MsgIcon::Exclamation, MsgButtons::Ok);
-    report.ShowIfAny();
-    MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
+    ShowUndoOutcome(failed, error, report);
     Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), {});
     c_.cmdUndo->setEnabled(false);
     Q_EMIT TreeRedisplayRequested();
@@ -253,8 +260,19 @@ void TidyPanel::RecoverInterruptedRuns() {
         const std::string ask = "前回の処理が中断されました。元に戻しますか？\n\n" +
                                 l.journal.startPath + " (" + l.journal.date + ", " +
                                 std::to_string(LoadedRows(l.path)) + " 行)";
-        if (MessageService::Show(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
-            continue;  // asked again at the next start
+        if (MessageService::Show(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok) {
+            // Never asked forever: the user may keep the tree as it is.
+            const std::string keep =
+                "元に戻さず、今の状態のままにしますか？\n(OK で処理の記録を破棄します。"
+                "キャンセルなら次回の起動時にもう一度確認します)\n\n" +
+                l.journal.startPath;
+            if (MessageService::Show(keep, MsgIcon::Question, MsgButtons::OkCancel) ==
+                MsgAnswer::Ok) {
+                if (const Error e = ForgetJournal(l.path))
+                    MessageService::Show(ErrorMessage(e), MsgIcon::Exclamation, MsgButtons::Ok);
+            }
+            continue;
+        }
         Q_EMIT BusyChanged(true);
         UndoReport report;
         UndoUi ui;
@@ -265,10 +283,7 @@ void TidyPanel::RecoverInterruptedRuns() {
         Error error;
         const int failed = UndoJournal(l.path, ui, error);
         Q_EMIT BusyChanged(false);
-        if (failed < 0)
-            MessageService::Show(ErrorMessage(error), MsgIcon::Exclamation, MsgButtons::Ok);
-        report.ShowIfAny();
-        MessageService::Show("Undo完了!", MsgIcon::Information, MsgButtons::Ok);
+        ShowUndoOutcome(failed, error, report);
         changed = true;
     }
     if (changed)

@@ -64,6 +64,16 @@ std::string ErrorText(int number) {
             return "Corvelle の処理記録ではありません";
         case kErrJournalDamaged:
             return "記録ファイルが壊れています";
+        case kErrJournalNotOwn:
+            return "この記録はほかのユーザーも書き換えられるため使えません";
+        case kErrJournalTooLarge:
+            return "記録ファイルが大きすぎます";
+        case kErrUndoRunning:
+            return "この処理の Undo がほかで実行中です";
+        case kErrUnplannedEntry:
+            return "計画にない項目があるため処理しません";
+        case kErrNoTrash:
+            return "ごみ箱に移せません";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }

@@ -42,6 +42,11 @@ enum ErrNo : int {
     kErrOtherFolderJournal,  // the journal was written for another folder
     kErrNotAJournal,         // the file is not a run journal
     kErrJournalDamaged,      // the journal is cut short or garbled (the detail says where)
+    kErrJournalNotOwn,       // the journal or its folder is not the user's alone
+    kErrJournalTooLarge,     // larger than any run writes
+    kErrUndoRunning,         // another Undo of the same journal is going on
+    kErrUnplannedEntry,      // a raise found an entry the plan does not hold
+    kErrNoTrash,             // no Trash the desktop shows can take the item
     kErrKindsEnd
 };
 

@@ -143,16 +143,16 @@ UniqueFd Dup(int fd) {
 }
 
 // Opens what the record names: one item (its parent opened as given, the item itself never
-// followed), or, for the raise, every entry of one folder.
+// followed), or, for the raise, the listed entries of one folder.
 bool OpenSource(Context& ctx, const FileOpRecord& rec, Source& src) {
-    if (rec.allEntries) {
+    if (rec.listedEntries) {
         src.dir = rec.fromDir >= 0 ? Dup(rec.fromDir) : OpenFolderPath(rec.pFrom);
         src.base = AddBackslash(rec.pFrom);
-        int err = 0;
-        if (!src.dir.Valid() || !ReadNames(src.dir.Get(), src.names, err)) {
-            ctx.Fail(rec.pFrom, src.dir.Valid() ? err : errno);
+        if (!src.dir.Valid()) {
+            ctx.Fail(rec.pFrom, errno);
             return false;
         }
+        src.names = rec.entries;
         // Name order, so questions come in an order people can follow.
         std::sort(src.names.begin(), src.names.end());
         return true;
@@ -234,7 +234,7 @@ Error Transfer(const FileOpRecord& rec, bool move) {
     if (!dstDir.Valid())
         return ctx.Outcome();
     const std::string dstBase = AddBackslash(dst);
-    if (rec.allEntries && move) {
+    if (rec.listedEntries && move) {
         // Renames only: the kernel itself refuses a folder into its own sub-folder.
         MoveAllEntries(ctx, src, dstDir.Get(), dstBase);
         return ctx.Outcome();
@@ -295,6 +295,15 @@ Error Delete(const FileOpRecord& rec) {
             break;
         if (rec.fFlags & FOF_ALLOWUNDO) {
             if (Error e = MoveToTrashAt(src.dir.Get(), name, src.base + name)) {
+                // No Trash there: deleting for good only when the user says so.
+                if (e.number == kErrNoTrash) {
+                    if (!CurrentFileOpUi().AskDeletePermanently(e)) {
+                        ctx.Cancel();
+                        break;
+                    }
+                    fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
+                    continue;
+                }
                 e.number = kOpTrashFailed;  // the item stays where it was
                 ctx.Fail(std::move(e));
             }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "util/error.h"
 
@@ -29,11 +30,12 @@ struct FileOpRecord {
     std::string pFrom;  // one path; its last component is acted on itself, never followed
     std::string pTo;    // copy and move: the destination folder; rename: the new path
     unsigned fFlags = 0;
-    // Move every entry of the folder pFrom (the raise), never from a name: "*" is a name like
-    // any other. Entries move by rename only and all or none: a failure puts back those
-    // already moved.
-    bool allEntries = false;
-    // Open folders for pFrom (allEntries) and pTo, used instead of resolving the paths again;
+    // The raise: move exactly the listed entries of the folder pFrom, never "whatever it holds
+    // now" (and "*" is a name like any other). Entries move by rename only and all or none: a
+    // failure puts back those already moved.
+    bool listedEntries = false;
+    std::vector<std::string> entries{};
+    // Open folders for pFrom (listedEntries) and pTo, used instead of resolving the paths again;
     // the paths then only name them in messages. -1: resolve the path.
     int fromDir = -1;
     int toDir = -1;
@@ -62,6 +64,8 @@ class FileOpUi {
     virtual void ShowError(const Error& error) = 0;
     // The destination folder of a copy or move is missing: make it?
     virtual bool AskCreateFolder(const std::string& folder) { return !folder.empty(); }
+    // The item has no Trash (the error says why): delete it for good? Default: no.
+    virtual bool AskDeletePermanently(const Error&) { return false; }
     // Called often while working; false when the user pressed Cancel. Bytes copied so far of
     // the total (total -1 while nothing is being copied).
     virtual bool Progress(const std::string& item, long long done, long long total) = 0;

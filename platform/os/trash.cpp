@@ -3,14 +3,14 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
@@ -21,45 +21,132 @@
 namespace corvelle {
 namespace {
 
-bool MakeDirs(const std::string& path, mode_t mode) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const std::string parent = PathParent(RemoveBackslash(path));
-    if (!parent.empty() && parent != path &&
-        !MakeDirs(RemoveBackslash(parent).empty() ? "/" : RemoveBackslash(parent), mode))
-        return false;
-    return mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
-}
-
 std::string HomeTrash() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
         return AddBackslash(data) + "Trash";
     return AddBackslash(WindowsDirGet()) + ".local/share/Trash";
 }
 
-// The mount point holding path: the highest ancestor on the same device.
-std::string TopDir(const std::string& path, dev_t dev) {
-    std::string top = path;
-    for (;;) {
-        std::string parent = PathParent(RemoveBackslash(top));
-        if (parent.size() > 1)
-            parent = RemoveBackslash(parent);
-        if (parent.empty() || parent == top)
-            return top;
-        struct stat st;
-        if (stat(parent.c_str(), &st) != 0 || st.st_dev != dev)
-            return top;
-        top = parent;
-        if (top == "/")
-            return top;
-    }
-}
-
 std::string Absolute(const std::string& path) {
     if (!path.empty() && path[0] == kSep)
         return path;
     return CurrentFolder() + path;
+}
+
+// err: the system's reason where a call failed, 0 where a check refused.
+Error NoTrash(const std::string& path, const std::string& why, int err = 0) {
+    Error e = KindError(kErrNoTrash, path);
+    e.sysErrno = err;
+    e.detail = "\n(" + why + ")";
+    return e;
+}
+
+// File systems the desktop keeps no Trash for (memory and kernel file systems), as GIO's
+// list of system-internal types has them.
+bool SystemInternalType(int dir) {
+    struct statfs fs;
+    if (fstatfs(dir, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case TMPFS_MAGIC:
+        case RAMFS_MAGIC:
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case DEVPTS_SUPER_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+        case DEBUGFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case SELINUX_MAGIC:
+        case PSTOREFS_MAGIC:
+        case BPF_FS_MAGIC:
+        case HUGETLBFS_MAGIC:
+        case OVERLAYFS_SUPER_MAGIC:
+        case EFIVARFS_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Mount points of the system itself, where GIO keeps no Trash either.
+bool SystemInternalPath(const std::string& top) {
+    static const char* const kPaths[] = {"/",     "/bin",  "/boot", "/dev",     "/etc",
+                                         "/lib",  "/lib32", "/lib64", "/proc",  "/run",
+                                         "/sbin", "/sys",  "/tmp",  "/usr",     "/var",
+                                         "/var/tmp", "/var/log", "/var/run", "/var/lib"};
+    for (const char* p : kPaths)
+        if (top == p)
+            return true;
+    return false;
+}
+
+// dir's entry `name`, a real folder (never a link) that is the user's and that nobody else
+// may write to; made with mode 0700 when missing and `create` says so.
+UniqueFd OwnFolderAt(int dir, const std::string& name, bool create, std::string& why) {
+    if (create && mkdirat(dir, name.c_str(), 0700) != 0 && errno != EEXIST) {
+        why = name + " を作れません: " + std::strerror(errno);
+        return UniqueFd();
+    }
+    UniqueFd fd = OpenFolderAt(dir, name);
+    ItemInfo info;
+    if (!fd.Valid() || !InfoOf(fd.Get(), info)) {
+        if (errno == ENOTDIR)
+            errno = ELOOP;  // a link or a file in the folder's place
+        why = name + ": " + std::strerror(errno);
+        return UniqueFd();
+    }
+    if (info.meta.uid != geteuid() || (info.meta.mode & 022)) {
+        why = name + " はこのユーザーだけのフォルダではありません";
+        errno = 0;
+        return UniqueFd();
+    }
+    return fd;
+}
+
+// The top folder of the mount that holds dir, reached through "..", never by a path.
+UniqueFd MountTop(int dir, const ItemInfo& dirInfo, int& levels) {
+    UniqueFd cur(openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ItemInfo info = dirInfo;
+    levels = 0;
+    while (cur.Valid() && !info.mountRoot) {
+        UniqueFd up(openat(cur.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        ItemInfo upInfo;
+        if (!up.Valid() || !InfoOf(up.Get(), upInfo) || OtherMount(upInfo, info) ||
+            upInfo.id == info.id)
+            break;
+        cur = std::move(up);
+        info = upInfo;
+        ++levels;
+    }
+    return cur;
+}
+
+// The Trash of a mount's top folder, as the freedesktop.org Trash specification checks it:
+// $top/.Trash (a real, sticky folder) and its $uid folder, else $top/.Trash-$uid (the
+// user's own, mode 0700).
+UniqueFd TopTrash(int top, std::string& name, std::string& why) {
+    const std::string uid = std::to_string(geteuid());
+    ItemInfo shared;
+    if (InfoAt(top, ".Trash", shared) && shared.IsDir() && (shared.meta.mode & S_ISVTX)) {
+        const UniqueFd dir = OpenFolderAt(top, ".Trash");
+        std::string ignored;
+        if (dir.Valid()) {
+            if (UniqueFd mine = OwnFolderAt(dir.Get(), uid, true, ignored); mine.Valid()) {
+                name = ".Trash/" + uid;
+                return mine;
+            }
+        }
+    }
+    name = ".Trash-" + uid;
+    UniqueFd own = OwnFolderAt(top, name, true, why);
+    ItemInfo info;
+    if (own.Valid() && (!InfoOf(own.Get(), info) || info.meta.mode != 0700)) {
+        why = name + " のアクセス権が 0700 ではありません";
+        errno = 0;
+        own.Reset();
+    }
+    return own;
 }
 
 }  // namespace
@@ -85,56 +172,75 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
     std::string path = Absolute(rawPath);
     if (path.size() > 1)
         path = RemoveBackslash(path);
-    struct stat st;
     ItemInfo parent, item;
-    if (fstatat(dir, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !InfoOf(dir, parent) ||
-        !InfoAt(dir, leaf, item)) {
+    if (!InfoOf(dir, parent) || !InfoAt(dir, leaf, item))
         return SystemError(errno, rawPath);
-    }
     // A mounted file system is never carried off into a Trash.
-    if (OtherMount(parent, item)) {
+    if (OtherMount(parent, item))
         return SystemError(EBUSY, rawPath);
-    }
     // Home trash when the item shares its file system; else the top folder's own trash.
-    std::string trash = HomeTrash();
-    std::string infoPath = path;
-    MakeDirs(trash, 0700);
-    struct stat tst;
-    if (stat(trash.c_str(), &tst) != 0 || tst.st_dev != st.st_dev) {
-        const std::string top = TopDir(path, st.st_dev);
-        trash = AddBackslash(top) + ".Trash-" + std::to_string(getuid());
-        const std::string prefix = AddBackslash(top);
-        infoPath = path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
-    }
-    if (!MakeDirs(trash + "/files", 0700) || !MakeDirs(trash + "/info", 0700)) {
+    const std::string home = HomeTrash();
+    UniqueFd trash = MakeFolders(home) ? OpenFolderPath(home) : UniqueFd();
+    ItemInfo homeInfo;
+    if (!trash.Valid() || !InfoOf(trash.Get(), homeInfo)) {
         Error e = SystemError(errno, rawPath);
-        e.detail = "\n(ごみ箱 " + trash + " を使えません)";
+        e.detail = "\n(ごみ箱 " + home + " を使えません)";
         return e;
     }
-    const std::string info = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
+    std::string infoPath = path;
+    std::string why = home;
+    if (homeInfo.id.dev == item.id.dev) {
+        if (homeInfo.meta.uid != geteuid())
+            return NoTrash(rawPath, "ごみ箱 " + home + " はこのユーザーのものではありません");
+    } else {
+        int levels = 0;
+        const UniqueFd top = MountTop(dir, parent, levels);
+        // The top's path: the item's path less as many folders as were climbed.
+        std::string topPath = PathParent(path);
+        for (int i = 0; i < levels; ++i) topPath = PathParent(RemoveBackslash(topPath));
+        topPath = RemoveBackslash(topPath).empty() ? "/" : RemoveBackslash(topPath);
+        if (!top.Valid())
+            return SystemError(errno, rawPath);
+        if (SystemInternalType(dir) || SystemInternalPath(topPath))
+            return NoTrash(rawPath, topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
+        std::string name;
+        trash = TopTrash(top.Get(), name, why);
+        if (!trash.Valid())
+            return NoTrash(rawPath, AddBackslash(topPath) + why, errno);
+        const std::string prefix = AddBackslash(topPath);
+        if (path.compare(0, prefix.size(), prefix) == 0)
+            infoPath = path.substr(prefix.size());
+        why = AddBackslash(topPath) + name;
+    }
+    std::string reason;
+    const UniqueFd files = OwnFolderAt(trash.Get(), "files", true, reason);
+    const UniqueFd info = files.Valid() ? OwnFolderAt(trash.Get(), "info", true, reason) : UniqueFd();
+    if (!info.Valid())
+        return NoTrash(rawPath, why + "/" + reason, errno);
+    const std::string text = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
                              "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
     for (int n = 1; n < 10000; ++n) {
         const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
-        const std::string infoFile = trash + "/info/" + name + ".trashinfo";
+        const std::string infoName = name + ".trashinfo";
         // The info file is claimed first (O_EXCL), written whole, then the item follows.
-        const int fd = open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd = openat(info.Get(), infoName.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
             return SystemError(errno, rawPath);
         }
-        const bool written = WriteAll(fd, info.data(), info.size()) && fsync(fd) == 0;
+        const bool written = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
         const bool closed = close(fd) == 0;
         if (!written || !closed) {
             const int err = errno ? errno : EIO;
-            unlink(infoFile.c_str());
+            unlinkat(info.Get(), infoName.c_str(), 0);
             return SystemError(err, rawPath);
         }
-        const std::string target = trash + "/files/" + name;
-        if (renameat2(dir, leaf.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        if (renameat2(dir, leaf.c_str(), files.Get(), name.c_str(), RENAME_NOREPLACE) == 0)
             return {};
         const int err = errno;
-        unlink(infoFile.c_str());
+        unlinkat(info.Get(), infoName.c_str(), 0);
         if (err == EEXIST)
             continue;  // a stray file of that name: try the next one
         return SystemError(err, rawPath);

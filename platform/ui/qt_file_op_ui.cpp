@@ -54,6 +54,15 @@ class QtFileOpUi : public FileOpUi {
         return box.exec() == QMessageBox::Ok;
     }
 
+    bool AskDeletePermanently(const Error& why) override {
+        QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kProgramTitle),
+                        PathToQString(ErrorMessage(why)) +
+                            QStringLiteral("\n\n完全に削除しますか？(元に戻せません)"),
+                        QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
+        box.setDefaultButton(QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok;
+    }
+
     bool Progress(const std::string& item, long long done, long long total) override {
         if (!clock_.isValid())
             clock_.start();

@@ -44,6 +44,12 @@ class ScriptedFileOpUi : public FileOpUi {
         createAsked.push_back(folder);
         return createAnswer;
     }
+    bool permanentAnswer = false;  // the answer to "no Trash: delete for good?"
+    std::vector<Error> permanentAsked;
+    bool AskDeletePermanently(const Error& why) override {
+        permanentAsked.push_back(why);
+        return permanentAnswer;
+    }
     bool Progress(const std::string&, long long done, long long total) override {
         lastDone = done;
         lastTotal = total;
