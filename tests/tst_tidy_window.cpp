@@ -249,6 +249,37 @@ class TestTidyWindow : public QObject {
         QCOMPARE(r.w->lvwLog->model()->rowCount(), 0);  // "/" was not walked instead
     }
 
+    // An Undo that cannot put everything back says how many rows, as a warning, and the run
+    // is then not taken for an interrupted one at the next start.
+    void undoWithFailuresSaysSo() {
+        test::TestDir state;
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.Root()));
+        test::TestDir data;
+        data.File("A/B/x", "x");
+        data.File("C/D/y", "y");
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 0 \r\n");
+        frmMain& w = *r.w;
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        w.cmdSearchStart_Click();
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        QTest::mouseClick(w.cmdReplace, Qt::LeftButton);
+        data.File("A/B", "a file now stands where the folder must come back");
+        MessageService::ResetScript();
+        QTest::mouseClick(w.cmdUndo, Qt::LeftButton);
+        const auto& shown = MessageService::Shown();
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown[0].icon, MsgIcon::Exclamation);
+        QVERIFY(shown[0].text.rfind("元に戻せなかった行があります(1 行):", 0) == 0);
+        QVERIFY(shown[0].text.find(data.Path("A/B")) != std::string::npos);
+        QCOMPARE(r.LogColumn(2), (QStringList{QString::fromUtf8(kUndoSuccess),
+                                              QString::fromUtf8(kUndoFailure)}));
+        MessageService::ResetScript();
+        w.Tidy().RecoverInterruptedRuns();
+        QVERIFY(MessageService::Shown().empty());
+        qunsetenv("XDG_STATE_HOME");
+    }
+
     void interruptedRunOfferedAtStart_data() {
         QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("forget");  // the answer to "keep the tree as it is?"

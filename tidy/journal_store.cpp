@@ -92,8 +92,10 @@ Error OpenTrustedJournal(const std::string& path, bool append, UniqueFd& fd) {
         return e;
     }
     Error refused;
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode)) {
         refused = KindError(kErrNotAJournal, path);
+        refused.detail = " (通常のファイルではありません)";
+    }
     else if (st.st_uid != geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)))
         refused = KindError(kErrJournalNotOwn, path);
     else if (st.st_size > kMaxJournalBytes)

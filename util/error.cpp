@@ -65,7 +65,7 @@ std::string ErrorText(int number) {
         case kErrJournalDamaged:
             return "記録ファイルが壊れています";
         case kErrJournalNotOwn:
-            return "この記録はほかのユーザーも書き換えられるため使えません";
+            return "この記録はこのユーザーだけのものではないため使えません";
         case kErrJournalTooLarge:
             return "記録ファイルが大きすぎます";
         case kErrUndoRunning:
