@@ -277,6 +277,13 @@ class TestTidyWindow : public QObject {
         MessageService::ResetScript();
         w.Tidy().RecoverInterruptedRuns();
         QVERIFY(MessageService::Shown().empty());
+        // The button stays for another try; once the place is free, the rest comes back.
+        QVERIFY(w.cmdUndo->isEnabled());
+        QVERIFY(std::remove(data.Path("A/B").c_str()) == 0);
+        QTest::mouseClick(w.cmdUndo, Qt::LeftButton);
+        QCOMPARE(MessageService::Shown().back().text, std::string("Undo完了!"));
+        QCOMPARE(data.Read("A/B/x"), std::string("x"));
+        QVERIFY(!w.cmdUndo->isEnabled());
         qunsetenv("XDG_STATE_HOME");
     }
 

@@ -14,8 +14,11 @@ inline constexpr const char* kTidyUsage =
     "       corvelle-tidy --journals | --undo JOURNAL | --forget JOURNAL\n"
     "  --execute        carry the plan out; the run is journaled first and its journal\n"
     "                   named on standard error\n"
-    "  --journals       list the run journals: date, folder, rows, finished or interrupted\n"
-    "  --undo JOURNAL   put that run back (also after a crash)\n"
+    "  --journals       list the run journals: date, folder, rows, finished, interrupted or\n"
+    "                   in use, then undone or undo incomplete; journals that are not\n"
+    "                   yours alone are listed as refused, with the reason\n"
+    "  --undo JOURNAL   put that run back (also after a crash, and again after an undo\n"
+    "                   that could not put everything back); one undo of a journal at a time\n"
     "  --forget JOURNAL drop an interrupted run's journal and leave the tree as it is\n"
     "  --no-journal     run without a journal (for measurements only: no undo, no recovery)\n";
 

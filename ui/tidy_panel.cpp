@@ -248,7 +248,8 @@ void TidyPanel::cmdUndo_Click() {
     Q_EMIT BusyChanged(false);
     ShowUndoOutcome(failed, error, report);
     Q_EMIT StatusTextChanged(QString::fromLatin1(kPanelFileName), {});
-    c_.cmdUndo->setEnabled(false);
+    // Rows that could not be put back can be tried again from here.
+    c_.cmdUndo->setEnabled(failed > 0);
     Q_EMIT TreeRedisplayRequested();
 }
 
