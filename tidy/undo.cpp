@@ -19,7 +19,18 @@
 namespace corvelle {
 namespace {
 
-enum class Outcome { Untouched, Restored, Failed };
+enum class Outcome { Untouched, Ready, Restored, Failed };
+
+// A row on its way back: where its folder stands and what moves into it.
+struct Step {
+    const JournalRow* row = nullptr;
+    UniqueFd parent;  // the after folder (raise) or the folder's parent (delete)
+    UniqueFd folder;  // the row's folder
+    std::string at;   // its name in parent now
+    bool remade = false;  // made by this undo, now or by an earlier attempt
+    bool fresh = false;   // made now: its record is not durable yet
+    std::vector<const JournalEntry*> up;  // raise: the entries to move back in
+};
 
 void ApplyTimes(int fd, const FolderMeta& m) {
     if (m.mtimeNs == 0)
@@ -57,9 +68,22 @@ class Undoer {
                 stamp_ += c;
     }
 
-    Outcome Row(const JournalRow& r, RowMark mark, Error& error) {
-        return r.raise ? Raise(r, mark, error) : Delete(r, error);
+    // Finds where the row's folder is, or makes it again (`step.fresh`: its record still
+    // has to be made durable). Ready: Finish puts the row back.
+    Outcome Begin(const JournalRow& r, RowMark mark, Step& step, Error& error) {
+        step.row = &r;
+        return r.raise ? Raise(r, mark, step, error) : Delete(r, step, error);
     }
+    Outcome Finish(Step& step, Error& error) {
+        // A folder this undo made gets its recorded owner and mode before anything moves in
+        // (again, where an earlier attempt died before it could).
+        if (step.remade)
+            ApplyOwnerAndMode(step.folder.Get(), step.row->meta);
+        return step.row->raise ? FinishRaise(*step.row, step, error)
+                               : FinishDelete(*step.row, step, error);
+    }
+    // A folder made by Begin whose record could not be made durable is not used.
+    static void Abandon(Step& step) { unlinkat(step.parent.Get(), step.at.c_str(), AT_REMOVEDIR); }
 
   private:
     // A folder an earlier step of this undo (or an interrupted one) made again.
@@ -104,8 +128,9 @@ class Undoer {
         return false;
     }
 
-    // Makes the row's folder again under its work name: private first, recorded, then given
-    // its owner and mode, all before anything moves into it.
+    // Makes the row's folder again under its work name, private, and appends its identity to
+    // the journal. The caller makes the record durable before the folder gets its owner and
+    // mode and before anything moves into it.
     UniqueFd Remake(int parent, const JournalRow& r, const std::string& path, Error& error) {
         const std::string name = WorkName(r);
         if (mkdirat(parent, name.c_str(), 0700) != 0) {
@@ -120,13 +145,11 @@ class Undoer {
             unlinkat(parent, name.c_str(), AT_REMOVEDIR);
             return UniqueFd();
         }
-        if ((error = record_(r.index, info.id))) {
+        if ((error = record_(r.index, info.id))) {  // appended; the caller syncs
             unlinkat(parent, name.c_str(), AT_REMOVEDIR);
             return UniqueFd();
         }
         remap_[{r.beforeId.dev, r.beforeId.ino}] = info.id;
-        Seam("undo:recorded", path);
-        ApplyOwnerAndMode(fd.Get(), r.meta);
         return fd;
     }
 
@@ -139,66 +162,108 @@ class Undoer {
         return false;
     }
 
-    Outcome Raise(const JournalRow& r, RowMark mark, Error& error) {
+    Outcome Raise(const JournalRow& r, RowMark mark, Step& step, Error& error) {
+        const std::string path = RowPath(r.before);
+        const std::string leaf = PathLeaf(path);
+        step.parent = access_.Folder(r.after, Current(r.afterId), error);
+        if (!step.parent.Valid())
+            return Outcome::Failed;
+        const int after = step.parent.Get();
+        // What of the row's entries stands in the after folder now.
+        for (const JournalEntry& e : r.entries) {
+            ItemInfo info;
+            if (InfoAt(after, e.name, info) && info.id == e.id)
+                step.up.push_back(&e);
+        }
+        // Where the folder is: in place, aside (the run), under the work name (an undo).
+        for (const std::string& cand : {leaf, r.aside, WorkName(r)}) {
+            bool made = false;
+            if (step.at.empty() && Ours(after, cand, r, made))
+                step.at = cand, step.remade = made;
+        }
+        if (step.at == leaf && step.up.empty() && !step.remade)
+            return Outcome::Untouched;  // never started, or put back by the run itself
+        if (!step.at.empty()) {
+            step.folder = OpenFolderAt(after, step.at);
+            if (!step.folder.Valid()) {
+                error = RowAccess::Because(path, errno);
+                return Outcome::Failed;
+            }
+            return Outcome::Ready;
+        }
+        if (step.up.empty() && !r.entries.empty()) {
+            if (mark != RowMark::Done)
+                return Outcome::Untouched;
+            error = KindError(kErrNothingToPutBack, path);
+            return Outcome::Failed;
+        }
+        // The place must be free, or hold one of the row's own entries (a folder that held an
+        // entry of its own name): nothing else is moved or adopted.
+        ItemInfo there;
+        bool entryThere = false;
+        for (const JournalEntry* e : step.up) entryThere |= e->name == leaf;
+        if (!entryThere && InfoAt(after, leaf, there)) {
+            error = KindError(kErrNameTaken, path);
+            return Outcome::Failed;
+        }
+        return MakeAgain(r, path, step, error);
+    }
+
+    Outcome Delete(const JournalRow& r, Step& step, Error& error) {
+        const std::string path = RowPath(r.before);
+        std::string leaf;
+        step.parent = access_.Parent(r.before, leaf, error);
+        if (!step.parent.Valid())
+            return Outcome::Failed;
+        const int parent = step.parent.Get();
+        for (const std::string& cand : {leaf, WorkName(r)}) {
+            bool made = false;
+            if (step.at.empty() && Ours(parent, cand, r, made))
+                step.at = cand, step.remade = made;
+        }
+        if (step.at == leaf && !step.remade)
+            return Outcome::Untouched;  // never removed
+        if (!step.at.empty()) {
+            step.folder = OpenFolderAt(parent, step.at);
+            if (!step.folder.Valid()) {
+                error = RowAccess::Because(path, errno);
+                return Outcome::Failed;
+            }
+            return Outcome::Ready;
+        }
+        ItemInfo there;
+        if (InfoAt(parent, leaf, there)) {
+            error = KindError(kErrNameTaken, path);
+            return Outcome::Failed;
+        }
+        if (errno != ENOENT) {
+            error = RowAccess::Because(path, errno);
+            return Outcome::Failed;
+        }
+        return MakeAgain(r, path, step, error);
+    }
+
+    Outcome MakeAgain(const JournalRow& r, const std::string& path, Step& step, Error& error) {
+        if (!ClearStaleWork(step.parent.Get(), r, path, error) ||
+            !(step.folder = Remake(step.parent.Get(), r, path, error)).Valid())
+            return Outcome::Failed;
+        step.at = WorkName(r);
+        step.remade = step.fresh = true;
+        return Outcome::Ready;
+    }
+
+    Outcome FinishRaise(const JournalRow& r, Step& step, Error& error) {
         const std::string path = RowPath(r.before);
         const std::string leaf = PathLeaf(path);
         const std::string afterBase = AddBackslash(RowPath(r.after));
-        const UniqueFd after = access_.Folder(r.after, Current(r.afterId), error);
-        if (!after.Valid())
-            return Outcome::Failed;
-        // What of the row's entries stands in the after folder now.
-        std::vector<const JournalEntry*> up;
-        for (const JournalEntry& e : r.entries) {
-            ItemInfo info;
-            if (InfoAt(after.Get(), e.name, info) && info.id == e.id)
-                up.push_back(&e);
-        }
-        // Where the folder is: in place, aside (the run), under the work name (an undo).
-        std::string at;
-        bool remade = false;
-        for (const std::string& cand : {leaf, r.aside, WorkName(r)}) {
-            bool made = false;
-            if (at.empty() && Ours(after.Get(), cand, r, made))
-                at = cand, remade = made;
-        }
-        if (at == leaf && up.empty() && !remade)
-            return Outcome::Untouched;  // never started, or put back by the run itself
-        UniqueFd folder;
-        if (at.empty()) {
-            if (up.empty() && !r.entries.empty()) {
-                if (mark != RowMark::Done)
-                    return Outcome::Untouched;
-                error = KindError(kErrNothingToPutBack, path);
-                return Outcome::Failed;
-            }
-            // The place must be free, or hold one of the row's own entries (a folder that
-            // held an entry of its own name): nothing else is moved or adopted.
-            ItemInfo there;
-            bool entryThere = false;
-            for (const JournalEntry* e : up) entryThere |= e->name == leaf;
-            if (!entryThere && InfoAt(after.Get(), leaf, there)) {
-                error = KindError(kErrNameTaken, path);
-                return Outcome::Failed;
-            }
-            if (!ClearStaleWork(after.Get(), r, path, error))
-                return Outcome::Failed;
-            if (!(folder = Remake(after.Get(), r, path, error)).Valid())
-                return Outcome::Failed;
-            at = WorkName(r);
-            remade = true;
-        } else if (!(folder = OpenFolderAt(after.Get(), at)).Valid()) {
-            error = RowAccess::Because(path, errno);
-            return Outcome::Failed;
-        } else if (remade) {
-            ApplyOwnerAndMode(folder.Get(), r.meta);  // an attempt may have died before it
-        }
+        const int after = step.parent.Get();
+        const int folder = step.folder.Get();
         std::string stays;
         std::vector<const JournalEntry*> moved;
         bool ok = true;
-        for (const JournalEntry* e : up) {
+        for (const JournalEntry* e : step.up) {
             Seam("undo:entry", afterBase + e->name);
-            if (renameat2(after.Get(), e->name.c_str(), folder.Get(), e->name.c_str(),
-                          RENAME_NOREPLACE) != 0) {
+            if (renameat2(after, e->name.c_str(), folder, e->name.c_str(), RENAME_NOREPLACE)) {
                 ok = false;
                 stays += "\n" + afterBase + e->name + ": " +
                          ErrorMessage(RowAccess::Because(AddBackslash(path) + e->name, errno));
@@ -206,18 +271,18 @@ class Undoer {
             }
             moved.push_back(e);
         }
-        ok = ok && Place(after.Get(), at, leaf, path, stays);
+        ok = ok && Place(after, step.at, leaf, path, stays);
         if (!ok) {
             // This attempt takes back what it did: the tree is as before it, and the next
             // Undo starts from there.
             for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
                 const std::string& n = (*it)->name;
-                if (renameat2(folder.Get(), n.c_str(), after.Get(), n.c_str(), RENAME_NOREPLACE))
-                    stays += "\n" + AddBackslash(path) + n + " は " + afterBase + at +
+                if (renameat2(folder, n.c_str(), after, n.c_str(), RENAME_NOREPLACE))
+                    stays += "\n" + AddBackslash(path) + n + " は " + afterBase + step.at +
                              " の中にあります";
             }
-            if (remade && at != leaf)
-                unlinkat(after.Get(), at.c_str(), AT_REMOVEDIR);  // only if empty
+            if (step.remade && step.at != leaf)
+                unlinkat(after, step.at.c_str(), AT_REMOVEDIR);  // only if empty
             error = KindError(kErrPartlyPutBack, path);
             error.detail = stays;
             return Outcome::Failed;
@@ -226,65 +291,31 @@ class Undoer {
         // Every entry must now be inside; one that is not was taken by another program.
         for (const JournalEntry& e : r.entries) {
             ItemInfo info;
-            if (!(InfoAt(folder.Get(), e.name, info) && info.id == e.id))
+            if (!(InfoAt(folder, e.name, info) && info.id == e.id))
                 stays += "\n" + AddBackslash(path) + e.name + ": 見つかりません";
         }
         // Moving entries in and out changed the folders' times: they get the recorded ones.
-        ApplyTimes(folder.Get(), r.meta);
+        ApplyTimes(folder, r.meta);
         if (!stays.empty()) {
             error = KindError(kErrPartlyPutBack, path);
             error.detail = stays;
             return Outcome::Failed;
         }
-        ApplyTimes(after.Get(), r.parentMeta);
+        ApplyTimes(after, r.parentMeta);
         return Outcome::Restored;
     }
 
-    Outcome Delete(const JournalRow& r, Error& error) {
+    Outcome FinishDelete(const JournalRow& r, Step& step, Error& error) {
         const std::string path = RowPath(r.before);
-        std::string leaf;
-        const UniqueFd parent = access_.Parent(r.before, leaf, error);
-        if (!parent.Valid())
-            return Outcome::Failed;
-        bool remade = false;
-        std::string at;
-        for (const std::string& cand : {leaf, WorkName(r)}) {
-            bool made = false;
-            if (at.empty() && Ours(parent.Get(), cand, r, made))
-                at = cand, remade = made;
-        }
-        if (at == leaf && !remade)
-            return Outcome::Untouched;  // never removed
-        ItemInfo there;
-        if (at.empty() && InfoAt(parent.Get(), leaf, there)) {
-            error = KindError(kErrNameTaken, path);
-            return Outcome::Failed;
-        }
-        if (at.empty() && errno != ENOENT) {
-            error = RowAccess::Because(path, errno);
-            return Outcome::Failed;
-        }
-        UniqueFd folder;
-        if (at.empty()) {
-            if (!ClearStaleWork(parent.Get(), r, path, error) ||
-                !(folder = Remake(parent.Get(), r, path, error)).Valid())
-                return Outcome::Failed;
-            at = WorkName(r);
-        } else if ((folder = OpenFolderAt(parent.Get(), at)).Valid()) {
-            ApplyOwnerAndMode(folder.Get(), r.meta);
-        } else {
-            error = RowAccess::Because(path, errno);
-            return Outcome::Failed;
-        }
         std::string stays;
-        if (!Place(parent.Get(), at, leaf, path, stays)) {
-            unlinkat(parent.Get(), at.c_str(), AT_REMOVEDIR);  // ours, and still empty
+        if (!Place(step.parent.Get(), step.at, PathLeaf(path), path, stays)) {
+            unlinkat(step.parent.Get(), step.at.c_str(), AT_REMOVEDIR);  // ours, still empty
             error = KindError(kErrNameTaken, path);
             return Outcome::Failed;
         }
         Seam("undo:placed", path);
-        ApplyTimes(folder.Get(), r.meta);
-        ApplyTimes(parent.Get(), r.parentMeta);
+        ApplyTimes(step.folder.Get(), r.meta);
+        ApplyTimes(step.parent.Get(), r.parentMeta);
         return Outcome::Restored;
     }
 
@@ -326,9 +357,50 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
         return -1;
     Undoer undo(j, [&](int index, const FileId& id) {
         file.Append(FormatRemade(index, id));
-        return file.Sync() ? Error{} : SystemError(errno, path);
+        return Error{};
     });
+    // Rows wait in order until the records of the folders made for them are durable: one
+    // sync for many rows. A row beneath a waiting one waits for it to be put back first.
+    struct Waiting {
+        Outcome outcome;
+        Step step;
+        Error error;
+    };
+    std::vector<Waiting> waiting;
+    int fresh = 0;
     int failed = 0;
+    auto flush = [&] {
+        const bool durable = fresh == 0 || file.Sync();
+        const int syncError = errno;
+        if (fresh > 0)
+            Seam("undo:recorded", path);
+        for (Waiting& w : waiting) {
+            if (w.outcome == Outcome::Ready && !durable && w.step.fresh) {
+                Undoer::Abandon(w.step);
+                w.outcome = Outcome::Failed;
+                w.error = SystemError(syncError, path);
+            } else if (w.outcome == Outcome::Ready) {
+                w.outcome = undo.Finish(w.step, w.error);
+            }
+            const bool ok = w.outcome == Outcome::Restored;
+            file.Append(FormatUndoMark(w.step.row->index, ok));
+            if (!ok)
+                ++failed;
+            if (ui.row)
+                ui.row(*w.step.row, ok, w.error);
+        }
+        waiting.clear();
+        fresh = 0;
+    };
+    auto beneathWaiting = [&](const JournalRow& r) {
+        for (const Waiting& w : waiting) {
+            const std::string top = AddBackslash(RowPath(w.step.row->before));
+            for (const std::string& p : {r.before, r.after})
+                if (!p.empty() && AddBackslash(RowPath(p)).compare(0, top.size(), top) == 0)
+                    return true;
+        }
+        return false;
+    };
     for (auto it = j.rows.rbegin(); it != j.rows.rend(); ++it) {
         const JournalRow& r = *it;
         if (const auto u = j.undo.find(r.index); u != j.undo.end() && u->second == RowMark::Done)
@@ -337,20 +409,21 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
         const RowMark mark = done == j.done.end() ? RowMark::None : done->second;
         if (mark == RowMark::Failed)
             continue;  // a failed row left the tree as it was
+        if (beneathWaiting(r))
+            flush();
         Seam("undo:row", r.before);
-        Error rowError;
-        const Outcome o = undo.Row(r, mark, rowError);
+        Waiting w;
+        w.outcome = undo.Begin(r, mark, w.step, w.error);
         if (ui.status)
             ui.status(r.before + "処理中");
-        if (o == Outcome::Untouched)
+        if (w.outcome == Outcome::Untouched)
             continue;
-        const bool ok = o == Outcome::Restored;
-        file.Append(FormatUndoMark(r.index, ok));
-        if (!ok)
-            ++failed;
-        if (ui.row)
-            ui.row(r, ok, rowError);
+        fresh += w.step.fresh ? 1 : 0;
+        waiting.push_back(std::move(w));
+        if (waiting.size() >= 128)
+            flush();  // every waiting row holds two folders open
     }
+    flush();
     // Only a run put back whole counts as undone; otherwise the next Undo tries the rest.
     if (failed == 0)
         file.Append(FormatUndone());
