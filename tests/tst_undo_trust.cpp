@@ -33,11 +33,12 @@ std::string RaiseRun(test::TestDir& t, const QStringList& spec, int* failed = nu
     return test::ExecuteJournaled(list, failed);
 }
 
-const JournalListing* Find(const std::vector<JournalListing>& all, const std::string& path) {
+// The listing of one journal (its path empty when not listed).
+JournalListing Find(const std::vector<JournalListing>& all, const std::string& path) {
     for (const JournalListing& l : all)
         if (l.path == path)
-            return &l;
-    return nullptr;
+            return l;
+    return {};
 }
 
 }  // namespace
@@ -82,10 +83,10 @@ class TestUndoTrust : public QObject {
         QCOMPARE(st.st_uid, maker);
         QCOMPARE(st.st_mode & 07777, mode_t(0777));
         // Not undone: listed so, but not as interrupted, and no new run over it is refused.
-        const JournalListing* l = Find(ListJournals(), journal);
-        QVERIFY(l);
-        QVERIFY(l->UndoIncomplete());
-        QVERIFY(!l->Interrupted());
+        const JournalListing l = Find(ListJournals(), journal);
+        QCOMPARE(l.path, journal);
+        QVERIFY(l.UndoIncomplete());
+        QVERIFY(!l.Interrupted());
         std::string out, err;
         QCOMPARE(test::RunTool({"--journals"}, &out, &err), 0);
         QVERIFY(out.find("finished\tundo incomplete\t" + journal) != std::string::npos);
@@ -145,10 +146,10 @@ class TestUndoTrust : public QObject {
         else
             QCOMPARE(u.errorNumber, kind);
         QCOMPARE(t.Snapshot(), before);
-        const JournalListing* l = Find(ListJournals(), journal);
-        QVERIFY(l);
-        QVERIFY(l->error);
-        QVERIFY(!l->Interrupted());
+        const JournalListing l = Find(ListJournals(), journal);
+        QCOMPARE(l.path, journal);
+        QVERIFY(l.error);
+        QVERIFY(!l.Interrupted());
         std::string out, err;
         QCOMPARE(test::RunTool({"--journals"}, &out, &err), 0);
         QVERIFY(out.find(journal + "\t(使えません: ") != std::string::npos);
@@ -205,8 +206,8 @@ class TestUndoTrust : public QObject {
         // While a run writes its journal, the journal is in use, not interrupted.
         UniqueFd fd(open(journal.c_str(), O_RDONLY));
         QCOMPARE(flock(fd.Get(), LOCK_EX), 0);
-        const JournalListing* l = Find(ListJournals(), journal);
-        QVERIFY(l && l->inUse && !l->Interrupted());
+        const JournalListing l = Find(ListJournals(), journal);
+        QVERIFY(l.path == journal && l.inUse && !l.Interrupted());
     }
 
     // Only the plan moves: an entry that arrives between the check and the move fails the

@@ -122,7 +122,7 @@ UniqueFd MountTop(int dir, const ItemInfo& dirInfo, int& levels) {
     return cur;
 }
 
-// The Trash of a mount's top folder, as the freedesktop.org Trash specification checks it:
+// The Trash of a mount's top folder, as the freedesktop.org Trash rules check it:
 // $top/.Trash (a real, sticky folder) and its $uid folder, else $top/.Trash-$uid (the
 // user's own, mode 0700).
 UniqueFd TopTrash(int top, std::string& name, std::string& why) {
