@@ -4,17 +4,21 @@
 // listings and the tool then say.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QtTest>
 #include <thread>
 
+#include "platform/os/handles.h"
 #include "platform/os/test_seam.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tests/support/undo_run.h"
+#include "tidy/journal.h"
 #include "tidy/journal_store.h"
 #include "tidy/process_list.h"
 #include "tidy/undo.h"
@@ -235,6 +239,51 @@ class TestUndoTrust : public QObject {
         const test::UndoResult u = test::Undo(journal);
         QCOMPARE(u.failed, 0);
         QVERIFY(u.results.isEmpty());  // nothing was changed, nothing to put back
+    }
+
+    // A user putting back its own journal gets no other owner and no set-id bits from it,
+    // whatever the journal says: only what that user could set by hand.
+    void ownJournalGivesOnlyTheUsersRights() {
+        if (geteuid() != 0)
+            QSKIP("acting as another user needs root (CI runs as root)");
+        test::TestDir t;
+        const uid_t user = 1001;
+        QCOMPARE(chown(t.Root().c_str(), user, user), 0);
+        QCOMPARE(chown(state_->Root().c_str(), user, user), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(user) != 0 || setuid(user) != 0)
+                _exit(10);
+            RunJournal j;
+            j.startPath = RemoveBackslash(t.Root());
+            ItemInfo start;
+            const UniqueFd fd = OpenFolderPath(j.startPath);
+            if (!InfoOf(fd.Get(), start))
+                _exit(11);
+            j.startId = start.id;
+            j.date = "2026-12-08T00:00:00";
+            JournalRow row;
+            row.before = t.Path("G");
+            row.beforeId = {start.id.dev, 999999, 0, 0};
+            row.meta = {06777, 0, 0, 0, 0};
+            j.rows.push_back(row);
+            j.done[0] = RowMark::Done;
+            j.finished = true;
+            if (std::system(("mkdir -p '" + JournalFolder() + "'").c_str()) != 0)
+                _exit(12);
+            const std::string journal = JournalFolder() + "/20261208-000000-1-001.journal";
+            test::WriteFileBytes(journal, FormatJournal(j));
+            chmod(journal.c_str(), 0600);
+            _exit(test::Undo(journal).failed == 0 ? 0 : 13);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        struct stat st {};
+        QCOMPARE(lstat(t.Path("G").c_str(), &st), 0);
+        QCOMPARE(st.st_uid, user);
+        QCOMPARE(st.st_mode & 07777, mode_t(0777));
     }
 
   private:

@@ -42,14 +42,18 @@ void ApplyTimes(int fd, const FolderMeta& m) {
 
 // The recorded owner and mode. Another owner, and set-id bits, only where the user could
 // have set them by hand: root putting back its own run, or the owner itself.
+mode_t ModeFor(const FolderMeta& m) {
+    mode_t mode = m.mode & 07777;
+    if (geteuid() != 0 && m.uid != geteuid())
+        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    return mode;
+}
+
 void ApplyOwnerAndMode(int fd, const FolderMeta& m) {
     const uid_t me = geteuid();
     if (fchown(fd, me == 0 ? m.uid : static_cast<uid_t>(-1), m.gid) != 0 && errno == EPERM)
         fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(-1));
-    mode_t mode = m.mode & 07777;
-    if (me != 0 && m.uid != me)
-        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
-    fchmod(fd, mode);
+    fchmod(fd, ModeFor(m));
 }
 
 // How undo reaches the journal: a folder it made is recorded, durably, before it is used.
@@ -108,9 +112,11 @@ class Undoer {
         if (name.empty() || !InfoAt(dir, name, info) || !info.IsDir())
             return false;
         const FileId made = Remade(r);
-        // Owned by the user, or already given the recorded owner.
-        remade = made.Known() && info.id == made &&
-                 (info.meta.uid == geteuid() || (geteuid() == 0 && info.meta.uid == r.meta.uid));
+        // Still private and the user's, or already given the recorded owner and mode.
+        const bool owner =
+            info.meta.uid == geteuid() || (geteuid() == 0 && info.meta.uid == r.meta.uid);
+        remade = made.Known() && info.id == made && owner &&
+                 (info.meta.mode == 0700 || info.meta.mode == ModeFor(r.meta));
         return remade || info.id == r.beforeId;
     }
 
