@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/dir_list.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cerrno>
 
@@ -46,8 +44,8 @@ void Read(int fd, const std::string& path, const ItemInfo& info, std::vector<std
         return;
     }
     for (const DirEntryRaw& e : entries) {
-        bool folder = e.type == DT_DIR;
-        if (e.type == DT_UNKNOWN) {
+        bool folder = e.ListedAsFolder();
+        if (e.KindUnlisted()) {
             ItemInfo ei;
             folder = InfoAt(fd, e.name, ei) && ei.IsDir();
         }

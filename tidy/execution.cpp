@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/execution.h"
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <map>
 #include <utility>
 #include <vector>
 
+#include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
 #include "platform/os/local_time.h"
 #include "platform/os/test_seam.h"
@@ -104,7 +100,7 @@ class Runner {
             return false;
         Seam("delete:checked", path);
         // Removes only an empty folder: a file that arrived at any moment keeps it.
-        if (unlinkat(parent.Get(), leaf.c_str(), AT_REMOVEDIR) != 0) {
+        if (!RemoveEmptyFolderAt(parent.Get(), leaf)) {
             error = RowAccess::Because(path, errno);
             error.operation = "削除";
             return false;
@@ -113,7 +109,7 @@ class Runner {
     }
 
     static std::string AsideName(int index) {
-        return "corvelle-raising-" + std::to_string(getpid()) + "-" + std::to_string(index);
+        return "corvelle-raising-" + std::to_string(ProcessId()) + "-" + std::to_string(index);
     }
 
     bool Raise(const ProcessRow& row, const JournalRow* plan, Error& error) {
@@ -172,8 +168,7 @@ class Runner {
         // An entry named like the folder itself would have to land where the folder still
         // stands: the folder steps aside first, under a visible name that says what it is.
         const std::string source = aside.empty() ? name : aside;
-        if (!aside.empty() && renameat2(after.Get(), name.c_str(), after.Get(), aside.c_str(),
-                                        RENAME_NOREPLACE) != 0) {
+        if (!aside.empty() && !RenameNoReplace(after.Get(), name, after.Get(), aside)) {
             error = RowAccess::Because(path, errno);
             return false;
         }
@@ -197,7 +192,7 @@ class Runner {
         // "成功" only once the emptied folder is gone too; otherwise the content goes back.
         ItemInfo emptied;
         if (InfoAt(after.Get(), source, emptied) && emptied.id == row.beforeId &&
-            unlinkat(after.Get(), source.c_str(), AT_REMOVEDIR) == 0)
+            RemoveEmptyFolderAt(after.Get(), source))
             return true;
         const int why = errno;
         error = RowAccess::Because(path, why);
@@ -210,7 +205,7 @@ class Runner {
         }
         std::string stranded;
         for (const std::string& n : inside) {
-            if (renameat2(after.Get(), n.c_str(), before.Get(), n.c_str(), RENAME_NOREPLACE) != 0)
+            if (!RenameNoReplace(after.Get(), n, before.Get(), n))
                 stranded += "\n" + AddBackslash(afterPath) + n;
         }
         if (!stranded.empty())
@@ -223,7 +218,7 @@ class Runner {
                              const std::string& path, Error& error) {
         if (aside == name)
             return;
-        if (renameat2(dir, aside.c_str(), dir, name.c_str(), RENAME_NOREPLACE) != 0)
+        if (!RenameNoReplace(dir, aside, dir, name))
             error.detail += "\n" + path + " は " + PathParent(path) + aside + " にあります";
     }
 

@@ -4,8 +4,6 @@
 // its text form; where the files live is journal_store's business.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <map>
 #include <string>

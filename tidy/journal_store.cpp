@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/journal_store.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,8 +9,10 @@
 #include <ctime>
 
 #include "platform/os/file_write.h"
+#include "platform/os/folder_changes.h"
 #include "platform/os/folders.h"
 #include "platform/os/local_time.h"
+#include "platform/os/own_files.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -23,23 +20,9 @@ namespace {
 
 constexpr const char* kSuffix = ".journal";
 
-// The journal folder, made 0700 where missing, used only when it is a real folder of the
-// user's that nobody else may write to.
+// The journal folder, made private where missing, used only when it is the user's alone.
 Error OpenJournalFolder(UniqueFd& dir, bool create) {
-    const std::string folder = JournalFolder();
-    if (create && !MakeFolders(folder))
-        return SystemError(errno, folder);
-    std::string leaf;
-    const UniqueFd parent = OpenParentOf(folder, leaf);
-    dir = parent.Valid() ? OpenFolderAt(parent.Get(), leaf) : UniqueFd();
-    struct stat st;
-    if (!dir.Valid() || fstat(dir.Get(), &st) != 0)
-        return SystemError(errno == ENOTDIR ? ELOOP : errno, folder);
-    if (st.st_uid != geteuid() || (st.st_mode & S_IWOTH)) {
-        dir.Reset();
-        return KindError(kErrJournalNotOwn, folder);
-    }
-    return {};
+    return OpenOwnFolder(JournalFolder(), create, dir);
 }
 
 // Reads whole lines from fd into the parser, none longer than kMaxJournalLine.
@@ -48,9 +31,7 @@ Error ParseFrom(int fd, RunJournal& j) {
     std::string line;
     char buf[65536];
     for (;;) {
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const long n = ReadSome(fd, buf, sizeof buf);
         if (n < 0)
             return SystemError(errno);
         if (n == 0)
@@ -82,27 +63,7 @@ std::string JournalFolder() {
 }
 
 Error OpenTrustedJournal(const std::string& path, bool append, UniqueFd& fd) {
-    // Non-blocking: a FIFO or a device under a journal's name must not stall the open.
-    fd.Reset(open(path.c_str(),
-                  (append ? O_RDWR | O_APPEND : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat st;
-    if (!fd.Valid() || fstat(fd.Get(), &st) != 0) {
-        Error e = SystemError(errno, path);
-        fd.Reset();
-        return e;
-    }
-    Error refused;
-    if (!S_ISREG(st.st_mode)) {
-        refused = KindError(kErrNotAJournal, path);
-        refused.detail = " (通常のファイルではありません)";
-    }
-    else if (st.st_uid != geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)))
-        refused = KindError(kErrJournalNotOwn, path);
-    else if (st.st_size > kMaxJournalBytes)
-        refused = KindError(kErrJournalTooLarge, path);
-    if (refused)
-        fd.Reset();
-    return refused;
+    return OpenOwnFile(path, append, kMaxJournalBytes, fd);
 }
 
 Error JournalFile::Create(const RunJournal& plan) {
@@ -114,21 +75,20 @@ Error JournalFile::Create(const RunJournal& plan) {
         // Zero-padded, so that names sort by time within one second too.
         char serial[16];
         std::snprintf(serial, sizeof serial, "%03d", n);
-        const std::string name = stamp + "-" + std::to_string(getpid()) + "-" + serial + kSuffix;
-        fd_.Reset(openat(dir_.Get(), name.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (fd_.Valid())
+        const std::string name =
+            stamp + "-" + std::to_string(ProcessId()) + "-" + serial + kSuffix;
+        if (CreateOwnFileAt(dir_.Get(), name, fd_))
             path_ = AddBackslash(folder) + name;
         else if (errno != EEXIST)
             break;
     }
     const std::string text = FormatJournalPlan(plan);
-    if (!fd_.Valid() || flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0 ||
-        !WriteAll(fd_.Get(), text.data(), text.size()) || fdatasync(fd_.Get()) != 0 ||
-        fsync(dir_.Get()) != 0) {
+    if (!fd_.Valid() || !TryLock(fd_.Get(), true) ||
+        !WriteAll(fd_.Get(), text.data(), text.size()) || !SyncData(fd_.Get()) ||
+        !SyncFolder(dir_.Get())) {
         Error error = SystemError(errno, path_.empty() ? folder : path_);
         if (!path_.empty())
-            unlinkat(dir_.Get(), PathLeaf(path_).c_str(), 0);
+            RemoveFileAt(dir_.Get(), PathLeaf(path_));
         fd_.Reset();
         return error;
     }
@@ -138,7 +98,7 @@ Error JournalFile::Create(const RunJournal& plan) {
 Error JournalFile::Open(const std::string& path, RunJournal& j) {
     if (Error e = OpenTrustedJournal(path, true, fd_))
         return e;
-    if (flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (!TryLock(fd_.Get(), true)) {
         fd_.Reset();
         return errno == EWOULDBLOCK ? KindError(kErrUndoRunning, path) : SystemError(errno, path);
     }
@@ -164,7 +124,7 @@ bool JournalFile::Flush() {
 }
 
 bool JournalFile::Sync() {
-    return Flush() && fdatasync(fd_.Get()) == 0;
+    return Flush() && SyncData(fd_.Get());
 }
 
 Error LoadJournal(const std::string& path, RunJournal& j) {
@@ -183,16 +143,16 @@ namespace {
 // record of the run itself, without reading the plan in between.
 void Peek(JournalListing& l) {
     UniqueFd fd;
-    struct stat st;
-    if ((l.error = OpenTrustedJournal(l.path, false, fd)) || fstat(fd.Get(), &st) != 0) {
+    long long size = 0;
+    if ((l.error = OpenTrustedJournal(l.path, false, fd)) || (size = SizeOf(fd.Get())) < 0) {
         if (!l.error)
             l.error = SystemError(errno, l.path);
         return;
     }
-    l.inUse = flock(fd.Get(), LOCK_SH | LOCK_NB) != 0;
-    std::string head(static_cast<size_t>(std::min<off_t>(st.st_size, off_t{64} * 1024)), '\0');
-    if (pread(fd.Get(), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size())) {
-        l.error = SystemError(errno ? errno : EIO, l.path);
+    l.inUse = !TryLock(fd.Get(), false);
+    std::string head(static_cast<size_t>(std::min(size, 64LL * 1024)), '\0');
+    if (!ReadAt(fd.Get(), 0, head.data(), head.size())) {
+        l.error = SystemError(errno, l.path);
         return;
     }
     if ((l.error = ParseJournalHeader(head, l.journal))) {
@@ -202,7 +162,7 @@ void Peek(JournalListing& l) {
     // Backwards, a block at a time, one whole line after another. `tail` holds the bytes
     // from `at` up to the lines already looked at.
     std::string tail;
-    off_t at = st.st_size;
+    long long at = size;
     bool cut = true;  // the very last bytes may be a line that a crash cut short
     for (;;) {
         const size_t last = tail.size() >= 2 ? tail.rfind('\n', tail.size() - 2) : std::string::npos;
@@ -230,10 +190,10 @@ void Peek(JournalListing& l) {
         }
         if (at == 0 || tail.size() > kMaxJournalLine)
             return;
-        const off_t take = std::min<off_t>(at, 4096);
+        const long long take = std::min(at, 4096LL);
         std::string block(static_cast<size_t>(take), '\0');
-        if (pread(fd.Get(), block.data(), block.size(), at - take) != take) {
-            l.error = SystemError(errno ? errno : EIO, l.path);
+        if (!ReadAt(fd.Get(), at - take, block.data(), block.size())) {
+            l.error = SystemError(errno, l.path);
             return;
         }
         at -= take;
@@ -270,7 +230,7 @@ std::vector<JournalListing> ListJournals(bool whole) {
         if (whole) {
             UniqueFd fd;
             if (!(l.error = OpenTrustedJournal(l.path, false, fd))) {
-                l.inUse = flock(fd.Get(), LOCK_SH | LOCK_NB) != 0;
+                l.inUse = !TryLock(fd.Get(), false);
                 if ((l.error = ParseFrom(fd.Get(), l.journal)))
                     l.error.path = l.path;
             }
@@ -289,15 +249,15 @@ std::vector<JournalListing> ListJournals(bool whole) {
 }
 
 void PruneJournals() {
-    const time_t monthAgo = time(nullptr) - time_t{30} * 24 * 3600;
+    const long long monthAgo = static_cast<long long>(time(nullptr)) - 30LL * 24 * 3600;
     int kept = 0;
     for (const JournalListing& l : ListJournals()) {
         ++kept;
         if (l.error || l.inUse || l.Interrupted() || l.UndoIncomplete())
             continue;  // never removed on our own: the user decides
-        struct stat st;
-        if (kept > 50 || (lstat(l.path.c_str(), &st) == 0 && st.st_mtime < monthAgo))
-            unlink(l.path.c_str());
+        const long long changed = ModifiedSeconds(l.path);
+        if (kept > 50 || (changed >= 0 && changed < monthAgo))
+            RemoveFile(l.path);
     }
 }
 
@@ -305,11 +265,11 @@ Error ForgetJournal(const std::string& path) {
     RunJournal j;
     UniqueFd fd;
     Error error = OpenTrustedJournal(path, false, fd);
-    if (!error && flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+    if (!error && !TryLock(fd.Get(), true))
         error = errno == EWOULDBLOCK ? KindError(kErrUndoRunning, path) : SystemError(errno, path);
     if (!error && (error = ParseFrom(fd.Get(), j)))
         error.path = path;
-    if (!error && unlink(path.c_str()) != 0)
+    if (!error && !RemoveFile(path))
         error = SystemError(errno, path);
     return error;
 }

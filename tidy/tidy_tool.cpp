@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/tidy_tool.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "app/settings.h"
@@ -199,7 +197,7 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
     ProcessList list;
     list.Init();
     TidySearch search(settings, list);
-    const bool progress = isatty(fileno(err));
+    const bool progress = IsTerminal(err);
     long examined = 0;
     long long lastShown = 0;
     search.ui.yield = [&] {

@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/undo.h"
 
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <map>
 #include <utility>
 
+#include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
 #include "platform/os/test_seam.h"
 #include "tidy/journal_store.h"
@@ -31,30 +27,6 @@ struct Step {
     bool fresh = false;   // made now: its record is not durable yet
     std::vector<const JournalEntry*> up;  // raise: the entries to move back in
 };
-
-void ApplyTimes(int fd, const FolderMeta& m) {
-    if (m.mtimeNs == 0)
-        return;  // not known
-    const struct timespec times[2] = {{m.atimeNs / 1000000000, m.atimeNs % 1000000000},
-                                      {m.mtimeNs / 1000000000, m.mtimeNs % 1000000000}};
-    futimens(fd, times);
-}
-
-// The recorded owner and mode. Another owner, and set-id bits, only where the user could
-// have set them by hand: root putting back its own run, or the owner itself.
-mode_t ModeFor(const FolderMeta& m) {
-    mode_t mode = m.mode & 07777;
-    if (geteuid() != 0 && m.uid != geteuid())
-        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
-    return mode;
-}
-
-void ApplyOwnerAndMode(int fd, const FolderMeta& m) {
-    const uid_t me = geteuid();
-    if (fchown(fd, me == 0 ? m.uid : static_cast<uid_t>(-1), m.gid) != 0 && errno == EPERM)
-        fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(-1));
-    fchmod(fd, ModeFor(m));
-}
 
 // How undo reaches the journal: a folder it made is recorded, durably, before it is used.
 using RecordRemade = std::function<Error(int index, const FileId& id)>;
@@ -82,12 +54,12 @@ class Undoer {
         // A folder this undo made gets its recorded owner and mode before anything moves in
         // (again, where an earlier attempt died before it could).
         if (step.remade)
-            ApplyOwnerAndMode(step.folder.Get(), step.row->meta);
+            SetFolderOwnerAndMode(step.folder.Get(), step.row->meta);
         return step.row->raise ? FinishRaise(*step.row, step, error)
                                : FinishDelete(*step.row, step, error);
     }
     // A folder made by Begin whose record could not be made durable is not used.
-    static void Abandon(Step& step) { unlinkat(step.parent.Get(), step.at.c_str(), AT_REMOVEDIR); }
+    static void Abandon(Step& step) { RemoveEmptyFolderAt(step.parent.Get(), step.at); }
 
   private:
     // A folder an earlier step of this undo (or an interrupted one) made again.
@@ -113,10 +85,7 @@ class Undoer {
             return false;
         const FileId made = Remade(r);
         // Still private and the user's, or already given the recorded owner and mode.
-        const bool owner =
-            info.meta.uid == geteuid() || (geteuid() == 0 && info.meta.uid == r.meta.uid);
-        remade = made.Known() && info.id == made && owner &&
-                 (info.meta.mode == 0700 || info.meta.mode == ModeFor(r.meta));
+        remade = made.Known() && info.id == made && MadeByUndoFor(info, r.meta);
         return remade || info.id == r.beforeId;
     }
 
@@ -127,8 +96,7 @@ class Undoer {
         ItemInfo info;
         if (!InfoAt(dir, name, info))
             return true;
-        if (info.IsDir() && info.meta.uid == geteuid() && info.meta.mode == 0700 &&
-            unlinkat(dir, name.c_str(), AT_REMOVEDIR) == 0)
+        if (PrivateToUser(info) && RemoveEmptyFolderAt(dir, name))
             return true;
         error = KindError(kErrNameTaken, AddBackslash(PathParent(path)) + name);
         return false;
@@ -139,7 +107,7 @@ class Undoer {
     // mode and before anything moves into it.
     UniqueFd Remake(int parent, const JournalRow& r, const std::string& path, Error& error) {
         const std::string name = WorkName(r);
-        if (mkdirat(parent, name.c_str(), 0700) != 0) {
+        if (!MakePrivateFolderAt(parent, name)) {
             error = RowAccess::Because(path, errno);
             return UniqueFd();
         }
@@ -148,11 +116,11 @@ class Undoer {
         ItemInfo info;
         if (!fd.Valid() || !InfoOf(fd.Get(), info)) {
             error = RowAccess::Because(path, errno);
-            unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+            RemoveEmptyFolderAt(parent, name);
             return UniqueFd();
         }
         if ((error = record_(r.index, info.id))) {  // appended; the caller syncs
-            unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+            RemoveEmptyFolderAt(parent, name);
             return UniqueFd();
         }
         remap_[{r.beforeId.dev, r.beforeId.ino}] = info.id;
@@ -162,7 +130,7 @@ class Undoer {
     // Renames the folder from `at` to its own name in dir; false with the reason added.
     static bool Place(int dir, const std::string& at, const std::string& leaf,
                       const std::string& path, std::string& stays) {
-        if (at == leaf || renameat2(dir, at.c_str(), dir, leaf.c_str(), RENAME_NOREPLACE) == 0)
+        if (at == leaf || RenameNoReplace(dir, at, dir, leaf))
             return true;
         stays += "\n" + path + " は " + AddBackslash(PathParent(path)) + at + " にあります";
         return false;
@@ -269,7 +237,7 @@ class Undoer {
         bool ok = true;
         for (const JournalEntry* e : step.up) {
             Seam("undo:entry", afterBase + e->name);
-            if (renameat2(after, e->name.c_str(), folder, e->name.c_str(), RENAME_NOREPLACE)) {
+            if (!RenameNoReplace(after, e->name, folder, e->name)) {
                 ok = false;
                 stays += "\n" + afterBase + e->name + ": " +
                          ErrorMessage(RowAccess::Because(AddBackslash(path) + e->name, errno));
@@ -283,12 +251,12 @@ class Undoer {
             // Undo starts from there.
             for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
                 const std::string& n = (*it)->name;
-                if (renameat2(folder, n.c_str(), after, n.c_str(), RENAME_NOREPLACE))
+                if (!RenameNoReplace(folder, n, after, n))
                     stays += "\n" + AddBackslash(path) + n + " は " + afterBase + step.at +
                              " の中にあります";
             }
             if (step.remade && step.at != leaf)
-                unlinkat(after, step.at.c_str(), AT_REMOVEDIR);  // only if empty
+                RemoveEmptyFolderAt(after, step.at);
             error = KindError(kErrPartlyPutBack, path);
             error.detail = stays;
             return Outcome::Failed;
@@ -301,13 +269,13 @@ class Undoer {
                 stays += "\n" + AddBackslash(path) + e.name + ": 見つかりません";
         }
         // Moving entries in and out changed the folders' times: they get the recorded ones.
-        ApplyTimes(folder, r.meta);
+        SetFolderTimes(folder, r.meta);
         if (!stays.empty()) {
             error = KindError(kErrPartlyPutBack, path);
             error.detail = stays;
             return Outcome::Failed;
         }
-        ApplyTimes(after, r.parentMeta);
+        SetFolderTimes(after, r.parentMeta);
         return Outcome::Restored;
     }
 
@@ -315,13 +283,13 @@ class Undoer {
         const std::string path = RowPath(r.before);
         std::string stays;
         if (!Place(step.parent.Get(), step.at, PathLeaf(path), path, stays)) {
-            unlinkat(step.parent.Get(), step.at.c_str(), AT_REMOVEDIR);  // ours, still empty
+            RemoveEmptyFolderAt(step.parent.Get(), step.at);  // ours
             error = KindError(kErrNameTaken, path);
             return Outcome::Failed;
         }
         Seam("undo:placed", path);
-        ApplyTimes(step.folder.Get(), r.meta);
-        ApplyTimes(step.parent.Get(), r.parentMeta);
+        SetFolderTimes(step.folder.Get(), r.meta);
+        SetFolderTimes(step.parent.Get(), r.parentMeta);
         return Outcome::Restored;
     }
 

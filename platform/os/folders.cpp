@@ -52,6 +52,10 @@ bool MakeFolders(const std::string& path) {
     return true;
 }
 
+bool IsTerminal(std::FILE* stream) {
+    return isatty(fileno(stream)) != 0;
+}
+
 std::string CurrentFolder() {
     std::string buf(PATH_MAX, '\0');
     if (!getcwd(buf.data(), buf.size()))

@@ -2,6 +2,7 @@
 // Folders the process knows about, and the small system calls the helpers need.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "util/error.h"
@@ -23,6 +24,8 @@ bool FolderExists(const std::string& path);
 bool DirCanChange(const std::string& folder, const std::string& back);
 // The last-resort folder: the user's home folder, or "".
 std::string WindowsDirGet();
+// True when the stream is a terminal (a person watching), not a file or a pipe.
+bool IsTerminal(std::FILE* stream);
 // Makes the folder and any missing parents (mode 0700 for new ones).
 bool MakeFolders(const std::string& path);
 // Creates parent/name (one level). 0 on success; 99 after telling the user why not.

@@ -151,6 +151,14 @@ void UniqueFd::Reset(int fd) {
     fd_ = fd;
 }
 
+bool DirEntryRaw::ListedAsFolder() const {
+    return type == DT_DIR;
+}
+
+bool DirEntryRaw::KindUnlisted() const {
+    return type == DT_UNKNOWN;
+}
+
 bool ItemInfo::IsDir() const {
     return S_ISDIR(mode);
 }

@@ -70,6 +70,9 @@ struct DirEntryRaw {
     std::string name;
     unsigned char type;  // DT_* as the folder reports it (DT_UNKNOWN possible)
     ino_t ino;           // as the folder lists it (a mount point's own, not the mounted root's)
+    // What the listing says it is: a folder, or nothing at all (then ask the item itself).
+    bool ListedAsFolder() const;
+    bool KindUnlisted() const;
 };
 bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err);
 bool ReadNames(int dir, std::vector<std::string>& names, int& err);
