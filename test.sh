@@ -35,6 +35,7 @@ if [ "${1:-}" = "--fuzz" ]; then
   exit 0
 fi
 if [ "${1:-}" = "--lint" ]; then
+  ./scripts/check-system-headers.sh
   if ! command -v run-clang-tidy >/dev/null; then
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang-tidy >/dev/null
@@ -66,6 +67,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   flags=(-DCMAKE_BUILD_TYPE=Debug -DCORVELLE_SANITIZE=ON)
   export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 fi
+./scripts/check-system-headers.sh
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$dir"
 cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2

@@ -1,18 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 #include <QThread>
 #include <QWindow>
-#include <csignal>
 
 #include "platform/os/file_locations.h"
 #include "platform/os/folders.h"
+#include "platform/ui/session_end.h"
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
 #include "ui/tidy_panel.h"
@@ -23,13 +19,6 @@ namespace {
 
 bool NoSplash() {
     return !FindIn(CurrentFileLocations().markerFolders, "NOSPLASH").empty();
-}
-
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &c, 1);
 }
 
 }  // namespace
@@ -67,20 +56,7 @@ frmMain* Main() {
 }
 
 void CloseOnSessionEnd(frmMain* window) {
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
-        char c;
-        [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &c, 1);
-        window->close();
-    });
-    struct sigaction sa = {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
+    CloseWhenSessionEnds(window);
 }
 
 }  // namespace corvelle

@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/file_list.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/os/enumeration.h"
 #include "util/file_types.h"
 #include "util/numbers.h"
+#include "util/paths.h"
 
 namespace corvelle {
 
@@ -71,41 +67,26 @@ void FileList::Load(const std::string& folder, bool initFlg, bool pathMode) {
     if (initFlg)
         rows_.clear();
     total_ = 0;
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            close(fd);
+    std::vector<FileEntry> files;
+    if (!ListFiles(folder, files))
         return;
-    }
     Currency total;
-    while (const dirent* e = readdir(dir)) {
-        if (e->d_type == DT_DIR)
-            continue;  // also drops "." and ".."
-        // The entry's own record: a link is listed with its own size and date.
-        struct stat st;
-        if (fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode))
-            continue;
-        struct stat target;
-        if (S_ISLNK(st.st_mode) && fstatat(fd, e->d_name, &target, 0) == 0 &&
-            S_ISDIR(target.st_mode))
-            continue;  // a link to a folder is a folder here, as the folder tree shows it
+    for (const FileEntry& e : files) {
         FileRow row;
-        row.name = pathMode ? folder + e->d_name : e->d_name;
-        row.icon = FileIconIndex(FileTypeClass(e->d_name));
+        row.name = pathMode ? folder + e.name : e.name;
+        row.icon = FileIconIndex(FileTypeClass(e.name));
         // Held as the fixed-point size the totals are built from.
-        const uint64_t bytes = static_cast<uint64_t>(st.st_size);
-        const Currency size = UnsignedLong(static_cast<int32_t>(bytes >> 32)) * HighDwordFactor() +
-                              UnsignedLong(static_cast<int32_t>(bytes & 0xffffffffu));
+        const Currency size =
+            UnsignedLong(static_cast<int32_t>(e.bytes >> 32)) * HighDwordFactor() +
+            UnsignedLong(static_cast<int32_t>(e.bytes & 0xffffffffu));
         total = total + size;
         row.bytes = size.Whole();
         row.size = FormatGrouped(row.bytes);
-        row.date = FormatFileDate(st.st_mtime);
+        row.date = FormatFileDate(e.mtime);
         row.sizeDmy = FormatSizeDmy(row.bytes);
-        row.ext = FileExtension(e->d_name);
+        row.ext = FileExtension(e.name);
         rows_.push_back(std::move(row));
     }
-    closedir(dir);
     total_ = total.Whole();
     if (sorted_) {
         Sort();
@@ -113,7 +94,7 @@ void FileList::Load(const std::string& folder, bool initFlg, bool pathMode) {
         // Until a header is clicked: name order, as the listings of the original platform
         // came, rather than the order the folder happens to hold its entries in.
         std::stable_sort(rows_.begin(), rows_.end(), [](const FileRow& a, const FileRow& b) {
-            const int c = strcasecmp(a.name.c_str(), b.name.c_str());
+            const int c = CompareIgnoringCase(a.name, b.name);
             return c != 0 ? c < 0 : a.name < b.name;
         });
     }
@@ -131,7 +112,7 @@ void FileList::Sort() {
     const bool desc = descending_;
     // Texts compare without regard to letter case, as file managers here do.
     std::stable_sort(rows_.begin(), rows_.end(), [key, desc](const FileRow& a, const FileRow& b) {
-        const int c = strcasecmp(Cell(a, key).c_str(), Cell(b, key).c_str());
+        const int c = CompareIgnoringCase(Cell(a, key), Cell(b, key));
         return desc ? c > 0 : c < 0;
     });
 }

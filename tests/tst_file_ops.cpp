@@ -319,14 +319,22 @@ class TestFileOps : public QObject {
     void trashOnAnotherDisk_data() {
         QTest::addColumn<QString>("plant");
         QTest::addColumn<QString>("used");  // "" when the delete must be refused
-        QTest::newRow("none yet: .Trash-uid made 0700") << "" << ".Trash-$uid";
-        QTest::newRow(".Trash-uid is a link") << "link" << "";
-        QTest::newRow(".Trash-uid is another user's, 0777") << "foreign" << "";
-        QTest::newRow(".Trash-uid is 0755") << "loose" << "";
-        QTest::newRow("its files/ is a link") << "files-link" << "";
-        QTest::newRow("shared sticky .Trash") << "sticky" << ".Trash/$uid";
-        QTest::newRow("shared .Trash without the sticky bit") << "not-sticky" << ".Trash-$uid";
-        QTest::newRow("shared sticky .Trash is a link") << "sticky-link" << ".Trash-$uid";
+        QTest::newRow("none yet: .Trash-uid made 0700") << ""
+                                                        << ".Trash-$uid";
+        QTest::newRow(".Trash-uid is a link") << "link"
+                                              << "";
+        QTest::newRow(".Trash-uid is another user's, 0777") << "foreign"
+                                                            << "";
+        QTest::newRow(".Trash-uid is 0755") << "loose"
+                                            << "";
+        QTest::newRow("its files/ is a link") << "files-link"
+                                              << "";
+        QTest::newRow("shared sticky .Trash") << "sticky"
+                                              << ".Trash/$uid";
+        QTest::newRow("shared .Trash without the sticky bit") << "not-sticky"
+                                                              << ".Trash-$uid";
+        QTest::newRow("shared sticky .Trash is a link") << "sticky-link"
+                                                        << ".Trash-$uid";
     }
     void trashOnAnotherDisk() {
         QFETCH(QString, plant);
@@ -345,12 +353,14 @@ class TestFileOps : public QObject {
         const std::string uid = std::to_string(getuid());
         const std::string own = top + ".Trash-" + uid;
         if (plant == "link" || plant == "sticky-link")
-            QCOMPARE(symlink(elsewhere.Root().c_str(),
-                             (plant == "link" ? own : top + ".Trash").c_str()),
-                     0);
+            QCOMPARE(
+                symlink(elsewhere.Root().c_str(), (plant == "link" ? own : top + ".Trash").c_str()),
+                0);
         if (plant == "foreign" || plant == "loose" || plant == "files-link") {
             QCOMPARE(mkdir(own.c_str(), 0700), 0);
-            QCOMPARE(chmod(own.c_str(), plant == "foreign" ? 0777 : plant == "loose" ? 0755 : 0700),
+            QCOMPARE(chmod(own.c_str(), plant == "foreign" ? 0777
+                                        : plant == "loose" ? 0755
+                                                           : 0700),
                      0);
             if (plant == "foreign")
                 QCOMPARE(chown(own.c_str(), 65534, 65534), 0);
@@ -372,7 +382,8 @@ class TestFileOps : public QObject {
             QCOMPARE(ui.permanentAsked[0].number, int(kErrNoTrash));
         } else {
             QCOMPARE(rc, 0);
-            const std::string trash = top + used.replace("$uid", QString::fromStdString(uid)).toStdString();
+            const std::string trash =
+                top + used.replace("$uid", QString::fromStdString(uid)).toStdString();
             QCOMPARE(test::ReadFileBytes(trash + "/files/doc"), std::string("on the disk"));
             QVERIFY(test::ReadFileBytes(trash + "/info/doc.trashinfo").find("\nPath=doc\n") !=
                     std::string::npos);

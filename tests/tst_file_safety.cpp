@@ -17,8 +17,8 @@
 #include "platform/os/message_service.h"
 #include "platform/os/test_seam.h"
 #include "shellops/sh_file_lib.h"
-#include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/mounts.h"
+#include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tidy/execution.h"
@@ -227,7 +227,7 @@ class TestFileSafety : public QObject {
         t.File("keep");
         const bool bind = kind == "bind";
         test::Mounted m(bind ? RemoveBackslash(out.Root()) : "tmpfs", t.Path("F1/F2"),
-                  bind ? nullptr : "tmpfs", bind ? MS_BIND : 0);
+                        bind ? nullptr : "tmpfs", bind ? MS_BIND : 0);
         test::Mounted empty("tmpfs", t.Path("G/M"), "tmpfs", 0);  // an empty mounted folder
         if (!m.ok || !empty.ok)
             QSKIP("mounting needs root (CI runs as root)");

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <strings.h>
 #include <unistd.h>
 
 #include <QtTest>
@@ -78,6 +79,29 @@ class TestPaths : public QObject {
         for (const auto& p : split) got << QString::fromStdString(p);
         QCOMPARE(got, pieces);
         QCOMPARE(n, got.size());
+    }
+
+    // The file list's order: ASCII letters without their case, every other byte as it is,
+    // the same sign as the C library's strcasecmp.
+    void compareIgnoringCase_data() {
+        QTest::addColumn<QByteArray>("a");
+        QTest::addColumn<QByteArray>("b");
+        QTest::newRow("letters of either case")
+            << QByteArray("Readme.TXT") << QByteArray("readme.txt");
+        QTest::newRow("a prefix comes first") << QByteArray("abc") << QByteArray("ABCD");
+        QTest::newRow("underscore after upper-case letters") << QByteArray("Z") << QByteArray("_");
+        QTest::newRow("bytes above ASCII kept")
+            << QByteArray("\xe5\x86\x99") << QByteArray("\xc3\x84");
+        QTest::newRow("digits before letters") << QByteArray("9") << QByteArray("a");
+        QTest::newRow("empty") << QByteArray("") << QByteArray("x");
+    }
+    void compareIgnoringCase() {
+        QFETCH(QByteArray, a);
+        QFETCH(QByteArray, b);
+        auto sign = [](int v) { return (v > 0) - (v < 0); };
+        const int expected = sign(strcasecmp(a.constData(), b.constData()));
+        QCOMPARE(sign(CompareIgnoringCase(a.toStdString(), b.toStdString())), expected);
+        QCOMPARE(sign(CompareIgnoringCase(b.toStdString(), a.toStdString())), -expected);
     }
 
     void nullTrim_data() {

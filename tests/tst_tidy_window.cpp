@@ -272,8 +272,8 @@ class TestTidyWindow : public QObject {
         QCOMPARE(shown[0].icon, MsgIcon::Exclamation);
         QVERIFY(shown[0].text.rfind("元に戻せなかった行があります(1 行):", 0) == 0);
         QVERIFY(shown[0].text.find(data.Path("A/B")) != std::string::npos);
-        QCOMPARE(r.LogColumn(2), (QStringList{QString::fromUtf8(kUndoSuccess),
-                                              QString::fromUtf8(kUndoFailure)}));
+        QCOMPARE(r.LogColumn(2),
+                 (QStringList{QString::fromUtf8(kUndoSuccess), QString::fromUtf8(kUndoFailure)}));
         MessageService::ResetScript();
         w.Tidy().RecoverInterruptedRuns();
         QVERIFY(MessageService::Shown().empty());

@@ -63,8 +63,8 @@ class TestUndo : public QObject {
         QTest::newRow("chain down to an empty folder")
             << QStringList{"d:C1/C2/C3/C4", "f:keep"} << 0 << 3;
         QTest::newRow("another user's folder, 0750, in a sticky folder")
-            << QStringList{"f:S/U/file", "o:S/U=1234", "m:S/U=0750", "m:S=01777", "f:keep"}
-            << 0 << 1;
+            << QStringList{"f:S/U/file", "o:S/U=1234", "m:S/U=0750", "m:S=01777", "f:keep"} << 0
+            << 1;
         QTest::newRow("set-id folder of another user deleted")
             << QStringList{"d:G", "o:G=1234", "m:G=02750", "f:keep"} << 1 << 1;
     }

@@ -3,8 +3,8 @@
 // itself, one Undo of a journal at a time, only the planned entries moved; and what the
 // listings and the tool then say.
 #include <fcntl.h>
-#include <sys/file.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,8 +70,8 @@ class TestUndoTrust : public QObject {
             QSKIP("folders of other users need root (CI runs as root)");
         test::ScriptedFileOpUi ui;
         test::TestDir t;
-        const std::string journal = RaiseRun(
-            t, {"f:F1/F2/file", "o:F1/F2=1234", "m:F1/F2=0750", "m:F1=01777", "f:keep"});
+        const std::string journal =
+            RaiseRun(t, {"f:F1/F2/file", "o:F1/F2=1234", "m:F1/F2=0750", "m:F1=01777", "f:keep"});
         QVERIFY(!journal.empty());
         QCOMPARE(mkdir(t.Path("F1/F2").c_str(), 0777), 0);
         QCOMPARE(chown(t.Path("F1/F2").c_str(), maker, maker), 0);

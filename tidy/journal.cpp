@@ -2,7 +2,8 @@
 // The journal is line-based text a person can read. Fields are separated by one space;
 // paths and names are escaped so that any byte survives: bytes 0x21-0x7E stay as they are
 // except "%", every other byte (space, controls, non-ASCII) is written as %XX. Identities
-// are "dev:ino:mount:birth" in decimal (older journals: "dev:ino:mount"). Times are nanoseconds since the epoch.
+// are "dev:ino:mount:birth" in decimal (older journals: "dev:ino:mount"). Times are nanoseconds
+// since the epoch.
 //
 //   corvelle-journal 1
 //   start <path> <id>

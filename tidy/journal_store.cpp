@@ -75,8 +75,7 @@ Error JournalFile::Create(const RunJournal& plan) {
         // Zero-padded, so that names sort by time within one second too.
         char serial[16];
         std::snprintf(serial, sizeof serial, "%03d", n);
-        const std::string name =
-            stamp + "-" + std::to_string(ProcessId()) + "-" + serial + kSuffix;
+        const std::string name = stamp + "-" + std::to_string(ProcessId()) + "-" + serial + kSuffix;
         if (CreateOwnFileAt(dir_.Get(), name, fd_))
             path_ = AddBackslash(folder) + name;
         else if (errno != EEXIST)
@@ -165,7 +164,8 @@ void Peek(JournalListing& l) {
     long long at = size;
     bool cut = true;  // the very last bytes may be a line that a crash cut short
     for (;;) {
-        const size_t last = tail.size() >= 2 ? tail.rfind('\n', tail.size() - 2) : std::string::npos;
+        const size_t last =
+            tail.size() >= 2 ? tail.rfind('\n', tail.size() - 2) : std::string::npos;
         if (cut && !tail.empty() && tail.back() != '\n') {
             const size_t nl = tail.rfind('\n');
             if (nl != std::string::npos || at == 0) {

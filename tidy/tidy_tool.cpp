@@ -109,10 +109,8 @@ int ListJournalsTo(FILE* out) {
         }
         const RunJournal& j = l.journal;
         std::fprintf(out, "%s\t%s\t%zu rows\t%s\t%s\t%s\n", j.date.c_str(), j.startPath.c_str(),
-                     j.rows.size(),
-                     l.inUse ? "in use" : (j.finished ? "finished" : "interrupted"),
-                     j.undone ? "undone" : (l.undoBegun ? "undo incomplete" : "-"),
-                     l.path.c_str());
+                     j.rows.size(), l.inUse ? "in use" : (j.finished ? "finished" : "interrupted"),
+                     j.undone ? "undone" : (l.undoBegun ? "undo incomplete" : "-"), l.path.c_str());
     }
     return 0;
 }

@@ -20,9 +20,9 @@ enum class Outcome { Untouched, Ready, Restored, Failed };
 // A row on its way back: where its folder stands and what moves into it.
 struct Step {
     const JournalRow* row = nullptr;
-    UniqueFd parent;  // the after folder (raise) or the folder's parent (delete)
-    UniqueFd folder;  // the row's folder
-    std::string at;   // its name in parent now
+    UniqueFd parent;      // the after folder (raise) or the folder's parent (delete)
+    UniqueFd folder;      // the row's folder
+    std::string at;       // its name in parent now
     bool remade = false;  // made by this undo, now or by an earlier attempt
     bool fresh = false;   // made now: its record is not durable yet
     std::vector<const JournalEntry*> up;  // raise: the entries to move back in

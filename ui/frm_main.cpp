@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/frm_main.h"
 
-#include <unistd.h>
-
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -10,6 +8,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/app_state.h"
 #include "app/settings.h"
@@ -34,7 +33,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QString::fromUtf8(kProgramTitle));
     Terminate = [] {
         std::fflush(nullptr);
-        _exit(0);
+        std::_Exit(0);  // at once, without exit handlers
     };
     EnsureResources();
     CreateControls();

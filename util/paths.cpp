@@ -64,4 +64,16 @@ std::string NullCut(std::string_view text) {
     return NullTrim(text);
 }
 
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u;
+    };
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (const int d = lower(a[i]) - lower(b[i]); d != 0)
+            return d;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 }  // namespace corvelle

@@ -22,6 +22,9 @@ std::string PathLeaf(std::string_view path);
 std::string PathParent(std::string_view path);
 // Bytes for which keep() is false (and "%") written as %XX, upper-case hex.
 std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char));
+// <0, 0, >0 as a comes before, with or after b when ASCII letters are compared without their
+// case (other bytes as they are), as the C library's strcasecmp does.
+int CompareIgnoringCase(std::string_view a, std::string_view b);
 // Text before the first NUL.
 std::string NullTrim(std::string_view text);
 std::string NullCut(std::string_view text);

@@ -85,3 +85,32 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
 }
 
 }  // namespace corvelle
+
+namespace corvelle {
+
+bool ListFiles(const std::string& folder, std::vector<FileEntry>& files) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_type == DT_DIR)
+            continue;  // also drops "." and ".."
+        struct stat st;
+        if (fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode))
+            continue;
+        struct stat target;
+        if (S_ISLNK(st.st_mode) && fstatat(fd, e->d_name, &target, 0) == 0 &&
+            S_ISDIR(target.st_mode))
+            continue;
+        files.push_back({e->d_name, static_cast<unsigned long long>(st.st_size),
+                         static_cast<long long>(st.st_mtime)});
+    }
+    closedir(dir);
+    return true;
+}
+
+}  // namespace corvelle

@@ -26,6 +26,17 @@ inline bool IsHiddenName(const std::string& name) {
 // An error opening or reading the folder is returned (entries seen so far were delivered).
 Error EnumerateFolder(const std::string& folder, const std::function<bool(const DirEntry&)>& each);
 
+// A file of a folder as the file list shows it: the entry's own record (a link with its own
+// size and date).
+struct FileEntry {
+    std::string name;
+    unsigned long long bytes = 0;
+    long long mtime = 0;  // seconds since the epoch
+};
+// The files of a folder: every entry but folders and links to folders (a link to a folder is a
+// folder here, as the folder tree shows it). false when the folder cannot be opened.
+bool ListFiles(const std::string& folder, std::vector<FileEntry>& files);
+
 // Test seam: a hook that may make the enumeration of a folder fail (tests run as root, so
 // permissions cannot). Returns an errno value, or 0 to go on.
 void SetEnumerationFailureHook(std::function<int(const std::string& folder)> hook);

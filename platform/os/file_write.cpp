@@ -2,6 +2,7 @@
 #include "platform/os/file_write.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -43,6 +44,31 @@ bool WriteInPlace(const std::string& path, const std::string& data) {
 }
 
 }  // namespace
+
+Error ReadWholeFile(const std::string& path, std::string& data) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? MakeError(kErrFileNotFound) : SystemError(errno, path);
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        close(fd);
+        return SystemError(EISDIR, path);
+    }
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0) {
+            const int err = errno;
+            close(fd);
+            return SystemError(err, path);
+        }
+        if (n == 0)
+            break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return {};
+}
 
 bool WriteFileReplacing(const std::string& path, const std::string& data) {
     std::string leaf;

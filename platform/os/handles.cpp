@@ -39,10 +39,10 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
     info.id.dev = makedev(s.stx_dev_major, s.stx_dev_minor);
     info.id.ino = s.stx_ino;
     info.id.mount = (s.stx_mask & STATX_MNT_ID) ? s.stx_mnt_id : 0;
-    info.id.birth = (s.stx_mask & STATX_BTIME)
-                        ? static_cast<std::uint64_t>(s.stx_btime.tv_sec) * 1000000000u +
-                              s.stx_btime.tv_nsec
-                        : 0;
+    info.id.birth =
+        (s.stx_mask & STATX_BTIME)
+            ? static_cast<std::uint64_t>(s.stx_btime.tv_sec) * 1000000000u + s.stx_btime.tv_nsec
+            : 0;
     info.mode = s.stx_mode;
     info.meta.mode = s.stx_mode & 07777;
     info.meta.uid = s.stx_uid;
@@ -56,7 +56,8 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
 
 bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
     struct statx s;
-    if (statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID | STATX_BTIME, &s) == 0)
+    if (statx(dir, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_MNT_ID | STATX_BTIME,
+              &s) == 0)
         return FromStatx(s, info);
     if (errno != ENOSYS)
         return false;

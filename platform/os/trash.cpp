@@ -71,9 +71,9 @@ bool SystemInternalType(int dir) {
 
 // Mount points of the system itself, where GIO keeps no Trash either.
 bool SystemInternalPath(const std::string& top) {
-    static const char* const kPaths[] = {"/",     "/bin",  "/boot", "/dev",     "/etc",
-                                         "/lib",  "/lib32", "/lib64", "/proc",  "/run",
-                                         "/sbin", "/sys",  "/tmp",  "/usr",     "/var",
+    static const char* const kPaths[] = {"/",        "/bin",     "/boot",    "/dev",    "/etc",
+                                         "/lib",     "/lib32",   "/lib64",   "/proc",   "/run",
+                                         "/sbin",    "/sys",     "/tmp",     "/usr",    "/var",
                                          "/var/tmp", "/var/log", "/var/run", "/var/lib"};
     for (const char* p : kPaths)
         if (top == p)
@@ -202,7 +202,8 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
         if (!top.Valid())
             return SystemError(errno, rawPath);
         if (SystemInternalType(dir) || SystemInternalPath(topPath))
-            return NoTrash(rawPath, topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
+            return NoTrash(rawPath,
+                           topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
         std::string name;
         trash = TopTrash(top.Get(), name, why);
         if (!trash.Valid())
@@ -214,7 +215,8 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
     }
     std::string reason;
     const UniqueFd files = OwnFolderAt(trash.Get(), "files", true, reason);
-    const UniqueFd info = files.Valid() ? OwnFolderAt(trash.Get(), "info", true, reason) : UniqueFd();
+    const UniqueFd info =
+        files.Valid() ? OwnFolderAt(trash.Get(), "info", true, reason) : UniqueFd();
     if (!info.Valid())
         return NoTrash(rawPath, why + "/" + reason, errno);
     const std::string text = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +

@@ -19,8 +19,7 @@ Mounted::~Mounted() {
         umount2(target.c_str(), MNT_DETACH);
 }
 
-LoopMounted::LoopMounted(const std::string& where)
-    : target(where), image(where + ".img") {
+LoopMounted::LoopMounted(const std::string& where) : target(where), image(where + ".img") {
     if (geteuid() != 0)
         return;
     const std::string make = "truncate -s 16M '" + image + "' && mkfs.ext4 -q '" + image +
