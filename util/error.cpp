@@ -105,7 +105,9 @@ Error SystemError(int err, const std::string& path) {
             number = kErrPermission;
             break;
         case ENOSPC:
+#ifdef EDQUOT  // not a code every C library has
         case EDQUOT:
+#endif
             number = kErrDiskFull;
             break;
         case ENAMETOOLONG:

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Qt 6.4.2 for x86_64-w64-mingw32 (static; Core, Gui, Widgets, Test; the windows and offscreen
+# platform plugins), built once from Debian's own qt6-base source into a cache folder named by
+# Qt's version and the build options, and reused while that key matches. A copy built exactly
+# so may sit beside the project (../shared/windows): it is used when its checksum matches.
+# Prints the prefix on its last line.
+#   CORVELLE_QT_WINDOWS  the cache folder (default ~/.cache/corvelle)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+version=6.4.2
+options="static-release-core-gui-widgets-testlib-windows-offscreen-r1"
+key="qt-$version-x86_64-w64-mingw32-$(echo "$options" | sha256sum | cut -c1-12)"
+cache=${CORVELLE_QT_WINDOWS:-$HOME/.cache/corvelle}
+prefix="$cache/$key"
+if [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+mkdir -p "$cache"
+rm -rf "$prefix"
+
+# A prebuilt copy of the same build, when it is there and whole.
+shared=../shared/windows/qt-$version-x86_64-w64-mingw32-static.tar.zst
+if [ -f "$shared" ] && [ -f "$shared.sha256" ] &&
+  (cd "$(dirname "$shared")" && sha256sum -c --status "$(basename "$shared").sha256"); then
+  work=$(mktemp -d "$cache/unpack-XXXXXX")
+  tar --zstd -xf "$shared" -C "$work"
+  mv "$work/qt6-mingw" "$prefix"
+  rmdir "$work"
+  touch "$prefix/.complete"
+  echo "$prefix"
+  exit 0
+fi
+
+# From source: Debian's qt6-base with its patches, against Debian's host Qt of the same
+# version (the cross build runs the host's moc, rcc and uic).
+echo "Building Qt $version for Windows from source (about 50 minutes on 2 cores)" >&2
+if ! grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ &&
+  ! grep -rqs 'Types:.*deb-src' /etc/apt/sources.list.d/; then
+  sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/corvelle-src.list
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+      > /etc/apt/sources.list.d/corvelle-src.sources
+  fi
+fi
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq dpkg-dev qt6-base-dev qt6-base-dev-tools \
+  ninja-build cmake >/dev/null
+src=$(mktemp -d "$cache/src-XXXXXX")
+(cd "$src" && apt-get source -qq qt6-base=$version* >/dev/null)
+base=$(ls -d "$src"/qt6-base-*/ | head -n 1)
+# Two conditions of the windows platform plugin that a build without OpenGL and Direct2D
+# trips over: dynamic GL without OpenGL, DirectWrite 3 without Direct2D.
+sed -i 's/#if QT_CONFIG(dynamicgl)/#if QT_CONFIG(opengl) \&\& QT_CONFIG(dynamicgl)/' \
+  "$base/src/plugins/platforms/windows/qwindowswindow.cpp"
+sed -i 's/#if QT_CONFIG(directwrite3)/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+  "$base/src/plugins/platforms/windows/qwindowsintegration.cpp"
+off=""
+for f in sql network dbus xml concurrent printsupport opengl vulkan zstd androiddeployqt \
+  tabletevent direct2d jpeg pdf system_zlib system_pcre2 system_png system_freetype \
+  system_harfbuzz; do
+  off+=" -DFEATURE_$f=OFF"
+done
+# shellcheck disable=SC2086
+cmake -S "$base" -B "$src/build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DBUILD_SHARED_LIBS=OFF -DFEATURE_static_runtime=ON -DQT_QMAKE_TARGET_MKSPEC=win32-g++ \
+  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+  -DFEATURE_pkg_config=OFF -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_testlib=ON \
+  -DFEATURE_freetype=ON -DFEATURE_harfbuzz=ON $off >/dev/null
+cmake --build "$src/build" --parallel "$(nproc)"
+cmake --install "$src/build" >/dev/null
+rm -rf "$src"
+touch "$prefix/.complete"
+echo "$prefix"
