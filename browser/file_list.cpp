@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/os/enumeration.h"
+#include "platform/os/local_time.h"
 #include "util/file_types.h"
 #include "util/numbers.h"
 #include "util/paths.h"
@@ -31,12 +32,10 @@ std::string FormatSizeDmy(int64_t v) {
 }
 
 std::string FormatFileDate(time_t t) {
-    struct tm tm;
-    localtime_r(&t, &tm);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%d/%02d/%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
-                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return buf;
+    // The year without padding, the rest two digits each.
+    std::string text = LocalTimeTextOf(static_cast<long long>(t), "%Y/%m/%d %H:%M:%S");
+    while (text.size() > 1 && text[0] == '0') text.erase(0, 1);
+    return text;
 }
 
 std::string FilesStatusText(int64_t count, int64_t total) {

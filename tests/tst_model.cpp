@@ -250,13 +250,13 @@ class TestModel : public QObject {
                 QVERIFY2(r.result.empty(), qPrintable(where));
                 continue;
             }
-            const bool gone = !foldersAfter.count(r.beforeId.ino);
+            const bool gone = !foldersAfter.count(r.beforeId.number);
             if (r.result == kResultSuccess) {
                 QVERIFY2(gone, qPrintable(where + ": 成功 but the folder is still there"));
-                planned.insert(r.beforeId.ino);
+                planned.insert(r.beforeId.number);
             } else {
                 QCOMPARE(r.result, std::string(kResultFailure));
-                QVERIFY2(!gone || !foldersBefore.count(r.beforeId.ino),
+                QVERIFY2(!gone || !foldersBefore.count(r.beforeId.number),
                          qPrintable(where + ": 失敗 but the folder was removed"));
             }
         }

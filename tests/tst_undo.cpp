@@ -390,7 +390,7 @@ class TestUndo : public QObject {
         QCOMPARE(FormatJournal(back), text);
         QCOMPARE(back.rows[0].entries[0].name, every.substr(0, 250));
         QCOMPARE(back.rows[1].before, d.before);
-        QCOMPARE(back.remade[4].ino, ino_t(19));
+        QCOMPARE(back.remade[4].number, std::uint64_t(19));
         // A crash while appending leaves a last line without its end: dropped, not damage.
         QVERIFY(!ParseJournal(FormatJournalPlan(j) + "done 4 o", back));
         QVERIFY(back.done.empty() && !back.finished);

@@ -264,7 +264,7 @@ class TestUndoTrust : public QObject {
             j.date = "2026-12-08T00:00:00";
             JournalRow row;
             row.before = t.Path("G");
-            row.beforeId = {start.id.dev, 999999, 0, 0};
+            row.beforeId = {start.id.volume, 999999, 0, 0};
             row.meta = {06777, 0, 0, 0, 0};
             j.rows.push_back(row);
             j.done[0] = RowMark::Done;

@@ -19,9 +19,9 @@
 namespace corvelle {
 namespace {
 
-using Key = std::pair<dev_t, ino_t>;
+using Key = std::pair<std::uint64_t, std::uint64_t>;
 Key KeyOf(const FileId& id) {
-    return {id.dev, id.ino};
+    return {id.volume, id.number};
 }
 
 class Runner {
@@ -66,7 +66,7 @@ class Runner {
             }
             // The entry's inode as the folder lists it; the device is the folder's.
             for (DirEntryRaw& e : raw)
-                plan.entries.push_back({std::move(e.name), FileId{info.id.dev, e.ino, 0}});
+                plan.entries.push_back({std::move(e.name), FileId{info.id.volume, e.ino, 0}});
             std::sort(plan.entries.begin(), plan.entries.end(),
                       [](const JournalEntry& a, const JournalEntry& b) { return a.name < b.name; });
         }

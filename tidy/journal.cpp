@@ -35,8 +35,8 @@ namespace {
 constexpr const char* kMagic = "corvelle-journal 1";
 
 std::string Id(const FileId& id) {
-    return std::to_string(id.dev) + ":" + std::to_string(id.ino) + ":" + std::to_string(id.mount) +
-           ":" + std::to_string(id.birth);
+    return std::to_string(id.volume) + ":" + std::to_string(id.number) + ":" +
+           std::to_string(id.mount) + ":" + std::to_string(id.birth);
 }
 
 template <typename T>
@@ -54,15 +54,10 @@ bool ParseId(const std::string& s, FileId& id) {
     if (b == std::string::npos)
         return false;
     const size_t c = s.find(':', b + 1);
-    std::uint64_t dev = 0, ino = 0;
     id.birth = 0;
-    if (!Number(s.substr(0, a), dev) || !Number(s.substr(a + 1, b - a - 1), ino) ||
-        !Number(s.substr(b + 1, c == std::string::npos ? c : c - b - 1), id.mount) ||
-        (c != std::string::npos && !Number(s.substr(c + 1), id.birth)))
-        return false;
-    id.dev = static_cast<dev_t>(dev);
-    id.ino = static_cast<ino_t>(ino);
-    return true;
+    return Number(s.substr(0, a), id.volume) && Number(s.substr(a + 1, b - a - 1), id.number) &&
+           Number(s.substr(b + 1, c == std::string::npos ? c : c - b - 1), id.mount) &&
+           (c == std::string::npos || Number(s.substr(c + 1), id.birth));
 }
 
 std::string Meta(const JournalRow& r) {

@@ -37,7 +37,7 @@ class Undoer {
         : j_(j), access_(j.startPath, j.startId), record_(std::move(record)) {
         for (const JournalRow& r : j.rows) {
             if (const auto it = j.remade.find(r.index); it != j.remade.end())
-                remap_[{r.beforeId.dev, r.beforeId.ino}] = it->second;
+                remap_[{r.beforeId.volume, r.beforeId.number}] = it->second;
         }
         for (const char c : j.date)
             if (c >= '0' && c <= '9')
@@ -64,7 +64,7 @@ class Undoer {
   private:
     // A folder an earlier step of this undo (or an interrupted one) made again.
     FileId Current(const FileId& id) const {
-        const auto it = remap_.find({id.dev, id.ino});
+        const auto it = remap_.find({id.volume, id.number});
         return it == remap_.end() ? id : it->second;
     }
     FileId Remade(const JournalRow& r) const {
@@ -123,7 +123,7 @@ class Undoer {
             RemoveEmptyFolderAt(parent, name);
             return UniqueFd();
         }
-        remap_[{r.beforeId.dev, r.beforeId.ino}] = info.id;
+        remap_[{r.beforeId.volume, r.beforeId.number}] = info.id;
         return fd;
     }
 
@@ -297,7 +297,7 @@ class Undoer {
     RowAccess access_;
     RecordRemade record_;
     std::string stamp_;
-    std::map<std::pair<dev_t, ino_t>, FileId> remap_;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, FileId> remap_;
 };
 
 // The journal belongs to the folder that is there now (or to a start folder that the run

@@ -247,8 +247,8 @@ Error Transfer(const FileOpRecord& rec, bool move) {
             return ctx.Outcome();
         }
         ItemInfo target;
-        if (InfoAt(dstDir.Get(), name, target) && target.id.dev == item.id.dev &&
-            target.id.ino == item.id.ino) {
+        if (InfoAt(dstDir.Get(), name, target) && target.id.volume == item.id.volume &&
+            target.id.number == item.id.number) {
             ctx.FailWith(src.base + name,
                          ctx.OpName() + std::string("先と") + ctx.OpName() + "元が同じです。",
                          kOpSameItem);

@@ -36,8 +36,8 @@ std::vector<std::string> Chunks(const std::string& path) {
 }
 
 bool FromStatx(const struct statx& s, ItemInfo& info) {
-    info.id.dev = makedev(s.stx_dev_major, s.stx_dev_minor);
-    info.id.ino = s.stx_ino;
+    info.id.volume = makedev(s.stx_dev_major, s.stx_dev_minor);
+    info.id.number = s.stx_ino;
     info.id.mount = (s.stx_mask & STATX_MNT_ID) ? s.stx_mnt_id : 0;
     info.id.birth =
         (s.stx_mask & STATX_BTIME)
@@ -173,7 +173,7 @@ bool InfoAt(int dir, const std::string& name, ItemInfo& info) {
 }
 
 bool OtherMount(const ItemInfo& outer, const ItemInfo& inner) {
-    return inner.mountRoot || inner.id.dev != outer.id.dev ||
+    return inner.mountRoot || inner.id.volume != outer.id.volume ||
            (inner.id.mount && outer.id.mount && inner.id.mount != outer.id.mount);
 }
 
@@ -281,13 +281,13 @@ bool FolderWithin(int inner, const FileId& outer) {
         return false;
     for (;;) {
         // By inode alone: a bind mount of the folder is the folder too.
-        if (info.id.dev == outer.dev && info.id.ino == outer.ino)
+        if (info.id.volume == outer.volume && info.id.number == outer.number)
             return true;
         UniqueFd up(openat(cur.Get(), "..", kDirFlags));
         ItemInfo upInfo;
         if (!up.Valid() || !InfoOf(up.Get(), upInfo))
             return false;
-        if (upInfo.id.dev == info.id.dev && upInfo.id.ino == info.id.ino)
+        if (upInfo.id.volume == info.id.volume && upInfo.id.number == info.id.number)
             return false;  // the root
         cur = std::move(up);
         info = upInfo;

@@ -4,8 +4,7 @@
 // swapped in, mounts and paths longer than PATH_MAX cannot redirect it.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,7 +34,7 @@ class UniqueFd {
 
 struct ItemInfo {
     FileId id;
-    mode_t mode = 0;
+    std::uint32_t mode = 0;       // the kind and permission bits
     bool mountRoot = false;       // the root of a mount (bind mounts included)
     bool mountRootKnown = false;  // the kernel says whether it is (else compare devices)
     FolderMeta meta;              // mode bits, owner, times
@@ -69,7 +68,7 @@ UniqueFd OpenFolderAt(int dir, const std::string& name);
 struct DirEntryRaw {
     std::string name;
     unsigned char type;  // DT_* as the folder reports it (DT_UNKNOWN possible)
-    ino_t ino;           // as the folder lists it (a mount point's own, not the mounted root's)
+    std::uint64_t ino;   // as the folder lists it (a mount point's own, not the mounted root's)
     // What the listing says it is: a folder, or nothing at all (then ask the item itself).
     bool ListedAsFolder() const;
     bool KindUnlisted() const;

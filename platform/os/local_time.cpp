@@ -6,13 +6,17 @@
 
 namespace corvelle {
 
-std::string LocalTimeText(const char* format) {
-    const time_t now = time(nullptr);
+std::string LocalTimeTextOf(long long seconds, const char* format) {
+    const time_t t = static_cast<time_t>(seconds);
     struct tm tm;
-    localtime_r(&now, &tm);
+    localtime_r(&t, &tm);
     char buf[64];
     const size_t n = std::strftime(buf, sizeof buf, format, &tm);
     return std::string(buf, n);
+}
+
+std::string LocalTimeText(const char* format) {
+    return LocalTimeTextOf(static_cast<long long>(time(nullptr)), format);
 }
 
 long long MonotonicMs() {

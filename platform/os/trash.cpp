@@ -189,7 +189,7 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
     }
     std::string infoPath = path;
     std::string why = home;
-    if (homeInfo.id.dev == item.id.dev) {
+    if (homeInfo.id.volume == item.id.volume) {
         if (homeInfo.meta.uid != geteuid())
             return NoTrash(rawPath, "ごみ箱 " + home + " はこのユーザーのものではありません");
     } else {
