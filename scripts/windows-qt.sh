@@ -36,20 +36,26 @@ fi
 # From source: Debian's qt6-base with its patches, against Debian's host Qt of the same
 # version (the cross build runs the host's moc, rcc and uic).
 echo "Building Qt $version for Windows from source (about 50 minutes on 2 cores)" >&2
-if ! grep -rqs '^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ &&
-  ! grep -rqs 'Types:.*deb-src' /etc/apt/sources.list.d/; then
-  sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/corvelle-src.list
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-      > /etc/apt/sources.list.d/corvelle-src.sources
+# Source packages: a deb-src entry beside every binary one, unless there is one already.
+if ! grep -rqsE '^deb-src|^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  if [ -f /etc/apt/sources.list ]; then
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/corvelle-src.list
   fi
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    sed 's/^Types: deb$/Types: deb-src/' "$f" > "/etc/apt/sources.list.d/corvelle-src-$(basename "$f")"
+  done
 fi
 apt-get update -qq
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq dpkg-dev qt6-base-dev qt6-base-dev-tools \
   ninja-build cmake >/dev/null
 src=$(mktemp -d "$cache/src-XXXXXX")
-(cd "$src" && apt-get source -qq qt6-base=$version* >/dev/null)
-base=$(ls -d "$src"/qt6-base-*/ | head -n 1)
+(cd "$src" && apt-get source -qq qt6-base >/dev/null)
+base=$(ls -d "$src"/qt6-base-"$version"*/ 2>/dev/null | head -n 1)
+if [ -z "$base" ]; then
+  echo "windows-qt.sh: this Debian's qt6-base is not Qt $version" >&2
+  exit 1
+fi
 # Two conditions of the windows platform plugin that a build without OpenGL and Direct2D
 # trips over: dynamic GL without OpenGL, DirectWrite 3 without Direct2D.
 sed -i 's/#if QT_CONFIG(dynamicgl)/#if QT_CONFIG(opengl) \&\& QT_CONFIG(dynamicgl)/' \
