@@ -367,7 +367,7 @@ class TestUndo : public QObject {
         r.raise = true;
         r.before = "/t/start %20/" + every.substr(0, 200);
         r.after = "/t/start %20/";
-        r.beforeId = {5, 6, 7};
+        r.beforeId = {5, 6, 7, 1796718893322462419, 0xFEDCBA9876543210ull};  // 128-bit number
         r.afterId = {8, 9, 10};
         r.entries = {{every.substr(0, 250), {11, 12, 0}}, {every.substr(200), {13, 14, 0}}};
         r.aside = "corvelle-raising-1-4";
@@ -391,6 +391,26 @@ class TestUndo : public QObject {
         QCOMPARE(back.rows[0].entries[0].name, every.substr(0, 250));
         QCOMPARE(back.rows[1].before, d.before);
         QCOMPARE(back.remade[4].number, std::uint64_t(19));
+        QCOMPARE(back.rows[0].beforeId.numberHigh, std::uint64_t(0xFEDCBA9876543210ull));
+        QCOMPARE(back.rows[0].beforeId.birth, std::uint64_t(1796718893322462419));
+        // Ids of older journals: three fields. A sixth field, or an upper half of 0 written
+        // out, is not a journal of this program.
+        QVERIFY(!ParseJournal(FormatJournalPlan(j), back));
+        for (const char* bad : {"1:2:3:4:0", "1:2:3:4:5:6", "1:2"}) {
+            std::string text = FormatJournalPlan(j);
+            const std::string good =
+                "5:6:7:1796718893322462419:" + std::to_string(0xFEDCBA9876543210ull);
+            QVERIFY(text.find(good) != std::string::npos);
+            text.replace(text.find(good), good.size(), bad);
+            QVERIFY2(ParseJournal(text, back), bad);
+        }
+        std::string old = FormatJournalPlan(j);
+        const std::string full =
+            "5:6:7:1796718893322462419:" + std::to_string(0xFEDCBA9876543210ull);
+        old.replace(old.find(full), full.size(), "5:6:7");
+        QVERIFY(!ParseJournal(old, back));
+        QCOMPARE(back.rows[0].beforeId.number, std::uint64_t(6));
+        QCOMPARE(back.rows[0].beforeId.birth, std::uint64_t(0));
         // A crash while appending leaves a last line without its end: dropped, not damage.
         QVERIFY(!ParseJournal(FormatJournalPlan(j) + "done 4 o", back));
         QVERIFY(back.done.empty() && !back.finished);

@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 #include "util/paths.h"
 
@@ -35,8 +36,11 @@ namespace {
 constexpr const char* kMagic = "corvelle-journal 1";
 
 std::string Id(const FileId& id) {
-    return std::to_string(id.volume) + ":" + std::to_string(id.number) + ":" +
-           std::to_string(id.mount) + ":" + std::to_string(id.birth);
+    std::string text = std::to_string(id.volume) + ":" + std::to_string(id.number) + ":" +
+                       std::to_string(id.mount) + ":" + std::to_string(id.birth);
+    if (id.numberHigh != 0)
+        text += ":" + std::to_string(id.numberHigh);  // a 128-bit number's upper half
+    return text;
 }
 
 template <typename T>
@@ -48,16 +52,17 @@ bool Number(const std::string& s, T& out) {
     return r.ec == std::errc() && r.ptr == end;
 }
 
+// "volume:number:mount" (older journals), then ":birth", then ":upper half" when not 0.
 bool ParseId(const std::string& s, FileId& id) {
-    const size_t a = s.find(':');
-    const size_t b = a == std::string::npos ? a : s.find(':', a + 1);
-    if (b == std::string::npos)
-        return false;
-    const size_t c = s.find(':', b + 1);
-    id.birth = 0;
-    return Number(s.substr(0, a), id.volume) && Number(s.substr(a + 1, b - a - 1), id.number) &&
-           Number(s.substr(b + 1, c == std::string::npos ? c : c - b - 1), id.mount) &&
-           (c == std::string::npos || Number(s.substr(c + 1), id.birth));
+    std::vector<std::string> f;
+    size_t pos = 0;
+    for (size_t colon; (colon = s.find(':', pos)) != std::string::npos; pos = colon + 1)
+        f.push_back(s.substr(pos, colon - pos));
+    f.push_back(s.substr(pos));
+    id.birth = id.numberHigh = 0;
+    return f.size() >= 3 && f.size() <= 5 && Number(f[0], id.volume) && Number(f[1], id.number) &&
+           Number(f[2], id.mount) && (f.size() < 4 || Number(f[3], id.birth)) &&
+           (f.size() < 5 || (Number(f[4], id.numberHigh) && id.numberHigh != 0));
 }
 
 std::string Meta(const JournalRow& r) {
