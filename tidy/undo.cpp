@@ -28,8 +28,9 @@ struct Step {
     std::vector<const JournalEntry*> up;  // raise: the entries to move back in
 };
 
-// How undo reaches the journal: a folder it made is recorded, durably, before it is used.
-using RecordRemade = std::function<Error(int index, const FileId& id)>;
+// Appends the identity of a folder undo made to the journal; the caller makes it durable
+// before the folder is used.
+using RecordRemade = std::function<void(int index, const FileId& id)>;
 
 class Undoer {
   public:
@@ -119,10 +120,7 @@ class Undoer {
             RemoveEmptyFolderAt(parent, name);
             return UniqueFd();
         }
-        if ((error = record_(r.index, info.id))) {  // appended; the caller syncs
-            RemoveEmptyFolderAt(parent, name);
-            return UniqueFd();
-        }
+        record_(r.index, info.id);
         remap_[{r.beforeId.volume, r.beforeId.number}] = info.id;
         return fd;
     }
@@ -329,10 +327,7 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
         return 0;
     if (!SameStart(j, error))
         return -1;
-    Undoer undo(j, [&](int index, const FileId& id) {
-        file.Append(FormatRemade(index, id));
-        return Error{};
-    });
+    Undoer undo(j, [&](int index, const FileId& id) { file.Append(FormatRemade(index, id)); });
     // Rows wait in order until the records of the folders made for them are durable: one
     // sync for many rows. A row beneath a waiting one waits for it to be put back first.
     struct Waiting {
