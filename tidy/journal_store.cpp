@@ -56,12 +56,6 @@ Error ParseFrom(int fd, RunJournal& j) {
 
 }  // namespace
 
-std::string JournalFolder() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == kSep)
-        return AddBackslash(state) + "corvelle/journal";
-    return AddBackslash(WindowsDirGet()) + ".local/state/corvelle/journal";
-}
-
 Error OpenTrustedJournal(const std::string& path, bool append, UniqueFd& fd) {
     return OpenOwnFile(path, append, kMaxJournalBytes, fd);
 }

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Where run journals live ($XDG_STATE_HOME/corvelle/journal, by default
-// ~/.local/state/corvelle/journal), how they are written so that a crash cannot lose them, and
+// How run journals (in JournalFolder()) are written so that a crash cannot lose them, and
 // which ones are trusted: only the user's own, in the user's own folder.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/os/file_locations.h"
 #include "platform/os/handles.h"
 #include "tidy/journal.h"
 
 namespace corvelle {
-
-std::string JournalFolder();
 
 // A journal is refused when larger than this, and so is a line longer than kMaxJournalLine.
 inline constexpr long long kMaxJournalBytes = 2LL << 30;

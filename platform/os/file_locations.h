@@ -33,6 +33,10 @@ const FileLocations& CurrentFileLocations();
 void ForgetFileLocations();
 
 // The first folder of the list that holds `name`, joined with it; "" when none does.
+// Where run journals live: $XDG_STATE_HOME/corvelle/journal (by default
+// ~/.local/state/corvelle/journal); %LOCALAPPDATA%\Corvelle\journal on Windows.
+std::string JournalFolder();
+
 std::string FindIn(const std::vector<std::string>& folders, const std::string& name);
 
 }  // namespace corvelle

@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/os/file_op.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -14,6 +8,7 @@
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
 #include "platform/os/test_seam.h"
 #include "platform/os/trash.h"
@@ -91,18 +86,15 @@ bool Context::Tick(const std::string& item, long long copied) {
     return !cancelled_;
 }
 
-Context::~Context() {
-    for (const auto& [key, fd] : copies_) close(fd);
+Context::~Context() = default;
+
+int Context::CopyOf(std::uint64_t volume, std::uint64_t number) const {
+    const auto it = copies_.find({volume, number});
+    return it == copies_.end() ? -1 : it->second.Get();
 }
 
-int Context::CopyOf(dev_t dev, ino_t ino) const {
-    const auto it = copies_.find({dev, ino});
-    return it == copies_.end() ? -1 : it->second;
-}
-
-void Context::RememberCopy(dev_t dev, ino_t ino, int fd) {
-    if (!copies_.emplace(std::make_pair(dev, ino), fd).second)
-        close(fd);
+void Context::RememberCopy(std::uint64_t volume, std::uint64_t number, UniqueFd fd) {
+    copies_.emplace(std::make_pair(volume, number), std::move(fd));
 }
 
 Error Context::Outcome() const {
@@ -138,15 +130,11 @@ Error BadRequestUnlessFailed(const Context& ctx, const FileOpRecord& rec) {
     return e ? e : BadRequest(rec);
 }
 
-UniqueFd Dup(int fd) {
-    return UniqueFd(fcntl(fd, F_DUPFD_CLOEXEC, 0));
-}
-
 // Opens what the record names: one item (its parent opened as given, the item itself never
 // followed), or, for the raise, the listed entries of one folder.
 bool OpenSource(Context& ctx, const FileOpRecord& rec, Source& src) {
     if (rec.listedEntries) {
-        src.dir = rec.fromDir >= 0 ? Dup(rec.fromDir) : OpenFolderPath(rec.pFrom);
+        src.dir = rec.fromDir >= 0 ? Duplicate(rec.fromDir) : OpenFolderPath(rec.pFrom);
         src.base = AddBackslash(rec.pFrom);
         if (!src.dir.Valid()) {
             ctx.Fail(rec.pFrom, errno);
@@ -174,7 +162,7 @@ bool OpenSource(Context& ctx, const FileOpRecord& rec, Source& src) {
 UniqueFd OpenDestination(Context& ctx, const FileOpRecord& rec, std::string& dst) {
     dst = RemoveBackslash(rec.pTo).empty() ? "/" : RemoveBackslash(rec.pTo);
     if (rec.toDir >= 0)
-        return Dup(rec.toDir);
+        return Duplicate(rec.toDir);
     UniqueFd fd = OpenFolderPath(dst);
     if (!fd.Valid() && errno == ENOENT) {
         // Made only when the user agrees (or asked for no questions).
@@ -184,7 +172,7 @@ UniqueFd OpenDestination(Context& ctx, const FileOpRecord& rec, std::string& dst
         }
         std::string leaf;
         UniqueFd parent = OpenParentOf(dst, leaf);
-        if (parent.Valid() && mkdirat(parent.Get(), leaf.c_str(), 0777) == 0)
+        if (parent.Valid() && MakeFolderAt(parent.Get(), leaf))
             fd = OpenFolderAt(parent.Get(), leaf);
         else
             errno = parent.Valid() ? errno : ENOENT;
@@ -205,7 +193,7 @@ void MoveAllEntries(Context& ctx, const Source& src, int dstDir, const std::stri
             failed = true;
             break;
         }
-        if (renameat2(src.dir.Get(), name.c_str(), dstDir, name.c_str(), RENAME_NOREPLACE) != 0) {
+        if (!RenameNoReplace(src.dir.Get(), name, dstDir, name)) {
             ctx.Fail(src.base + name, errno);
             failed = true;
             break;
@@ -216,7 +204,7 @@ void MoveAllEntries(Context& ctx, const Source& src, int dstDir, const std::stri
         return;
     std::string stranded;
     for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-        if (renameat2(dstDir, it->c_str(), src.dir.Get(), it->c_str(), RENAME_NOREPLACE) != 0)
+        if (!RenameNoReplace(dstDir, *it, src.dir.Get(), *it))
             stranded += "\n" + dstBase + *it;
     }
     if (!stranded.empty())
@@ -247,8 +235,7 @@ Error Transfer(const FileOpRecord& rec, bool move) {
             return ctx.Outcome();
         }
         ItemInfo target;
-        if (InfoAt(dstDir.Get(), name, target) && target.id.volume == item.id.volume &&
-            target.id.number == item.id.number) {
+        if (InfoAt(dstDir.Get(), name, target) && target.id.SameNumber(item.id)) {
             ctx.FailWith(src.base + name,
                          ctx.OpName() + std::string("先と") + ctx.OpName() + "元が同じです。",
                          kOpSameItem);
@@ -324,8 +311,7 @@ Error Rename(const FileOpRecord& rec) {
     }
     const UniqueFd toDir = OpenParentOf(rec.pTo, to);
     // Never replaces: a file system without the no-replace flag fails rather than clobbers.
-    if (!toDir.Valid() ||
-        renameat2(fromDir.Get(), from.c_str(), toDir.Get(), to.c_str(), RENAME_NOREPLACE) != 0)
+    if (!toDir.Valid() || !RenameNoReplace(fromDir.Get(), from, toDir.Get(), to))
         ctx.Fail(rec.pFrom, errno);
     return ctx.Outcome();
 }

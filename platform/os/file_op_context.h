@@ -2,14 +2,14 @@
 // What one running file operation keeps: answers given, the first failure, cancellation.
 #pragma once
 
-#include <sys/stat.h>
-
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/os/file_op.h"
+#include "platform/os/handles.h"
 #include "util/error.h"
 
 namespace corvelle::fileop {
@@ -40,8 +40,8 @@ class Context {
     Error Outcome() const;
     unsigned Flags() const { return rec_.fFlags; }
     // Hard links within one copied tree: the copy made of a source inode, to link again.
-    int CopyOf(dev_t dev, ino_t ino) const;
-    void RememberCopy(dev_t dev, ino_t ino, int fd);  // takes fd
+    int CopyOf(std::uint64_t volume, std::uint64_t number) const;
+    void RememberCopy(std::uint64_t volume, std::uint64_t number, UniqueFd fd);
 
   private:
     const FileOpRecord& rec_;
@@ -50,22 +50,13 @@ class Context {
     bool cancelled_ = false;
     bool skipped_ = false;
     Error first_;
-    std::map<std::pair<dev_t, ino_t>, int> copies_;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, UniqueFd> copies_;
     long long total_ = -1;
     long long done_ = 0;
 };
 
-// Identity of an item.
-inline bool SameItem(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // The bytes of the regular files of dir's entry `name` and below (links not followed).
 long long TreeBytes(int dir, const std::string& name);
-
-// Copies owner and group (where the process may), extended attributes (ACLs among them),
-// mode with set-id bits and times from `st` to the open item `out`, in that order.
-void CopyAttributes(int in, int out, const struct stat& st);
 
 // Copies or moves one entry of srcDir into dstDir under dstName; false when it did not
 // fully take place (the source then still exists).

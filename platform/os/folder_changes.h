@@ -10,6 +10,8 @@
 
 namespace corvelle {
 
+// dir's entry `name`, made as a new folder with the usual permissions.
+bool MakeFolderAt(int dir, const std::string& name);
 // dir's entry `name`, made as a folder only the user can enter.
 bool MakePrivateFolderAt(int dir, const std::string& name);
 // Removes dir's entry `name` when it is an empty folder (never anything else).

@@ -12,7 +12,8 @@
 
 namespace corvelle {
 
-// An owned file descriptor.
+// An owned handle of an open file or folder: a file descriptor here; on Windows a HANDLE,
+// of which only the low 32 bits are significant (HandleToLong), so an int holds either.
 class UniqueFd {
   public:
     UniqueFd() = default;
@@ -31,6 +32,9 @@ class UniqueFd {
   private:
     int fd_ = -1;
 };
+
+// A second handle of the same open item (invalid with errno set on failure).
+UniqueFd Duplicate(int fd);
 
 struct ItemInfo {
     FileId id;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/posix/file_op_posix.h"
 #include "platform/os/file_write.h"
 #include "platform/os/handles.h"
 #include "platform/os/test_seam.h"
@@ -198,7 +199,7 @@ bool CopyFile(Context& ctx, int srcDir, const std::string& srcPath, const std::s
     if (verify && fsync(out) != 0)
         return abandon(dstPath, errno);
     if (st.st_nlink > 1)
-        ctx.RememberCopy(st.st_dev, st.st_ino, fcntl(out, F_DUPFD_CLOEXEC, 0));
+        ctx.RememberCopy(st.st_dev, st.st_ino, Duplicate(out));
     if (close(outFd.Release()) != 0)
         return abandon(dstPath, errno);
     return Publish(ctx, dstDir, tmp, dstName, dstPath, replace);

@@ -89,6 +89,13 @@ void ForgetFileLocations() {
     Chosen().reset();
 }
 
+std::string JournalFolder() {
+    const std::string state = Env("XDG_STATE_HOME");
+    if (!state.empty() && state[0] == kSep)
+        return AddBackslash(state) + "corvelle/journal";
+    return AddBackslash(WindowsDirGet()) + ".local/state/corvelle/journal";
+}
+
 std::string FindIn(const std::vector<std::string>& folders, const std::string& name) {
     for (const std::string& f : folders)
         if (FileExists(AddBackslash(f) + name))

@@ -20,6 +20,10 @@ mode_t ModeFor(const FolderMeta& m) {
 
 }  // namespace
 
+bool MakeFolderAt(int dir, const std::string& name) {
+    return mkdirat(dir, name.c_str(), 0777) == 0;
+}
+
 bool MakePrivateFolderAt(int dir, const std::string& name) {
     return mkdirat(dir, name.c_str(), 0700) == 0;
 }

@@ -137,6 +137,10 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
     return *this;
 }
 
+UniqueFd Duplicate(int fd) {
+    return UniqueFd(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+}
+
 int UniqueFd::Release() {
     const int fd = fd_;
     fd_ = -1;
