@@ -11,6 +11,8 @@ namespace corvelle {
 
 // The folder holding the program file, ending in "/"; tests may point it elsewhere.
 std::string ProgramFolder();
+// The folder of the running executable itself (ProgramFolder unless a test moved it).
+std::string ExecutableFolder();
 void SetProgramFolder(const std::string& folder);
 
 // The process's current folder, ending in "/" ("" when it cannot be read).

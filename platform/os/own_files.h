@@ -38,6 +38,7 @@ long long SizeOf(int fd);
 bool SyncData(int fd);
 bool SyncFolder(int dir);
 
+// Removes dir's entry `name` when it is not a folder (a link goes as the link itself).
 bool RemoveFileAt(int dir, const std::string& name);
 bool RemoveFile(const std::string& path);
 // Seconds since the epoch of the last change of the item at path (not following a link);

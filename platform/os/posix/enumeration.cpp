@@ -13,11 +13,6 @@
 namespace corvelle {
 namespace {
 
-std::function<int(const std::string&)>& FailureHook() {
-    static std::function<int(const std::string&)> hook;
-    return hook;
-}
-
 EntryKind KindOf(int dirfd, const dirent* d) {
     switch (d->d_type) {
         case DT_DIR:
@@ -42,14 +37,6 @@ EntryKind KindOf(int dirfd, const dirent* d) {
 }
 
 }  // namespace
-
-void SetEnumerationFailureHook(std::function<int(const std::string&)> hook) {
-    FailureHook() = std::move(hook);
-}
-
-int EnumerationFailureFor(const std::string& folder) {
-    return FailureHook() ? FailureHook()(folder) : 0;
-}
 
 Error EnumerateFolder(const std::string& folder, const std::function<bool(const DirEntry&)>& each) {
     if (const int err = EnumerationFailureFor(folder))

@@ -11,35 +11,18 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/os/file_locations.h"
 #include "platform/os/handles.h"
-#include "platform/os/message_service.h"
 #include "util/paths.h"
 
 namespace corvelle {
-namespace {
 
-std::string& ProgramFolderOverride() {
-    static std::string folder;
-    return folder;
-}
-
-}  // namespace
-
-std::string ProgramFolder() {
-    if (!ProgramFolderOverride().empty())
-        return ProgramFolderOverride();
+std::string ExecutableFolder() {
     std::string buf(PATH_MAX, '\0');
     const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
     if (n <= 0)
         return CurrentFolder();
     buf.resize(static_cast<size_t>(n));
     return PathParent(buf);
-}
-
-void SetProgramFolder(const std::string& folder) {
-    ProgramFolderOverride() = folder.empty() ? folder : AddBackslash(folder);
-    ForgetFileLocations();  // the program's files follow it
 }
 
 bool MakeFolders(const std::string& path) {
@@ -87,43 +70,6 @@ std::string WindowsDirGet() {
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
         return pw->pw_dir;
     return {};
-}
-
-Error MakeFolderIn(const std::string& parent, const std::string& rawName) {
-    // "new/" is the folder new; "sub/new" makes new inside the existing sub.
-    std::string name = rawName;
-    while (name.size() > 1 && name.back() == kSep) name.pop_back();
-    std::vector<std::string> pieces;
-    StrSplit(name, kSep, pieces);
-    for (const std::string& p : pieces) {
-        if (parent.empty() || p.empty() || p == "." || p == "..")
-            return MakeError(kErrPathFile);
-    }
-    UniqueFd dir = OpenFolderPath(parent);
-    if (!dir.Valid())
-        return SystemError(errno, parent);
-    std::string reached = RemoveBackslash(parent);
-    for (size_t i = 0; i + 1 < pieces.size(); ++i) {
-        reached += kSep + pieces[i];
-        dir = OpenFolderAt(dir.Get(), pieces[i]);
-        if (!dir.Valid()) {
-            const int err = errno;
-            if (err == ENOENT)
-                return Error{kErrPathNotFound, reached + ": 途中のフォルダがありません"};
-            return SystemError(err, reached);
-        }
-    }
-    if (mkdirat(dir.Get(), pieces.back().c_str(), 0777) != 0)
-        return SystemError(errno, AddBackslash(parent) + name);
-    return {};
-}
-
-int MkDirIn(const std::string& parent, const std::string& name) {
-    if (const Error err = MakeFolderIn(parent, name)) {
-        MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
-        return 99;
-    }
-    return 0;
 }
 
 }  // namespace corvelle

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Permanent deletion through directory handles: never through a link, never into a mount.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <string>
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
+#include "platform/os/own_files.h"
+#include "util/paths.h"
 
 namespace corvelle::fileop {
 namespace {
@@ -26,7 +25,7 @@ bool DeleteBelow(Context& ctx, int parentDir, const std::string& path, const std
     }
     if (!info.IsDir()) {
         // A link goes as the link itself.
-        if (unlinkat(parentDir, name.c_str(), 0) == 0)
+        if (RemoveFileAt(parentDir, name))
             return true;
         ctx.Fail(path, errno);
         return false;
@@ -51,12 +50,12 @@ bool DeleteBelow(Context& ctx, int parentDir, const std::string& path, const std
             whole = false;
             break;
         }
-        whole &= DeleteBelow(ctx, dir.Get(), path + "/" + n, n, top);
+        whole &= DeleteBelow(ctx, dir.Get(), path + kSep + n, n, top);
     }
     dir.Reset();
     if (!whole)
         return false;
-    if (unlinkat(parentDir, name.c_str(), AT_REMOVEDIR) == 0)
+    if (RemoveEmptyFolderAt(parentDir, name))
         return true;
     ctx.Fail(path, errno);
     return false;

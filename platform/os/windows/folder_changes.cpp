@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Folder changes by handle on Windows. The classic rename information class with a root
+// folder handle and no replacing, the disposition class for deleting: both exist on every
+// Windows (the …Ex classes do not, nor under Wine).
+#include "platform/os/folder_changes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/os/windows/win_base.h"
+
+namespace corvelle {
+
+using namespace win;
+
+namespace {
+
+bool MakeAt(int dir, const std::string& name) {
+    const UniqueFd fd(OpenAt(dir, Wide(name), FILE_READ_ATTRIBUTES, FILE_CREATE,
+                             FILE_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL));
+    return fd.Valid();
+}
+
+}  // namespace
+
+bool MakeFolderAt(int dir, const std::string& name) {
+    return MakeAt(dir, name);
+}
+
+bool MakePrivateFolderAt(int dir, const std::string& name) {
+    // The folder inherits the permissions of the folder it is made in, which the user could
+    // already write to; what marks it as fresh is that it has no attributes yet.
+    return MakeAt(dir, name);
+}
+
+bool RemoveEmptyFolderAt(int dir, const std::string& name) {
+    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN,
+                             FILE_DIRECTORY_FILE));
+    if (!fd.Valid())
+        return false;
+    ItemInfo info;
+    if (!InfoOf(fd.Get(), info))
+        return false;
+    if (!info.IsDir()) {
+        errno = ENOTDIR;  // a junction or link where a folder was: never removed here
+        return false;
+    }
+    return DeleteByHandle(fd.Get());
+}
+
+bool RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to) {
+    const UniqueFd fd(OpenAt(fromDir, Wide(from), DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN, 0));
+    if (!fd.Valid())
+        return false;
+    const std::wstring target = Wide(to);
+    if (target.empty() || target == L"." || target == L".." ||
+        target.find_first_of(L"\\/") != std::wstring::npos) {
+        errno = EINVAL;
+        return false;
+    }
+    std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFORMATION) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buf.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = H(toDir);
+    info->FileNameLength = static_cast<ULONG>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.data(), info->FileNameLength);
+    IO_STATUS_BLOCK io;
+    const NTSTATUS st = NtSetInformationFile(H(fd.Get()), &io, info,
+                                             static_cast<ULONG>(buf.size()), FileRenameInformation);
+    return st >= 0 || FailStatus(st);
+}
+
+void SetFolderTimes(int folder, const FolderMeta& m) {
+    if (m.mtimeNs == 0)
+        return;  // not known
+    FILE_BASIC_INFO basic = {};
+    basic.LastAccessTime.QuadPart = FileTimeOf(m.atimeNs);
+    basic.LastWriteTime.QuadPart = FileTimeOf(m.mtimeNs);
+    SetFileInformationByHandle(H(folder), FileBasicInfo, &basic, sizeof basic);
+}
+
+void SetFolderOwnerAndMode(int folder, const FolderMeta& m) {
+    // The owner stays the user's: Windows gives files to whoever makes them, and a user may
+    // not hand them to another. The attributes come back.
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = (m.mode & kRestorable) | FILE_ATTRIBUTE_DIRECTORY;
+    SetFileInformationByHandle(H(folder), FileBasicInfo, &basic, sizeof basic);
+}
+
+bool MadeByUndoFor(const ItemInfo& folder, const FolderMeta& m) {
+    return folder.IsDir() && (folder.meta.mode == 0 || folder.meta.mode == (m.mode & kRestorable));
+}
+
+bool PrivateToUser(const ItemInfo& folder) {
+    return folder.IsDir() && folder.meta.mode == 0;
+}
+
+int ProcessId() {
+    return static_cast<int>(GetCurrentProcessId());
+}
+
+}  // namespace corvelle

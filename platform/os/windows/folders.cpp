@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/os/folders.h"
+
+#include <io.h>
+
+#include <cerrno>
+
+#include "platform/os/windows/win_base.h"
+#include "util/paths.h"
+
+namespace corvelle {
+
+using namespace win;
+
+namespace {
+
+DWORD AttributesOf(const std::string& path) {
+    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(LongPath(path).c_str());
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+    std::wstring buf(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0 || n >= buf.size())
+        return CurrentFolder();
+    buf.resize(n);
+    return PathParent(Narrow(buf));
+}
+
+bool MakeFolders(const std::string& path) {
+    // Past the drive ("C:\") or the share ("\\server\share\"), one level at a time.
+    size_t start = 1;
+    if (path.size() >= 3 && path[1] == ':')
+        start = 3;
+    else if (path.rfind("\\\\", 0) == 0)
+        start = path.find('\\', path.find('\\', 2) + 1);
+    for (size_t pos = start; pos != std::string::npos && pos <= path.size(); ++pos) {
+        if (pos == path.size() || path[pos] == kSep || path[pos] == '/') {
+            const std::string part = path.substr(0, pos);
+            if (!CreateDirectoryW(LongPath(part).c_str(), nullptr) &&
+                GetLastError() != ERROR_ALREADY_EXISTS)
+                return Fail();
+        }
+    }
+    return true;
+}
+
+bool IsTerminal(std::FILE* stream) {
+    return _isatty(_fileno(stream)) != 0;
+}
+
+std::string CurrentFolder() {
+    std::wstring buf(32768, L'\0');
+    const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
+    if (n == 0 || n >= buf.size())
+        return {};
+    buf.resize(n);
+    return AddBackslash(Narrow(buf));
+}
+
+bool FileExists(const std::string& path) {
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool FolderExists(const std::string& path) {
+    const DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirCanChange(const std::string& folder, const std::string& back) {
+    const bool ok = !folder.empty() && SetCurrentDirectoryW(Wide(folder).c_str());
+    if (!back.empty())
+        SetCurrentDirectoryW(Wide(back).c_str());
+    return ok;
+}
+
+std::string WindowsDirGet() {
+    const wchar_t* profile = _wgetenv(L"USERPROFILE");
+    return profile ? Narrow(profile) : std::string();
+}
+
+}  // namespace corvelle

@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Folder handles on Windows: NtCreateFile relative to an open folder, one component at a
+// time, never through a reparse point (a link, junction or mount point is an entry, as a
+// mount is on Linux); identities from FileIdInfo.
+#include "platform/os/handles.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/os/windows/win_base.h"
+#include "util/paths.h"
+
+namespace corvelle {
+namespace {
+
+using namespace win;
+
+// The kind bits ItemInfo::mode carries (the POSIX values, so the two systems read alike).
+constexpr std::uint32_t kFolderKind = 0040000;
+constexpr std::uint32_t kFileKind = 0100000;
+constexpr std::uint32_t kLinkKind = 0120000;
+constexpr std::uint32_t kKindMask = 0170000;
+
+constexpr unsigned char kListedFolder = 4;
+constexpr unsigned char kListedFile = 8;
+constexpr unsigned char kListedLink = 10;
+
+std::uint32_t KindOf(DWORD attributes) {
+    if (IsReparse(attributes))
+        return kLinkKind;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolderKind : kFileKind;
+}
+
+// A folder handle that is not a reparse point: the one way down.
+UniqueFd CheckedFolder(int fd) {
+    UniqueFd h(fd);
+    ItemInfo info;
+    if (!h.Valid() || !InfoOf(h.Get(), info))
+        return UniqueFd();
+    if ((info.mode & kKindMask) == kLinkKind) {
+        errno = ELOOP;
+        return UniqueFd();
+    }
+    if (!info.IsDir()) {
+        errno = ENOTDIR;
+        return UniqueFd();
+    }
+    return h;
+}
+
+int OpenFolderHandleAt(int dir, const std::wstring& name) {
+    int fd = OpenAt(dir, name, kFolderAccess, FILE_OPEN, FILE_DIRECTORY_FILE);
+    // A folder the user may not change attributes of is still one to read.
+    if (fd < 0 && errno == EACCES)
+        fd = OpenAt(dir, name, kFolderAccess & ~(FILE_WRITE_ATTRIBUTES | READ_CONTROL), FILE_OPEN,
+                    FILE_DIRECTORY_FILE);
+    return fd;
+}
+
+}  // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
+    if (this != &o)
+        Reset(o.Release());
+    return *this;
+}
+
+UniqueFd Duplicate(int fd) {
+    HANDLE out = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), H(fd), GetCurrentProcess(), &out, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        Fail();
+        return UniqueFd();
+    }
+    return UniqueFd(Fd(out));
+}
+
+int UniqueFd::Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void UniqueFd::Reset(int fd) {
+    if (fd_ >= 0) {
+        const int saved = errno;
+        const DWORD savedWin = GetLastError();
+        CloseHandle(H(fd_));
+        errno = saved;
+        SetLastError(savedWin);
+    }
+    fd_ = fd;
+}
+
+bool DirEntryRaw::ListedAsFolder() const {
+    return type == kListedFolder;
+}
+
+bool DirEntryRaw::KindUnlisted() const {
+    return false;  // every listing says what an entry is
+}
+
+bool ItemInfo::IsDir() const {
+    return (mode & kKindMask) == kFolderKind;
+}
+
+bool InfoOf(int fd, ItemInfo& info) {
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(H(fd), FileBasicInfo, &basic, sizeof basic))
+        return Fail();
+    info = ItemInfo{};
+    FILE_ID_INFO id;
+    if (GetFileInformationByHandleEx(H(fd), FileIdInfo, &id, sizeof id)) {
+        info.id.volume = id.VolumeSerialNumber;
+        std::uint64_t halves[2];
+        static_assert(sizeof halves == sizeof id.FileId);
+        std::memcpy(halves, &id.FileId, sizeof halves);
+        info.id.number = halves[0];
+        info.id.numberHigh = halves[1];
+    } else {
+        BY_HANDLE_FILE_INFORMATION bh;
+        if (!GetFileInformationByHandle(H(fd), &bh))
+            return Fail();
+        info.id.volume = bh.dwVolumeSerialNumber;
+        info.id.number = (std::uint64_t{bh.nFileIndexHigh} << 32) | bh.nFileIndexLow;
+    }
+    info.id.birth = static_cast<std::uint64_t>(UnixNs(basic.CreationTime.QuadPart));
+    const DWORD attributes = basic.FileAttributes;
+    info.mode = KindOf(attributes);
+    // A reparse point that is a folder stands where a mount would: never entered.
+    info.mountRootKnown = true;
+    info.mountRoot = IsReparse(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    info.meta.mode = attributes & kRestorable;
+    info.meta.atimeNs = UnixNs(basic.LastAccessTime.QuadPart);
+    info.meta.mtimeNs = UnixNs(basic.LastWriteTime.QuadPart);
+    return true;
+}
+
+bool InfoAt(int dir, const std::string& name, ItemInfo& info) {
+    const UniqueFd fd(OpenAt(dir, Wide(name), FILE_READ_ATTRIBUTES, FILE_OPEN, 0));
+    return fd.Valid() && InfoOf(fd.Get(), info);
+}
+
+bool OtherMount(const ItemInfo& outer, const ItemInfo& inner) {
+    return inner.mountRoot || inner.id.volume != outer.id.volume;
+}
+
+UniqueFd OpenFolderPath(const std::string& path) {
+    int fd = OpenPath(path, kFolderAccess, 0);
+    if (fd < 0 && errno == EACCES)
+        fd = OpenPath(path, kFolderAccess & ~(FILE_WRITE_ATTRIBUTES | READ_CONTROL), 0);
+    UniqueFd h(fd);
+    ItemInfo info;
+    if (h.Valid() && InfoOf(h.Get(), info) && !info.IsDir() &&
+        (info.mode & kKindMask) != kLinkKind) {
+        errno = ENOTDIR;
+        return UniqueFd();
+    }
+    return h;
+}
+
+UniqueFd OpenParentOf(const std::string& path, std::string& leaf) {
+    std::string parent;
+    if (!SplitPath(path, parent, leaf)) {
+        errno = EINVAL;
+        return UniqueFd();
+    }
+    return OpenFolderPath(parent);
+}
+
+UniqueFd OpenBeneath(int root, const std::string& rel) {
+    ItemInfo top;
+    if (!InfoOf(root, top))
+        return UniqueFd();
+    UniqueFd cur = Duplicate(root);
+    if (rel.empty())
+        return cur;
+    if (rel[0] == '\\' || rel[0] == '/' || (rel.size() >= 2 && rel[1] == ':')) {
+        errno = EXDEV;
+        return UniqueFd();
+    }
+    size_t pos = 0;
+    while (cur.Valid() && pos <= rel.size()) {
+        size_t end = rel.find_first_of("\\/", pos);
+        if (end == std::string::npos)
+            end = rel.size();
+        const std::string piece = rel.substr(pos, end - pos);
+        pos = end + 1;
+        if (piece.empty() || piece == ".")
+            continue;
+        if (piece == "..") {
+            errno = EXDEV;
+            return UniqueFd();
+        }
+        UniqueFd next = OpenFolderAt(cur.Get(), piece);
+        ItemInfo info;
+        if (!next.Valid() || !InfoOf(next.Get(), info))
+            return UniqueFd();
+        if (OtherMount(top, info)) {
+            errno = EXDEV;
+            return UniqueFd();
+        }
+        cur = std::move(next);
+    }
+    return cur;
+}
+
+UniqueFd OpenFolderAt(int dir, const std::string& name) {
+    return CheckedFolder(OpenFolderHandleAt(dir, Wide(name)));
+}
+
+bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
+    const bool ok = ListFolder(dir, [&](const Listed& l) {
+        const unsigned char type = IsReparse(l.attributes)                      ? kListedLink
+                                   : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? kListedFolder
+                                                                               : kListedFile;
+        entries.push_back(DirEntryRaw{l.name, type, l.id});
+        return true;
+    });
+    err = ok ? 0 : errno;
+    return ok;
+}
+
+bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
+    std::vector<DirEntryRaw> entries;
+    if (!ReadEntries(dir, entries, err))
+        return false;
+    for (DirEntryRaw& e : entries) names.push_back(std::move(e.name));
+    return true;
+}
+
+bool FolderWithin(int inner, const FileId& outer) {
+    // Up the folder's own final path, comparing identities.
+    std::wstring buf(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(H(inner), buf.data(),
+                                              static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED);
+    if (n == 0 || n >= buf.size())
+        return false;
+    buf.resize(n);
+    std::string path = Narrow(buf);
+    for (;;) {
+        const UniqueFd fd(OpenPath(path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT));
+        ItemInfo info;
+        if (fd.Valid() && InfoOf(fd.Get(), info) && info.id.SameNumber(outer))
+            return true;
+        std::string parent, leaf;
+        if (!SplitPath(path, parent, leaf) || parent.size() >= path.size())
+            return false;
+        path = parent;
+    }
+}
+
+void RaiseOpenFileLimit() {
+    // Windows has no such limit on handles.
+}
+
+}  // namespace corvelle

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the Windows side of the file layer shares: text at the system boundary, errors turned
+// into the errno values the interface speaks, and opening relative to a folder handle.
+#pragma once
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace corvelle::win {
+
+// UTF-8 inside the program, UTF-16 at the system. A name holding a lone surrogate (Windows
+// allows them) travels as its three-byte WTF-8 form, so every name comes back unchanged.
+std::wstring Wide(std::string_view text);
+std::string Narrow(std::wstring_view text);
+
+// errno values for the system's failures; each Fail… sets errno and returns false.
+int ErrnoOf(DWORD error);
+bool Fail(DWORD error = GetLastError());
+bool FailStatus(NTSTATUS status);
+
+// Handles travel as ints: only their low 32 bits are significant.
+inline HANDLE H(int fd) {
+    return LongToHandle(fd);
+}
+inline int Fd(HANDLE h) {
+    return HandleToLong(h);
+}
+
+// Access of the folder handles the core holds: list, reach below, read and set attributes.
+inline constexpr ACCESS_MASK kFolderAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE |
+                                             FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES |
+                                             READ_CONTROL | SYNCHRONIZE;
+inline constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+inline constexpr ULONG kOpenReparsePoint = 0x00200000;  // FILE_OPEN_REPARSE_POINT
+
+// The attributes a folder gets back when it is made again: read-only, hidden, system,
+// archive and not-indexed.
+inline constexpr DWORD kRestorable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Opens `name` (one component) relative to the open folder dir with NtCreateFile, never
+// following a reparse point. -1 with errno set on failure.
+int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition,
+           ULONG options, ULONG attributes = 0);
+// The same for a path: as the user gave it (links followed), "\\?\" added for any length.
+int OpenPath(const std::string& path, ACCESS_MASK access, DWORD flags);
+
+// The folder and name of a path; false for a root ("C:\", "\\server\share\").
+bool SplitPath(const std::string& path, std::string& parent, std::string& leaf);
+std::wstring LongPath(const std::string& path);
+
+// Nanoseconds since 1970 of a FILETIME-like count (100 ns since 1601), and back.
+std::int64_t UnixNs(std::int64_t fileTime);
+std::int64_t FileTimeOf(std::int64_t unixNs);
+
+// Every entry of an open folder but "." and ".." with its listing's facts; false with errno.
+struct Listed {
+    std::string name;
+    DWORD attributes = 0;
+    std::uint64_t id = 0;
+    std::int64_t bytes = 0;
+    std::int64_t mtimeNs = 0;
+};
+bool ListFolder(int dir, const std::function<bool(const Listed&)>& each);
+
+// Marks an open item (opened with DELETE) for deletion; it goes when the last handle closes.
+bool DeleteByHandle(int fd);
+
+// True for attributes of a link, junction or mount point: never entered, never followed.
+inline bool IsReparse(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace corvelle::win
+
+namespace corvelle::win {
+
+// The open item is the user's and nobody else may write to it (its owner SID and its ACL:
+// besides the user only SYSTEM and the Administrators may change it). Needs READ_CONTROL.
+bool UserAlone(int fd);
+
+}  // namespace corvelle::win
