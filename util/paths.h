@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Path and text helpers over byte strings. The separator is "/", the root is "/".
+// Path and text helpers over byte strings. The separator is "/", the root is "/"; on Windows
+// the separator is "\\".
 #pragma once
 
 #include <string>
@@ -8,7 +9,11 @@
 
 namespace corvelle {
 
+#ifdef _WIN32
+inline constexpr char kSep = '\\';
+#else
 inline constexpr char kSep = '/';
+#endif
 
 // Text ending in exactly the separator it already had, or one more; "" gives "/".
 std::string AddBackslash(std::string_view text);

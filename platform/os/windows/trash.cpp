@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recycle bin through the shell, after the item was checked by handle: the path the
+// shell gets must still name the very item the caller opened.
+#include "platform/os/trash.h"
+
+#include <cerrno>
+
+#include "platform/os/handles.h"
+#include "platform/os/windows/win_base.h"
+
+#include <shellapi.h>  // after windows.h
+#include "util/paths.h"
+
+namespace corvelle {
+
+using namespace win;
+
+namespace {
+
+Error NoTrash(const std::string& path, const std::string& why) {
+    Error e = KindError(kErrNoTrash, path);
+    e.detail = "\n(" + why + ")";
+    return e;
+}
+
+}  // namespace
+
+Error MoveToTrash(const std::string& path) {
+    std::string leaf;
+    const UniqueFd dir = OpenParentOf(path, leaf);
+    if (!dir.Valid())
+        return SystemError(errno, path);
+    return MoveToTrashAt(dir.Get(), leaf, path);
+}
+
+Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& path) {
+    ItemInfo parent, item, named;
+    if (!InfoOf(dir, parent) || !InfoAt(dir, leaf, item))
+        return SystemError(errno, path);
+    const UniqueFd byPath(OpenPath(path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!byPath.Valid() || !InfoOf(byPath.Get(), named))
+        return SystemError(errno, path);
+    if (!named.id.SameNumber(item.id))
+        return SystemError(EAGAIN, path);  // the path leads elsewhere now
+    const std::wstring wide = LongPath(path);
+    const std::wstring root = wide.substr(0, wide.find(L'\\', 7) + 1);
+    if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0 || GetDriveTypeW(root.substr(4).c_str()) == DRIVE_REMOTE)
+        return NoTrash(path, "ネットワーク上の項目にはごみ箱がありません");
+    // The shell wants a plain path, twice NUL-terminated.
+    std::wstring from = Wide(path);
+    for (wchar_t& c : from)
+        if (c == L'/')
+            c = L'\\';
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    // Without questions, but warned when the item would be destroyed rather than recycled.
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_SILENT |
+                FOF_NOERRORUI;
+    const int rc = SHFileOperationW(&op);
+    if (rc != 0 || op.fAnyOperationsAborted) {
+        Error e = SystemError(rc == 0 ? ECANCELED : EIO, path);
+        e.detail = "\n(SHFileOperation: " + std::to_string(rc) + ")";
+        return e;
+    }
+    ItemInfo after;
+    if (InfoAt(dir, leaf, after) && after.id.SameNumber(item.id))
+        return SystemError(EIO, path);  // the shell said yes but the item stayed
+    return {};
+}
+
+}  // namespace corvelle
