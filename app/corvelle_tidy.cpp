@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/folders.h"
 #include "tidy/tidy_tool.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return corvelle::TidyToolMain(args, stdout, stderr);
+    corvelle::PrepareStandardStreams();
+    return corvelle::TidyToolMain(corvelle::ProgramArguments(argc, argv), stdout, stderr);
 }

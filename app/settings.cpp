@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/os/codec.h"
 #include "platform/os/file_locations.h"
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
@@ -73,7 +74,7 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
     if (const std::string k = "CurrentDirectory="; StartsWith(line, k)) {
         const std::string value = line.substr(k.size());
         // Only a full path: a relative one would depend on where the program was started.
-        if (!value.empty() && value[0] == kSep && DirCanChange(value, CurrentFolder()))
+        if (IsAbsolutePath(value) && DirCanChange(value, CurrentFolder()))
             rec.CurrentDirectory = rec.StoredCurrentDirectory = value;
     }
     if (const std::string k = "DirImageType="; StartsWith(line, k)) {
@@ -139,7 +140,7 @@ void iniFileLoad(SettingsRecord& rec, const std::string& path) {
     std::string data;
     Error err = ReadWholeFile(path, data);
     if (!err)
-        err = iniTextLoad(rec, data);
+        err = iniTextLoad(rec, NamesAreBytes() ? data : FromFileText(data));
     if (err && err.number != kErrFileNotFound)
         MessageService::Show(err.description, MsgIcon::Exclamation, MsgButtons::Ok);
 }
@@ -184,7 +185,8 @@ std::string iniFileText(const SettingsRecord& rec) {
 
 void iniFileSave(const SettingsRecord& rec, const std::string& path) {
     // Failures are silent; the earlier file then stays whole.
-    WriteFileReplacing(path, iniFileText(rec));
+    const std::string text = iniFileText(rec);
+    WriteFileReplacing(path, NamesAreBytes() ? text : ToFileText(text));
 }
 
 std::string SettingsFilePath() {

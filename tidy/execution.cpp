@@ -137,7 +137,7 @@ class Runner {
         }
         if (!RowAccess::IsFolderAt(after.Get(), &afterInfo, name, row.beforeId, path, error))
             return false;
-        const UniqueFd before = OpenFolderAt(after.Get(), name);
+        UniqueFd before = OpenFolderAt(after.Get(), name);
         ItemInfo info;
         if (!before.Valid() || !InfoOf(before.Get(), info) || info.id != row.beforeId) {
             error = before.Valid() ? KindError(kErrItemReplaced, path)
@@ -171,6 +171,19 @@ class Runner {
         if (!aside.empty() && !RenameNoReplace(after.Get(), name, after.Get(), aside)) {
             error = RowAccess::Because(path, errno);
             return false;
+        }
+        // Reached again under its new name: the handle still holds the folder, but under Wine
+        // it no longer knows the folder's path, which moving out of it needs.
+        if (!aside.empty()) {
+            UniqueFd moved = OpenFolderAt(after.Get(), aside);
+            ItemInfo movedInfo;
+            if (!moved.Valid() || !InfoOf(moved.Get(), movedInfo) || movedInfo.id != row.beforeId) {
+                error = moved.Valid() ? KindError(kErrItemReplaced, path)
+                                      : RowAccess::Because(path, errno);
+                PutBackAside(after.Get(), aside, name, path, error);
+                return false;
+            }
+            before = std::move(moved);
         }
         FileOpRecord rec;
         rec.hwnd = owner_;

@@ -10,7 +10,16 @@
 
 namespace corvelle {
 
+std::string LogTextUtf8(const ProcessList& list) {
+    std::string text;
+    for (const ProcessRow& row : list.Rows())
+        text += row.before + ',' + row.after + ',' + row.result + "\r\n";
+    return text;
+}
+
 std::string LogText(const ProcessList& list) {
+    if (!NamesAreBytes())
+        return ToFileText(LogTextUtf8(list));
     std::string out;
     for (const ProcessRow& row : list.Rows()) {
         out += row.before;

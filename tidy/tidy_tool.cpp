@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "platform/os/file_op.h"
+#include "platform/os/codec.h"
 #include "platform/os/folders.h"
 #include "platform/os/local_time.h"
 #include "platform/os/message_service.h"
@@ -90,7 +91,8 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
 }
 
 void PrintRows(const ProcessList& list, FILE* out) {
-    const std::string text = LogText(list);
+    // A person at a console reads UTF-8; a script gets the log's own text.
+    const std::string text = IsTerminal(out) && !NamesAreBytes() ? LogTextUtf8(list) : LogText(list);
     std::fwrite(text.data(), 1, text.size(), out);
 }
 
@@ -183,7 +185,7 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err) {
         return status;
     }
     SettingsRecord settings;
-    std::string start = o.folder[0] == kSep ? o.folder : CurrentFolder() + o.folder;
+    std::string start = IsAbsolutePath(o.folder) ? o.folder : CurrentFolder() + o.folder;
     if (o.execute && o.journal && RefuseOverInterrupted(start, err)) {
         SetFileOpUi(nullptr);
         MessageService::SetBackend(nullptr);

@@ -124,7 +124,7 @@ void ApplyStartFolderArgument() {
     if (StartFolderArgument.empty())
         return;
     std::string folder = StartFolderArgument;
-    if (folder[0] != kSep)
+    if (!IsAbsolutePath(folder))
         folder = CurrentFolder() + folder;
     if (FolderExists(folder) && DirCanChange(folder, CurrentFolder())) {
         Settings().CurrentDirectory = AddBackslash(folder);

@@ -10,6 +10,16 @@ std::string AddBackslash(std::string_view text) {
     return out;
 }
 
+bool IsAbsolutePath(std::string_view path) {
+#ifdef _WIN32
+    const auto sep = [](char c) { return c == '\\' || c == '/'; };
+    return (path.size() >= 3 && path[1] == ':' && sep(path[2])) ||
+           (path.size() >= 2 && sep(path[0]) && sep(path[1]));
+#else
+    return !path.empty() && path[0] == kSep;
+#endif
+}
+
 std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char)) {
     static const char* hex = "0123456789ABCDEF";
     std::string out;

@@ -15,6 +15,9 @@ inline constexpr char kSep = '\\';
 inline constexpr char kSep = '/';
 #endif
 
+// True for a path that does not depend on the current folder: "/…"; on Windows "X:\…" or
+// "\\server\…".
+bool IsAbsolutePath(std::string_view path);
 // Text ending in exactly the separator it already had, or one more; "" gives "/".
 std::string AddBackslash(std::string_view text);
 // Text without one trailing separator.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The system code page for the program's own texts in files. Paths are never converted.
+// The system code page for the program's own texts in files. On Linux names are bytes and
+// paths are never converted; on Windows names are Unicode and go into files as any text.
 #pragma once
 
 #include <string>
@@ -17,5 +18,17 @@ void SetSystemCodePage(CodePage page);
 std::string ToSystemText(std::string_view utf8);
 // Back to UTF-8; bytes that do not decode are kept as they are.
 std::string FromSystemText(std::string_view text);
+
+// True where file names are bytes to keep as they are (Linux); false where they are Unicode
+// text (Windows).
+bool NamesAreBytes();
+
+// Text in the system code page exactly when every character of it fits there.
+bool FitsSystemText(std::string_view utf8);
+// A text file people and other programs read back (the settings file, the log) whose names
+// are Unicode: in the system code page when all of it fits, else UTF-8 behind a byte-order
+// mark, so that no name is lost. FromFileText reads either.
+std::string ToFileText(std::string_view utf8);
+std::string FromFileText(std::string_view bytes);
 
 }  // namespace corvelle

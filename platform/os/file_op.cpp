@@ -160,7 +160,7 @@ bool OpenSource(Context& ctx, const FileOpRecord& rec, Source& src) {
 
 // The destination folder, made when missing as the shell does.
 UniqueFd OpenDestination(Context& ctx, const FileOpRecord& rec, std::string& dst) {
-    dst = RemoveBackslash(rec.pTo).empty() ? "/" : RemoveBackslash(rec.pTo);
+    dst = RemoveBackslash(rec.pTo).empty() ? std::string(1, kSep) : RemoveBackslash(rec.pTo);
     if (rec.toDir >= 0)
         return Duplicate(rec.toDir);
     UniqueFd fd = OpenFolderPath(dst);

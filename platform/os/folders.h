@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "util/error.h"
 
@@ -28,6 +29,12 @@ bool DirCanChange(const std::string& folder, const std::string& back);
 std::string WindowsDirGet();
 // True when the stream is a terminal (a person watching), not a file or a pipe.
 bool IsTerminal(std::FILE* stream);
+// The program's arguments as UTF-8 (on Windows from the wide command line: argv there holds
+// only what fits the code page).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// Standard output and error write bytes as they are (no "\n" to "\r\n" on Windows), and a
+// console shows UTF-8.
+void PrepareStandardStreams();
 // Makes the folder and any missing parents (mode 0700 for new ones).
 bool MakeFolders(const std::string& path);
 // Creates parent/name (one level). 0 on success; 99 after telling the user why not.

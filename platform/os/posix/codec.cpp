@@ -41,6 +41,10 @@ std::string Convert(std::string_view in, const char* to, const char* from, bool 
 
 }  // namespace
 
+bool NamesAreBytes() {
+    return true;
+}
+
 CodePage SystemCodePage() {
     return Current();
 }

@@ -35,6 +35,14 @@ bool MakeFolders(const std::string& path) {
     return true;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void PrepareStandardStreams() {
+    // Bytes pass as they are, and a terminal shows whatever the locale says.
+}
+
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 }

@@ -14,6 +14,10 @@ CodePage& Current() {
 
 }  // namespace
 
+bool NamesAreBytes() {
+    return false;
+}
+
 CodePage SystemCodePage() {
     return Current();
 }

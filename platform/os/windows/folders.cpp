@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/os/folders.h"
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <cerrno>
 
 #include "platform/os/windows/win_base.h"
+
+#include <shellapi.h>  // after windows.h
 #include "util/paths.h"
 
 namespace corvelle {
@@ -45,6 +48,21 @@ bool MakeFolders(const std::string& path) {
         }
     }
     return true;
+}
+
+std::vector<std::string> ProgramArguments(int, char**) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i) args.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+void PrepareStandardStreams() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    SetConsoleOutputCP(CP_UTF8);
 }
 
 bool IsTerminal(std::FILE* stream) {

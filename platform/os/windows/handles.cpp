@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/os/windows/win_base.h"
 #include "util/paths.h"
@@ -24,6 +26,48 @@ constexpr std::uint32_t kKindMask = 0170000;
 constexpr unsigned char kListedFolder = 4;
 constexpr unsigned char kListedFile = 8;
 constexpr unsigned char kListedLink = 10;
+
+bool UnderWine() {
+    static const bool wine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// The creation time tells a reused file number from the item itself, except under Wine,
+// where it follows the item's last change (Linux keeps no birth time Wine could use).
+bool CreationTimeIsBirth() {
+    return !UnderWine();
+}
+
+// Wine loses the volume serial of a handle whose folder (or one above it) was renamed while
+// it was open, and reports 0. Under Wine the serial each handle had when first asked is kept
+// (an item opened from a folder without following reparse points is on the folder's volume).
+class WineVolumes {
+  public:
+    static void Remember(int fd, std::uint64_t volume) {
+        const std::lock_guard<std::mutex> lock(Mutex());
+        Map()[fd] = volume;
+    }
+    static std::uint64_t Of(int fd) {
+        const std::lock_guard<std::mutex> lock(Mutex());
+        const auto it = Map().find(fd);
+        return it == Map().end() ? 0 : it->second;
+    }
+    static void Forget(int fd) {
+        const std::lock_guard<std::mutex> lock(Mutex());
+        Map().erase(fd);
+    }
+
+  private:
+    static std::mutex& Mutex() {
+        static std::mutex m;
+        return m;
+    }
+    static std::unordered_map<int, std::uint64_t>& Map() {
+        static std::unordered_map<int, std::uint64_t> m;
+        return m;
+    }
+};
 
 std::uint32_t KindOf(DWORD attributes) {
     if (IsReparse(attributes))
@@ -72,6 +116,8 @@ UniqueFd Duplicate(int fd) {
         Fail();
         return UniqueFd();
     }
+    if (UnderWine())
+        WineVolumes::Remember(Fd(out), WineVolumes::Of(fd));
     return UniqueFd(Fd(out));
 }
 
@@ -86,6 +132,8 @@ void UniqueFd::Reset(int fd) {
         const int saved = errno;
         const DWORD savedWin = GetLastError();
         CloseHandle(H(fd_));
+        if (UnderWine())
+            WineVolumes::Forget(fd_);
         errno = saved;
         SetLastError(savedWin);
     }
@@ -124,7 +172,14 @@ bool InfoOf(int fd, ItemInfo& info) {
         info.id.volume = bh.dwVolumeSerialNumber;
         info.id.number = (std::uint64_t{bh.nFileIndexHigh} << 32) | bh.nFileIndexLow;
     }
-    info.id.birth = static_cast<std::uint64_t>(UnixNs(basic.CreationTime.QuadPart));
+    if (UnderWine()) {
+        if (info.id.volume != 0)
+            WineVolumes::Remember(fd, info.id.volume);
+        else
+            info.id.volume = WineVolumes::Of(fd);
+    }
+    if (CreationTimeIsBirth())
+        info.id.birth = static_cast<std::uint64_t>(UnixNs(basic.CreationTime.QuadPart));
     const DWORD attributes = basic.FileAttributes;
     info.mode = KindOf(attributes);
     // A reparse point that is a folder stands where a mount would: never entered.
@@ -138,7 +193,11 @@ bool InfoOf(int fd, ItemInfo& info) {
 
 bool InfoAt(int dir, const std::string& name, ItemInfo& info) {
     const UniqueFd fd(OpenAt(dir, Wide(name), FILE_READ_ATTRIBUTES, FILE_OPEN, 0));
-    return fd.Valid() && InfoOf(fd.Get(), info);
+    if (!fd.Valid() || !InfoOf(fd.Get(), info))
+        return false;
+    if (info.id.volume == 0 && UnderWine())
+        info.id.volume = WineVolumes::Of(dir);
+    return true;
 }
 
 bool OtherMount(const ItemInfo& outer, const ItemInfo& inner) {

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Text files with Unicode names in them: the code page when it can hold them, else UTF-8.
+#include "platform/os/codec.h"
+
+namespace corvelle {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+}  // namespace
+
+bool FitsSystemText(std::string_view utf8) {
+    return SystemCodePage() == CodePage::Utf8 || FromSystemText(ToSystemText(utf8)) == utf8;
+}
+
+std::string ToFileText(std::string_view utf8) {
+    if (SystemCodePage() == CodePage::Utf8)
+        return std::string(utf8);
+    if (FitsSystemText(utf8))
+        return ToSystemText(utf8);
+    return std::string(kBom) + std::string(utf8);
+}
+
+std::string FromFileText(std::string_view bytes) {
+    if (bytes.substr(0, kBom.size()) == kBom)
+        return std::string(bytes.substr(kBom.size()));
+    return FromSystemText(bytes);
+}
+
+}  // namespace corvelle
