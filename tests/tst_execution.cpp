@@ -146,6 +146,9 @@ class TestExecution : public QObject {
     }
 
     void linkAndNonUtf8NameRaisedAsTheyAre() {
+        if (!test::CanMakeLinks())
+            QSKIP("names are Unicode here and no links can be made: the Windows names have "
+                  "their own cases");
         test::ScriptedFileOpUi ui;
         test::TestDir outside;
         outside.File("target/data", "data");
@@ -191,8 +194,10 @@ class TestExecution : public QObject {
                                          : kDeleteMarker;
         const std::string ok = cp932 ? "\x90\xac\x8c\xf7" : kResultSuccess;
         const std::string ng = cp932 ? "\x81\x9f\x8e\xb8\x94\x73\x21\x81\x9f" : kResultFailure;
+        // Names are bytes on Linux and kept; on Windows they are text like the rest.
+        const std::string photo = cp932 && !NamesAreBytes() ? "\x8e\xca\x90\x5e" : "写真";
         const std::string expected = "/t/Sub,/t/," + ok + "\r\n/t/a,b/," + marker + "," + ng +
-                                     "\r\n/t/写真/," + marker + ",\r\n";
+                                     "\r\n/t/" + photo + "/," + marker + ",\r\n";
         test::TestDir t;
         t.File("RUZO.LOG", "old log that is much longer than the new one");
         QVERIFY(SaveLog(list, t.Path("RUZO.LOG")));

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <unistd.h>
-
 #include <QtTest>
 #include <clocale>
 
@@ -9,6 +7,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "tests/support/test_dir.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 
@@ -16,7 +15,7 @@ namespace {
 
 SettingsRecord Defaults() {
     SettingsRecord r;
-    iniDataInit(r, 28800, 16200, "/");
+    iniDataInit(r, 28800, 16200, test::RootFolder());
     return r;
 }
 
@@ -54,7 +53,7 @@ class TestSettings : public QObject {
         iniDataInit(odd, 1001, 1001, "/x");
         QCOMPARE(odd.MainHeight, 700);  // floor, not round
         QCOMPARE(odd.MainTop, 150);
-        QCOMPARE(odd.CurrentDirectory, std::string("/x/"));
+        QCOMPARE(odd.CurrentDirectory, std::string("/x") + kSep);
     }
 
     void missingFileIsSilent() {
@@ -151,14 +150,14 @@ class TestSettings : public QObject {
         SettingsRecord r = Load("CurrentDirectory=" + t.Path("real/") + "\r\n");
         QCOMPARE(r.CurrentDirectory, t.Path("real/"));
         r = Load("CurrentDirectory=" + t.Path("gone/") + "\r\n");
-        QCOMPARE(r.CurrentDirectory, std::string("/"));
+        QCOMPARE(r.CurrentDirectory, test::RootFolder());
         r = Load("CurrentDirectory=//server/share/\r\n");
-        QCOMPARE(r.CurrentDirectory, std::string("/"));
+        QCOMPARE(r.CurrentDirectory, test::RootFolder());
         // A relative path is not taken, even where it could be entered from here.
-        QVERIFY(chdir(t.Root().c_str()) == 0);
+        QVERIFY(DirCanChange(t.Root(), {}));
         r = Load("CurrentDirectory=real\r\n");
-        QVERIFY(chdir(cwd.c_str()) == 0);
-        QCOMPARE(r.CurrentDirectory, std::string("/"));
+        QVERIFY(DirCanChange(cwd, {}));
+        QCOMPARE(r.CurrentDirectory, test::RootFolder());
         QCOMPARE(CurrentFolder(), cwd);
     }
 
@@ -183,8 +182,9 @@ class TestSettings : public QObject {
 
     // The decimal point is "." whatever the locale: under a comma-decimal one too.
     void numbersIgnoreTheLocale() {
-        if (!setlocale(LC_ALL, "de_DE.UTF-8"))
-            QSKIP("no de_DE.UTF-8 locale here (scripts/setup-deps.sh makes one)");
+        // Linux's name for it, then the Windows C library's.
+        if (!setlocale(LC_ALL, "de_DE.UTF-8") && !setlocale(LC_ALL, "German_Germany.1252"))
+            QSKIP("no German locale here (scripts/setup-deps.sh makes one)");
         const SettingsRecord r = Load("MainTop=3.5\r\nListViewMode=2.6\r\nMainLeft=-1.5E1\r\n");
         setlocale(LC_ALL, "C.UTF-8");
         QCOMPARE(r.MainTop, 4);
@@ -216,30 +216,74 @@ class TestSettings : public QObject {
         QVERIFY(!t.Exists("RUZO.INI.tmp"));
     }
 
-    void japaneseFolderRoundTrip_data() {
+    void folderNamesRoundTrip_data() {
         QTest::addColumn<bool>("cp932");
-        QTest::newRow("utf-8") << false;
-        QTest::newRow("cp932 forced") << true;
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("fits");  // every character has a Shift-JIS code
+        const QByteArray photo = "写真フォルダ", korean = "한국어", emoji = "絵文字😀";
+        QTest::newRow("japanese, utf-8") << false << photo << true;
+        QTest::newRow("japanese, cp932") << true << photo << true;
+        QTest::newRow("korean, cp932") << true << korean << false;
+        QTest::newRow("emoji, cp932") << true << emoji << false;
     }
-    void japaneseFolderRoundTrip() {
+    void folderNamesRoundTrip() {
         QFETCH(bool, cp932);
+        QFETCH(QByteArray, name);
+        QFETCH(bool, fits);
         SetSystemCodePage(cp932 ? CodePage::Cp932 : CodePage::Utf8);
         test::TestDir t;
-        t.Dir("写真フォルダ");
+        t.Dir(name.toStdString());
         SettingsRecord r = Defaults();
-        r.CurrentDirectory = t.Path("写真フォルダ/");
-        r.DestDir[0] = t.Path("写真フォルダ/");
+        r.CurrentDirectory = t.Path(name.toStdString() + "/");
+        r.DestDir[0] = t.Path(name.toStdString() + "/");
         r.DestDirCount = "1";
         iniFileSave(r, t.Path("RUZO.INI"));
-        // Paths are written as the file system holds them.
-        QVERIFY(t.Read("RUZO.INI").find("CurrentDirectory=" + t.Path("写真フォルダ/") + "\r\n") !=
-                std::string::npos);
+        const std::string text = t.Read("RUZO.INI");
+        const std::string line = "CurrentDirectory=" + r.CurrentDirectory + "\r\n";
+        const bool bom = text.rfind("\xEF\xBB\xBF", 0) == 0;
+        if (NamesAreBytes() || !cp932) {
+            // Paths are written as the file system holds them.
+            QVERIFY(text.find(line) != std::string::npos);
+            QVERIFY(!bom);
+        } else if (fits) {
+            // All in Shift-JIS: "写真" is 8E CA 90 5E there.
+            QVERIFY(text.find("\x8e\xca\x90\x5e") != std::string::npos);
+            QVERIFY(!bom);
+        } else {
+            // A name the code page cannot hold: the file is UTF-8, and says so.
+            QVERIFY(bom);
+            QVERIFY(text.find(line) != std::string::npos);
+        }
         SettingsRecord back = Defaults();
         iniFileLoad(back, t.Path("RUZO.INI"));
         QCOMPARE(back.CurrentDirectory, r.CurrentDirectory);
         QCOMPARE(back.DestDir[0], r.DestDir[0]);
         QCOMPARE(iniFileText(back), iniFileText(r));
         SetSystemCodePage(CodePage::Utf8);
+    }
+
+    // The choice itself, the same on every system.
+    void fileTextInTheCodePageOnlyWhenAllFits_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray bom = "\xEF\xBB\xBF";
+        QTest::newRow("ascii") << QByteArray("C:\\a,b\r\n") << QByteArray("C:\\a,b\r\n");
+        QTest::newRow("japanese") << QByteArray("写真") << QByteArray("\x8e\xca\x90\x5e");
+        QTest::newRow("korean") << QByteArray("写真한") << bom + "写真한";
+        QTest::newRow("emoji") << QByteArray("x😀") << bom + "x😀";
+        // A lone surrogate of a Windows name, as the program holds it (WTF-8).
+        QTest::newRow("lone surrogate") << QByteArray("a\xED\xA0\x80") << bom + "a\xED\xA0\x80";
+    }
+    void fileTextInTheCodePageOnlyWhenAllFits() {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, written);
+        SetSystemCodePage(CodePage::Cp932);
+        const std::string out = ToFileText(text.toStdString());
+        const std::string back = FromFileText(out);
+        SetSystemCodePage(CodePage::Utf8);
+        QCOMPARE(QByteArray::fromStdString(out), written);
+        QCOMPARE(QByteArray::fromStdString(back), text);
+        QCOMPARE(ToFileText(text.toStdString()), text.toStdString());  // UTF-8 systems: as is
     }
 
     void codecEncodesProgramTexts() {

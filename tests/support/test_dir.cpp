@@ -99,6 +99,10 @@ TestDir::TestDir(const std::string& base) {
     root_ = tmpl + "/";
 }
 
+std::string TestDir::Path(const std::string& rel) const {
+    return root_ + rel;
+}
+
 TestDir::~TestDir() {
     RemoveTree(root_.substr(0, root_.size() - 1));
 }
@@ -146,6 +150,18 @@ std::map<std::string, std::string> TestDir::Snapshot(const std::string& sub) con
         close(fd);
     }
     return out;
+}
+
+std::string Slashed(std::string path) {
+    return path;
+}
+
+std::string RootFolder() {
+    return "/";
+}
+
+bool CanMakeLinks() {
+    return true;
 }
 
 bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot) {

@@ -16,9 +16,10 @@ class TestDir {
     TestDir(const TestDir&) = delete;
     TestDir& operator=(const TestDir&) = delete;
 
-    // The root, ending in "/".
+    // The root, ending in the separator.
     const std::string& Root() const { return root_; }
-    std::string Path(const std::string& rel) const { return root_ + rel; }
+    // rel ("a/b") below the root, with the system's separator.
+    std::string Path(const std::string& rel) const;
 
     // Parents are made as needed. Content defaults to the name; mtime 0 keeps "now".
     void File(const std::string& rel, const std::string& content = {}, time_t mtime = 0);
@@ -35,6 +36,13 @@ class TestDir {
   private:
     std::string root_;
 };
+
+// A path as the tests write it: "/" for the system's separator.
+std::string Slashed(std::string path);
+// The top of the file system: "/", or "C:\" on Windows.
+std::string RootFolder();
+// Whether this system's tests can make links (Wine makes none a Windows program sees).
+bool CanMakeLinks();
 
 // True when no entry of the tree bears a name the program generates for itself.
 bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot);

@@ -33,21 +33,29 @@ std::string ExecuteJournaled(ProcessList& list, int* failed) {
     return journal;
 }
 
+namespace {
+
+std::string Drain(FILE* f) {
+    std::string text;
+    std::rewind(f);
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
+}  // namespace
+
 int RunTool(const std::vector<std::string>& args, std::string* out, std::string* err) {
-    char* outBuf = nullptr;
-    char* errBuf = nullptr;
-    size_t outLen = 0, errLen = 0;
-    FILE* o = open_memstream(&outBuf, &outLen);
-    FILE* e = open_memstream(&errBuf, &errLen);
+    FILE* o = std::tmpfile();
+    FILE* e = std::tmpfile();
     const int rc = TidyToolMain(args, o, e);
-    std::fclose(o);
-    std::fclose(e);
+    const std::string outText = Drain(o);
+    const std::string errText = Drain(e);
     if (out)
-        *out = std::string(outBuf, outLen);
+        *out = outText;
     if (err)
-        *err = std::string(errBuf, errLen);
-    std::free(outBuf);
-    std::free(errBuf);
+        *err = errText;
     return rc;
 }
 
