@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "tests/support/test_dir.h"
-#include "tidy/undo.h"
 
 namespace corvelle::test {
 
@@ -45,28 +44,6 @@ void Build(TestDir& t, const QStringList& spec) {
         const struct timespec ts[2] = {{1500000000, 111}, {1600000000, 222}};
         utimensat(AT_FDCWD, t.Path(*it).c_str(), ts, AT_SYMLINK_NOFOLLOW);
     }
-}
-
-UndoResult Undo(const std::string& journal) {
-    UndoResult r;
-    UndoUi ui;
-    ui.row = [&](const JournalRow& row, bool ok, const Error& e) {
-        r.results << QString::fromStdString(row.before) + " " +
-                         QString::fromUtf8(ok ? kUndoSuccess : kUndoFailure);
-        if (!ok && r.error.empty()) {
-            r.error = ErrorMessage(e);
-            r.errorNumber = e.number;
-            r.sysErrno = e.sysErrno;
-        }
-    };
-    Error error;
-    r.failed = UndoJournal(journal, ui, error);
-    if (r.failed < 0) {
-        r.error = ErrorMessage(error);
-        r.errorNumber = error.number;
-        r.sysErrno = error.sysErrno;
-    }
-    return r;
 }
 
 }  // namespace corvelle::test

@@ -180,7 +180,7 @@ bool InfoOf(int fd, ItemInfo& info) {
     }
     if (CreationTimeIsBirth())
         info.id.birth = static_cast<std::uint64_t>(UnixNs(basic.CreationTime.QuadPart));
-    const DWORD attributes = basic.FileAttributes;
+    const DWORD attributes = SeenAttributes(basic.FileAttributes, info.id.number);
     info.mode = KindOf(attributes);
     // A reparse point that is a folder stands where a mount would: never entered.
     info.mountRootKnown = true;

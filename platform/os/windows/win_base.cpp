@@ -238,8 +238,8 @@ bool ListFolder(int dir, const std::function<bool(const Listed&)>& each) {
             if (name != L"." && name != L"..") {
                 Listed l;
                 l.name = Narrow(name);
-                l.attributes = e->FileAttributes;
                 l.id = static_cast<std::uint64_t>(e->FileId.QuadPart);
+                l.attributes = SeenAttributes(e->FileAttributes, l.id);
                 l.bytes = e->EndOfFile.QuadPart;
                 l.mtimeNs = UnixNs(e->LastWriteTime.QuadPart);
                 if (!each(l))
@@ -250,6 +250,25 @@ bool ListFolder(int dir, const std::function<bool(const Listed&)>& each) {
             off += e->NextEntryOffset;
         }
     }
+}
+
+namespace {
+
+std::function<bool(std::uint64_t)>& ReparseHook() {
+    static std::function<bool(std::uint64_t)> hook;
+    return hook;
+}
+
+}  // namespace
+
+void SetReparseHook(std::function<bool(std::uint64_t)> hook) {
+    ReparseHook() = std::move(hook);
+}
+
+DWORD SeenAttributes(DWORD attributes, std::uint64_t number) {
+    if (ReparseHook() && ReparseHook()(number))
+        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return attributes;
 }
 
 bool DeleteByHandle(int fd) {

@@ -77,6 +77,11 @@ inline bool IsReparse(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+// Test seam: the items the hook names (by file number) are seen as reparse points, as Wine
+// makes none a Windows program could see. SeenAttributes applies it to what the system said.
+void SetReparseHook(std::function<bool(std::uint64_t number)> hook);
+DWORD SeenAttributes(DWORD attributes, std::uint64_t number);
+
 }  // namespace corvelle::win
 
 namespace corvelle::win {
