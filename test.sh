@@ -86,7 +86,8 @@ if [ "${1:-}" = "--windows" ]; then
   wineserver -w
   # Wine hands the program only variables it knows: QT_… travels as WINEQT_….
   export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
-  cd build-win && ctest --output-on-failure -j1
+  (cd build-win && ctest --output-on-failure -j1)
+  ./scripts/windows-tidy-roundtrip.sh build-win/corvelle-tidy.exe
   exit 0
 fi
 if [ "${1:-}" = "--soak" ]; then
