@@ -15,8 +15,11 @@ class TestDir;
 std::map<std::string, std::string> Attributes(const TestDir& t);
 
 // Builds "d:" folders, "f:" files, "m:" folder modes ("m:A/B=0700"), "o:" owners
-// ("o:A/B=1234"), then gives every folder one fixed time.
+// ("o:A/B=1234"), on Windows "a:" folder attributes ("a:A/B=2": hidden) and no modes, then
+// gives every folder one fixed time.
 void Build(TestDir& t, const QStringList& spec);
+// Why this system (or user) cannot build spec, or nullptr when it can.
+const char* CannotBuild(const QStringList& spec);
 
 struct UndoResult {
     int failed = 0;
