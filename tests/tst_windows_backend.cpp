@@ -2,6 +2,8 @@
 // The Windows side of the file layer: names of every character through the whole run,
 // identities, the recycle bin, and reparse points (through the seam: Wine makes none a
 // Windows program can see).
+#include <aclapi.h>
+
 #include <QtTest>
 #include <cerrno>
 
@@ -9,6 +11,7 @@
 #include "platform/os/file_op.h"
 #include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
+#include "platform/os/own_files.h"
 #include "platform/os/windows/win_base.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
@@ -151,6 +154,42 @@ class TestWindowsBackend : public QObject {
         QVERIFY2(!e, ErrorMessage(e).c_str());
         QVERIFY(!t.Exists("ごみ.txt"));
         QCOMPARE(t.Read("残す.txt"), std::string("keep me"));
+    }
+
+    // A journal others may write to is not trusted: the owner SID and the ACL say so.
+    void journalTrustFromTheAcl() {
+        test::TestDir t;
+        t.File("run.journal", "corvelle-journal 1\n");
+        UniqueFd fd;
+        const Error own = OpenOwnFile(t.Path("run.journal"), false, 1 << 20, fd);
+        QVERIFY2(!own, ErrorMessage(own).c_str());
+        fd.Reset();
+        // Everyone may write: an ACE added to what the file has.
+        const std::wstring path = win::LongPath(t.Path("run.journal"));
+        PACL old = nullptr, widened = nullptr;
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        QCOMPARE(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, &old, nullptr, &sd),
+                 DWORD(ERROR_SUCCESS));
+        EXPLICIT_ACCESSW everyone = {};
+        everyone.grfAccessPermissions = FILE_GENERIC_WRITE;
+        everyone.grfAccessMode = GRANT_ACCESS;
+        everyone.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+        everyone.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
+        QCOMPARE(SetEntriesInAclW(1, &everyone, old, &widened), DWORD(ERROR_SUCCESS));
+        const DWORD set = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()),
+                                                SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                                nullptr, nullptr, widened, nullptr);
+        LocalFree(widened);
+        LocalFree(sd);
+        QCOMPARE(set, DWORD(ERROR_SUCCESS));
+        const Error refused = OpenOwnFile(t.Path("run.journal"), false, 1 << 20, fd);
+        QCOMPARE(refused.number, int(kErrJournalNotOwn));
+        QVERIFY(!fd.Valid());
+        // Too large is refused as well, before anything is read.
+        t.File("big.journal", std::string(2000, 'x'));
+        QCOMPARE(OpenOwnFile(t.Path("big.journal"), false, 1000, fd).number,
+                 int(kErrJournalTooLarge));
     }
 
     // A junction, link or mount point is an entry, never a folder to enter or a row.
