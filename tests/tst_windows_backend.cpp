@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/os/codec.h"
+#include "platform/os/file_locations.h"
 #include "platform/os/file_op.h"
 #include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
@@ -154,6 +155,26 @@ class TestWindowsBackend : public QObject {
         QVERIFY2(!e, ErrorMessage(e).c_str());
         QVERIFY(!t.Exists("ごみ.txt"));
         QCOMPARE(t.Read("残す.txt"), std::string("keep me"));
+    }
+
+    // Settings beside the program when its folder takes them, else in %APPDATA%\Corvelle.
+    void settingsLocation() {
+        test::TestDir t;
+        t.Dir("prog");
+        LocationInputs in;
+        in.programFolder = t.Path("prog");
+        in.appData = t.Path("roaming");
+        FileLocations l = ChooseFileLocations(in);
+        QVERIFY(l.portable);
+        QCOMPARE(l.settingsFolder, t.Path("prog\\"));
+        QVERIFY(t.Snapshot("prog").empty());  // the probe left nothing behind
+        in.programFolder = t.Path("missing");
+        l = ChooseFileLocations(in);
+        QVERIFY(!l.portable);
+        QCOMPARE(l.settingsFolder, t.Path("roaming\\Corvelle\\"));
+        QCOMPARE(l.logFolder, l.settingsFolder);
+        QVERIFY(JournalFolder().size() > 16);
+        QCOMPARE(JournalFolder().substr(JournalFolder().size() - 16), std::string("Corvelle\\journal"));
     }
 
     // A journal others may write to is not trusted: the owner SID and the ACL say so.

@@ -23,11 +23,14 @@ struct LocationInputs {
     std::string home;
     std::string xdgConfigHome;  // as the environment has them ("" when unset)
     std::string xdgStateHome;
+    std::string appData;  // Windows: %APPDATA%
     std::string installedBinFolder;  // where an installation puts the program
     std::string installedDocFolder;  // and its documentation
 };
 
 FileLocations ChooseFileLocations(const LocationInputs& in);
+// What this process's environment says.
+LocationInputs CurrentLocationInputs();
 // The choice for this process, made at the first call (again after SetProgramFolder).
 const FileLocations& CurrentFileLocations();
 void ForgetFileLocations();

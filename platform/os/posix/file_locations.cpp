@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <memory>
 
 #include "build_config.h"
 #include "platform/os/folders.h"
@@ -34,11 +33,6 @@ bool SystemFolder(const std::string& folder, const std::string& installedBin) {
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
-}
-
-std::unique_ptr<FileLocations>& Chosen() {
-    static std::unique_ptr<FileLocations> chosen;
-    return chosen;
 }
 
 }  // namespace
@@ -71,22 +65,15 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
     return l;
 }
 
-const FileLocations& CurrentFileLocations() {
-    if (!Chosen()) {
-        LocationInputs in;
-        in.programFolder = ProgramFolder();
-        in.home = WindowsDirGet();
-        in.xdgConfigHome = Env("XDG_CONFIG_HOME");
-        in.xdgStateHome = Env("XDG_STATE_HOME");
-        in.installedBinFolder = build::kInstalledBinFolder;
-        in.installedDocFolder = build::kInstalledDocFolder;
-        Chosen() = std::make_unique<FileLocations>(ChooseFileLocations(in));
-    }
-    return *Chosen();
-}
-
-void ForgetFileLocations() {
-    Chosen().reset();
+LocationInputs CurrentLocationInputs() {
+    LocationInputs in;
+    in.programFolder = ProgramFolder();
+    in.home = WindowsDirGet();
+    in.xdgConfigHome = Env("XDG_CONFIG_HOME");
+    in.xdgStateHome = Env("XDG_STATE_HOME");
+    in.installedBinFolder = build::kInstalledBinFolder;
+    in.installedDocFolder = build::kInstalledDocFolder;
+    return in;
 }
 
 std::string JournalFolder() {
@@ -94,13 +81,6 @@ std::string JournalFolder() {
     if (!state.empty() && state[0] == kSep)
         return AddBackslash(state) + "corvelle/journal";
     return AddBackslash(WindowsDirGet()) + ".local/state/corvelle/journal";
-}
-
-std::string FindIn(const std::vector<std::string>& folders, const std::string& name) {
-    for (const std::string& f : folders)
-        if (FileExists(AddBackslash(f) + name))
-            return AddBackslash(f) + name;
-    return {};
 }
 
 }  // namespace corvelle

@@ -3,8 +3,6 @@
 // in %APPDATA%\Corvelle; run journals always in %LOCALAPPDATA%\Corvelle\journal.
 #include "platform/os/file_locations.h"
 
-#include <memory>
-
 #include "platform/os/folders.h"
 #include "platform/os/windows/win_base.h"
 #include "util/paths.h"
@@ -41,11 +39,6 @@ bool FileWritable(const std::string& path) {
     return true;
 }
 
-std::unique_ptr<FileLocations>& Chosen() {
-    static std::unique_ptr<FileLocations> chosen;
-    return chosen;
-}
-
 }  // namespace
 
 FileLocations ChooseFileLocations(const LocationInputs& in) {
@@ -57,9 +50,8 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
         l.settingsFolder = l.logFolder = program;
         l.markerFolders = {program};
     } else {
-        // xdgConfigHome carries %APPDATA% here.
-        const std::string base = AddBackslash(in.xdgConfigHome.empty() ? in.home
-                                                                       : in.xdgConfigHome);
+        const std::string base = AddBackslash(
+            in.appData.empty() ? AddBackslash(in.home) + "AppData\\Roaming" : in.appData);
         l.settingsFolder = l.logFolder = base + "Corvelle\\";
         l.markerFolders = {program, l.settingsFolder};
     }
@@ -67,19 +59,12 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
     return l;
 }
 
-const FileLocations& CurrentFileLocations() {
-    if (!Chosen()) {
-        LocationInputs in;
-        in.programFolder = ProgramFolder();
-        in.home = WindowsDirGet();
-        in.xdgConfigHome = Env(L"APPDATA");
-        Chosen() = std::make_unique<FileLocations>(ChooseFileLocations(in));
-    }
-    return *Chosen();
-}
-
-void ForgetFileLocations() {
-    Chosen().reset();
+LocationInputs CurrentLocationInputs() {
+    LocationInputs in;
+    in.programFolder = ProgramFolder();
+    in.home = WindowsDirGet();
+    in.appData = Env(L"APPDATA");
+    return in;
 }
 
 std::string JournalFolder() {
@@ -87,13 +72,6 @@ std::string JournalFolder() {
     if (base.empty())
         base = AddBackslash(WindowsDirGet()) + "AppData\\Local";
     return AddBackslash(base) + "Corvelle\\journal";
-}
-
-std::string FindIn(const std::vector<std::string>& folders, const std::string& name) {
-    for (const std::string& f : folders)
-        if (FileExists(AddBackslash(f) + name))
-            return AddBackslash(f) + name;
-    return {};
 }
 
 }  // namespace corvelle

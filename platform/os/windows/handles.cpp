@@ -293,8 +293,9 @@ bool FolderWithin(int inner, const FileId& outer) {
     std::wstring buf(32768, L'\0');
     const DWORD n = GetFinalPathNameByHandleW(H(inner), buf.data(),
                                               static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED);
+    // Unknown is taken as inside: the copy or move is refused rather than risked.
     if (n == 0 || n >= buf.size())
-        return false;
+        return true;
     buf.resize(n);
     std::string path = Narrow(buf);
     for (;;) {

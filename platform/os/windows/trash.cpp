@@ -42,9 +42,11 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& path) {
         return SystemError(errno, path);
     if (!named.id.SameNumber(item.id))
         return SystemError(EAGAIN, path);  // the path leads elsewhere now
+    // A network share has no recycle bin: the shell would delete for good.
     const std::wstring wide = LongPath(path);
-    const std::wstring root = wide.substr(0, wide.find(L'\\', 7) + 1);
-    if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0 || GetDriveTypeW(root.substr(4).c_str()) == DRIVE_REMOTE)
+    const bool drive = wide.size() >= 7 && wide.rfind(LR"(\\?\)", 0) == 0 && wide[5] == L':';
+    const std::wstring root = drive ? wide.substr(4, 2) + L"\\" : std::wstring();
+    if (!drive || GetDriveTypeW(root.c_str()) == DRIVE_REMOTE)
         return NoTrash(path, "ネットワーク上の項目にはごみ箱がありません");
     // The shell wants a plain path, twice NUL-terminated.
     std::wstring from = Wide(path);
