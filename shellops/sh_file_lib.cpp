@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/os/message_service.h"
+#include "util/paths.h"
 
 namespace corvelle {
 namespace {
@@ -15,7 +16,7 @@ std::function<int(const FileOpRecord&)>& OperationSeam() {
 
 // One trailing separator goes; the root "/" keeps its own.
 std::string Tidy(const std::string& path) {
-    if (path.size() > 1 && path.back() == '/')
+    if (path.size() > 1 && path.back() == kSep)
         return path.substr(0, path.size() - 1);
     return path;
 }

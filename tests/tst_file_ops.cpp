@@ -1,9 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QtTest>
 #include <cstdlib>
 #include <cstring>
@@ -11,9 +6,8 @@
 
 #include "platform/os/file_op.h"
 #include "platform/os/message_service.h"
-#include "platform/os/trash.h"
+#include "platform/os/handles.h"
 #include "shellops/sh_file_lib.h"
-#include "tests/support/mounts.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "util/paths.h"
@@ -42,22 +36,13 @@ bool NoPartials(const test::TestDir& d) {
     return true;
 }
 
-struct stat Stat(const std::string& p) {
-    struct stat st {};
-    lstat(p.c_str(), &st);
-    return st;
-}
-
 // Every entry of a folder, listed by name, as only the raise asks for it.
 FileOpRecord EveryEntry(unsigned func, const std::string& from, const std::string& to) {
     FileOpRecord rec{0, func, from, to, 0};
     rec.listedEntries = true;
-    if (DIR* d = opendir(from.c_str())) {
-        while (const dirent* e = readdir(d))
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                rec.entries.emplace_back(e->d_name);
-        closedir(d);
-    }
+    int err = 0;
+    if (const UniqueFd dir = OpenFolderPath(from); dir.Valid())
+        ReadNames(dir.Get(), rec.entries, err);
     return rec;
 }
 
@@ -81,11 +66,15 @@ class TestFileOps : public QObject {
         test::TestDir t;
         t.File("Top/Sub/plain", "plain");
         t.File("Top/Sub/.dot", "dot");
-        t.File("Top/Sub/" + kBadName, "bad");
         t.File("Top/Sub/deeper/inner", "inner");
         t.Dir("Top/Sub/.hiddendir");
-        t.Link("Top/Sub/dangling", "no/such/target");
-        t.Fifo("Top/Sub/pipe");
+        if (test::CanMakeLinks()) {  // and names of any byte, FIFOs: Linux
+            t.File("Top/Sub/" + kBadName, "bad");
+            t.Link("Top/Sub/dangling", "no/such/target");
+            t.Fifo("Top/Sub/pipe");
+        } else {
+            t.File("Top/Sub/名前 한 😀", "unicode");
+        }
         const auto before = t.Snapshot("Top/Sub");
         QCOMPARE(FileOperation(EveryEntry(FO_MOVE, t.Path("Top/Sub"), t.Path("Top/"))).number, 0);
         QVERIFY(t.Snapshot("Top/Sub").empty());
@@ -131,33 +120,10 @@ class TestFileOps : public QObject {
         QVERIFY(ui.errors.empty());
     }
 
-    void crossDeviceMoveKeepsModesAndTimes() {
-        test::ScriptedFileOpUi ui;
-        test::TestDir src;  // /tmp
-        test::TestDir dst("/dev/shm");
-        QVERIFY(Stat(src.Root()).st_dev != Stat(dst.Root()).st_dev);
-        src.File("tree/a.txt", "a", 1000000000);
-        src.File("tree/sub/b.bin", std::string(3 << 20, 'b'), 1100000000);
-        src.Link("tree/sub/link", "a.txt");
-        chmod(src.Path("tree/a.txt").c_str(), 0640);
-        chmod(src.Path("tree/sub").c_str(), 0750);
-        const struct timespec t[2] = {{1200000000, 0}, {1200000000, 0}};
-        utimensat(AT_FDCWD, src.Path("tree/sub").c_str(), t, 0);
-        const auto before = src.Snapshot("tree");
-        QCOMPARE(ShFileMove(0, src.Path("tree"), dst.Root()), 0);
-        QVERIFY(!src.Exists("tree"));
-        QCOMPARE(dst.Snapshot("tree"), before);
-        QCOMPARE(Stat(dst.Path("tree/a.txt")).st_mode & 07777, mode_t(0640));
-        QCOMPARE(Stat(dst.Path("tree/a.txt")).st_mtim.tv_sec, time_t(1000000000));
-        QCOMPARE(Stat(dst.Path("tree/sub/b.bin")).st_mtim.tv_sec, time_t(1100000000));
-        QCOMPARE(Stat(dst.Path("tree/sub")).st_mode & 07777, mode_t(0750));
-        QCOMPARE(Stat(dst.Path("tree/sub")).st_mtim.tv_sec, time_t(1200000000));
-    }
-
     void crossDeviceReadFailureKeepsTheSource() {
         test::ScriptedFileOpUi ui;
         test::TestDir src;
-        test::TestDir dst("/dev/shm");
+        test::TestDir dst(test::OtherVolume());
         src.File("tree/ok1", "ok1");
         src.File("tree/sub/victim", std::string(2 << 20, 'v'));
         src.File("tree/sub/ok2", "ok2");
@@ -181,7 +147,7 @@ class TestFileOps : public QObject {
         QFETCH(bool, move);
         test::ScriptedFileOpUi ui;
         test::TestDir src;
-        test::TestDir dst("/dev/shm");
+        test::TestDir dst(test::OtherVolume());
         for (int i = 0; i < 6; ++i)
             src.File("tree/f" + std::to_string(i), std::string(3 << 20, char('a' + i)));
         const auto before = Contents({&src});
@@ -211,193 +177,21 @@ class TestFileOps : public QObject {
     void intoItselfIsRefused() {
         QFETCH(int, func);
         QFETCH(QString, to);
+        if (to.startsWith("link") && !test::CanMakeLinks())
+            QSKIP("no links can be made here");
         test::ScriptedFileOpUi ui;
         test::TestDir t;
         t.File("F/sub/x", "x");
-        t.Link("linkToF", t.Path("F"));
-        t.Link("linkToSub", t.Path("F/sub"));
+        if (test::CanMakeLinks()) {
+            t.Link("linkToF", t.Path("F"));
+            t.Link("linkToSub", t.Path("F/sub"));
+        }
         const auto before = t.Snapshot();
         FileOpRecord rec{0, static_cast<unsigned>(func), t.Path("F"), t.Path(to.toStdString()),
                          FOF_NOCONFIRMATION};
         const int rc = FileOperation(rec).number;
         QVERIFY(rc == kOpIntoItself || rc == kOpSameItem);
         QCOMPARE(t.Snapshot(), before);
-    }
-
-    void deleteForGoodLeavesLinkTargets() {
-        test::ScriptedFileOpUi ui;
-        test::TestDir outside;
-        outside.File("precious/data", "data");
-        test::TestDir t;
-        t.File("victim/file", "f");
-        t.Link("victim/out", outside.Path("precious"));
-        t.Link("victim/outfile", outside.Path("precious/data"));
-        QCOMPARE(ShFileDelete(0, t.Path("victim/"), false), 0);
-        QVERIFY(!t.Exists("victim"));
-        QCOMPARE(outside.Read("precious/data"), std::string("data"));
-        // A link named directly goes as a link.
-        t.Link("lonely", outside.Path("precious"));
-        QCOMPARE(ShFileDelete(0, t.Path("lonely"), false), 0);
-        QCOMPARE(outside.Read("precious/data"), std::string("data"));
-    }
-
-    void deleteStopsAtAnotherFileSystem() {
-        test::ScriptedFileOpUi ui;
-        test::TestDir t;
-        t.File("victim/file", "f");
-        t.Dir("victim/mnt");
-        if (std::system(("mount -t tmpfs corvelle-test " + t.Path("victim/mnt") + " 2>/dev/null")
-                            .c_str()) != 0)
-            QSKIP("no permission to mount a file system here");
-        test::WriteFileBytes(t.Path("victim/mnt/precious"), "precious");
-        const int rc = ShFileDelete(0, t.Path("victim"), false);
-        const std::string left = t.Read("victim/mnt/precious");
-        std::system(("umount " + t.Path("victim/mnt")).c_str());
-        QVERIFY(rc != 0);
-        QCOMPARE(left, std::string("precious"));
-        QVERIFY(!t.Exists("victim/file"));  // the rest of the folder still went
-    }
-
-    void trash() {
-        test::ScriptedFileOpUi ui;
-        test::TestDir home;
-        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
-        test::TestDir t;
-        t.File("doc.txt", "one");
-        t.File("folder/inner", "inner");
-        QCOMPARE(ShFileDelete(0, t.Path("doc.txt"), true), 0);
-        QCOMPARE(ShFileDelete(0, t.Path("folder/"), true), 0);
-        t.File("doc.txt", "two");
-        QCOMPARE(ShFileDelete(0, t.Path("doc.txt"), true), 0);
-        QVERIFY(!t.Exists("doc.txt") && !t.Exists("folder"));
-        QCOMPARE(home.Read("data/Trash/files/doc.txt"), std::string("one"));
-        QCOMPARE(home.Read("data/Trash/files/doc.txt.2"), std::string("two"));
-        QCOMPARE(home.Read("data/Trash/files/folder/inner"), std::string("inner"));
-        const std::string info = home.Read("data/Trash/info/folder.trashinfo");
-        QVERIFY(info.rfind("[Trash Info]\nPath=" + TrashPercentEncode(t.Path("folder")) +
-                               "\nDeletionDate=",
-                           0) == 0);
-        QVERIFY(QDateTime::fromString(QString::fromStdString(info.substr(info.rfind('=') + 1, 19)),
-                                      Qt::ISODate)
-                    .isValid());
-        QVERIFY(home.Exists("data/Trash/info/doc.txt.2.trashinfo"));
-
-        // A name that cannot get an info file fails at once and stays.
-        const std::string longName(255, 'n');
-        t.File(longName, "long");
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(ShFileDelete(0, t.Path(longName), true) != 0);
-        QVERIFY(clock.elapsed() < 5000);
-        QCOMPARE(t.Read(longName), std::string("long"));
-        QCOMPARE(ui.errors.size(), size_t(1));
-
-        // A memory file system: the desktop shows no Trash for it, so none is made there;
-        // the user is asked before anything is deleted for good.
-        test::TestDir shm("/dev/shm");
-        shm.File("shm-file", "shm");
-        const std::string shmTrash = "/dev/shm/.Trash-" + std::to_string(getuid());
-        test::RemoveTree(shmTrash);
-        QCOMPARE(ShFileDelete(0, shm.Path("shm-file"), true), kOpCancelled);
-        QCOMPARE(shm.Read("shm-file"), std::string("shm"));
-        QCOMPARE(ui.permanentAsked.size(), size_t(1));
-        QCOMPARE(ui.permanentAsked[0].number, int(kErrNoTrash));
-        QVERIFY(ErrorMessage(ui.permanentAsked[0]).find("ごみ箱がありません") != std::string::npos);
-        QVERIFY(access(shmTrash.c_str(), F_OK) != 0);
-        ui.permanentAnswer = true;
-        QCOMPARE(ShFileDelete(0, shm.Path("shm-file"), true), 0);
-        QVERIFY(!shm.Exists("shm-file"));
-        QVERIFY(access(shmTrash.c_str(), F_OK) != 0);
-        qputenv("XDG_DATA_HOME", savedData);
-        if (savedData.isEmpty())
-            qunsetenv("XDG_DATA_HOME");
-    }
-
-    // Another disk: its top folder's Trash, used only when it passes the freedesktop.org
-    // checks; otherwise nothing moves and nothing is written there.
-    void trashOnAnotherDisk_data() {
-        QTest::addColumn<QString>("plant");
-        QTest::addColumn<QString>("used");  // "" when the delete must be refused
-        QTest::newRow("none yet: .Trash-uid made 0700") << ""
-                                                        << ".Trash-$uid";
-        QTest::newRow(".Trash-uid is a link") << "link"
-                                              << "";
-        QTest::newRow(".Trash-uid is another user's, 0777") << "foreign"
-                                                            << "";
-        QTest::newRow(".Trash-uid is 0755") << "loose"
-                                            << "";
-        QTest::newRow("its files/ is a link") << "files-link"
-                                              << "";
-        QTest::newRow("shared sticky .Trash") << "sticky"
-                                              << ".Trash/$uid";
-        QTest::newRow("shared .Trash without the sticky bit") << "not-sticky"
-                                                              << ".Trash-$uid";
-        QTest::newRow("shared sticky .Trash is a link") << "sticky-link"
-                                                        << ".Trash-$uid";
-    }
-    void trashOnAnotherDisk() {
-        QFETCH(QString, plant);
-        QFETCH(QString, used);
-        test::ScriptedFileOpUi ui;
-        test::TestDir home;
-        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
-        test::TestDir t;
-        t.Dir("disk");
-        test::TestDir elsewhere;
-        const test::LoopMounted disk(RemoveBackslash(t.Path("disk")));
-        if (!disk.ok)
-            QSKIP("mounting a loop device needs root (CI runs as root)");
-        const std::string top = t.Path("disk/");
-        const std::string uid = std::to_string(getuid());
-        const std::string own = top + ".Trash-" + uid;
-        if (plant == "link" || plant == "sticky-link")
-            QCOMPARE(
-                symlink(elsewhere.Root().c_str(), (plant == "link" ? own : top + ".Trash").c_str()),
-                0);
-        if (plant == "foreign" || plant == "loose" || plant == "files-link") {
-            QCOMPARE(mkdir(own.c_str(), 0700), 0);
-            QCOMPARE(chmod(own.c_str(), plant == "foreign" ? 0777
-                                        : plant == "loose" ? 0755
-                                                           : 0700),
-                     0);
-            if (plant == "foreign")
-                QCOMPARE(chown(own.c_str(), 65534, 65534), 0);
-            if (plant == "files-link")
-                QCOMPARE(symlink(elsewhere.Root().c_str(), (own + "/files").c_str()), 0);
-        }
-        if (plant == "sticky" || plant == "not-sticky") {
-            QCOMPARE(mkdir((top + ".Trash").c_str(), 0777), 0);
-            QCOMPARE(chmod((top + ".Trash").c_str(), plant == "sticky" ? 01777 : 0777), 0);
-        }
-        test::WriteFileBytes(top + "doc", "on the disk");
-        const auto elsewhereBefore = elsewhere.Snapshot();
-        const int rc = ShFileDelete(0, top + "doc", true);
-        QCOMPARE(elsewhere.Snapshot(), elsewhereBefore);  // nothing written through a link
-        if (used.isEmpty()) {
-            QCOMPARE(rc, kOpCancelled);
-            QCOMPARE(test::ReadFileBytes(top + "doc"), std::string("on the disk"));
-            QCOMPARE(ui.permanentAsked.size(), size_t(1));
-            QCOMPARE(ui.permanentAsked[0].number, int(kErrNoTrash));
-        } else {
-            QCOMPARE(rc, 0);
-            const std::string trash =
-                top + used.replace("$uid", QString::fromStdString(uid)).toStdString();
-            QCOMPARE(test::ReadFileBytes(trash + "/files/doc"), std::string("on the disk"));
-            QVERIFY(test::ReadFileBytes(trash + "/info/doc.trashinfo").find("\nPath=doc\n") !=
-                    std::string::npos);
-            struct stat st {};
-            QCOMPARE(lstat(trash.c_str(), &st), 0);
-            QVERIFY(S_ISDIR(st.st_mode) && st.st_uid == getuid() && (st.st_mode & 07777) == 0700);
-        }
-        qputenv("XDG_DATA_HOME", savedData);
-        if (savedData.isEmpty())
-            qunsetenv("XDG_DATA_HOME");
-    }
-
-    void percentEncoding() {
-        QCOMPARE(TrashPercentEncode("/a b/写\xff"), std::string("/a%20b/%E5%86%99%FF"));
     }
 
     void renameNeverClobbers() {
@@ -418,7 +212,7 @@ class TestFileOps : public QObject {
     void destinationAppearingDuringCopyIsKept() {
         test::ScriptedFileOpUi ui;
         test::TestDir src;
-        test::TestDir dst("/dev/shm");
+        test::TestDir dst(test::OtherVolume());
         src.File("big", std::string(3 << 20, 'x'));
         ui.onProgress = [&](int call) {
             if (call == 2)
@@ -428,20 +222,6 @@ class TestFileOps : public QObject {
         QCOMPARE(dst.Read("big"), std::string("someone else's"));
         QCOMPARE(src.Read("big"), std::string(3 << 20, 'x'));
         QVERIFY(NoPartials(dst));
-    }
-
-    void copyNeverWritesThroughALink() {
-        test::ScriptedFileOpUi ui;
-        ui.answers = {Answer::Yes};
-        test::TestDir outside;
-        outside.File("target", "outside");
-        test::TestDir t;
-        t.File("src/f", "new");
-        t.Link("dst/f", outside.Path("target"));
-        QCOMPARE(ShFileCopy(0, t.Path("src/f"), t.Path("dst")), 0);
-        QCOMPARE(t.Read("dst/f"), std::string("new"));
-        QVERIFY(S_ISREG(Stat(t.Path("dst/f")).st_mode));
-        QCOMPARE(outside.Read("target"), std::string("outside"));
     }
 
     void replaceQuestion_data() {
@@ -644,7 +424,7 @@ class TestFileOps : public QObject {
         test::TestDir t;
         t.File("src/a", std::string(3 << 20, 'a'));
         t.File("src/sub/b", std::string(5000, 'b'));
-        test::TestDir other("/dev/shm");
+        test::TestDir other(test::OtherVolume());
         QCOMPARE(ShFileCopy(0, t.Path("src"), t.Path("dst/")), kOpOk);
         QCOMPARE(ui.lastTotal, (3LL << 20) + 5000);
         QCOMPARE(ui.lastDone, ui.lastTotal);
@@ -698,6 +478,9 @@ class TestFileOps : public QObject {
             seen.push_back(r);
             return 1234;  // returned unchanged
         });
+        // The rows are written with "/": the system's separator stands there.
+        const auto sys = [](QString p) { return p.replace('/', QChar(kSep)); };
+        from = sys(from), to = sys(to), pFrom = sys(pFrom), pTo = sys(pTo);
         const std::string fromPath = from.toStdString();
         const std::string toPath = to.toStdString();
         int rc = 0;

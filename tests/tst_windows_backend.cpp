@@ -14,6 +14,7 @@
 #include "platform/os/handles.h"
 #include "platform/os/own_files.h"
 #include "platform/os/windows/win_base.h"
+#include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
 #include "tests/support/undo_run.h"
@@ -141,6 +142,43 @@ class TestWindowsBackend : public QObject {
         if (d1.id.SameNumber(d2.id) && d1.id.birth == 0)
             QSKIP("the file system reuses the number and keeps no birth time (Wine)");
         QVERIFY(d1.id != d2.id);
+    }
+
+    // A move to another volume is a copy and a removal: data, attributes and times arrive,
+    // and the source goes only then.
+    void crossVolumeMoveKeepsAttributesAndTimes() {
+        test::ScriptedFileOpUi ui;
+        test::TestDir src;
+        test::TestDir dst(test::OtherVolume());
+        src.File("木/a.txt", "a", 1000000000);
+        src.File("木/下/b.bin", std::string(3 << 20, 'b'), 1100000000);
+        SetFileAttributesW(win::LongPath(src.Path("木/a.txt")).c_str(),
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+        const auto before = src.Snapshot("木");
+        const auto info = [](const std::string& path) {
+            WIN32_FILE_ATTRIBUTE_DATA d{};
+            GetFileAttributesExW(win::LongPath(path).c_str(), GetFileExInfoStandard, &d);
+            return d;
+        };
+        const auto a = info(src.Path("木/a.txt"));
+        const UniqueFd from = OpenFolderPath(src.Root());
+        const UniqueFd to = OpenFolderPath(dst.Root());
+        ItemInfo fromInfo, toInfo;
+        QVERIFY(InfoOf(from.Get(), fromInfo) && InfoOf(to.Get(), toInfo));
+        if (fromInfo.id.volume == toInfo.id.volume)
+            QSKIP("the two folders are on one volume here");
+        FileOpRecord rec{0, FO_MOVE, src.Path("木"), dst.Root(), 0};
+        const Error e = FileOperation(rec);
+        QVERIFY2(!e, ErrorMessage(e).c_str());
+        QVERIFY(!src.Exists("木"));
+        QCOMPARE(dst.Snapshot("木"), before);
+        const auto b = info(dst.Path("木/a.txt"));
+        QCOMPARE(b.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+                 DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+        QCOMPARE(b.ftLastWriteTime.dwLowDateTime, a.ftLastWriteTime.dwLowDateTime);
+        QCOMPARE(b.ftLastWriteTime.dwHighDateTime, a.ftLastWriteTime.dwHighDateTime);
+        QVERIFY(ui.errors.empty());
+        SetFileAttributesW(win::LongPath(dst.Path("木/a.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
     void recycleBin() {

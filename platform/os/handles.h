@@ -43,6 +43,7 @@ struct ItemInfo {
     bool mountRootKnown = false;  // the kernel says whether it is (else compare devices)
     FolderMeta meta;              // mode bits, owner, times
     bool IsDir() const;
+    bool IsLink() const;  // a symbolic link; on Windows any reparse point
 };
 
 // Facts about an open item, or about dir's entry `name` (never following a link).

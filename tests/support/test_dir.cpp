@@ -160,6 +160,10 @@ std::string RootFolder() {
     return "/";
 }
 
+std::string OtherVolume() {
+    return "/dev/shm";
+}
+
 bool CanMakeLinks() {
     return true;
 }

@@ -41,6 +41,8 @@ class TestDir {
 std::string Slashed(std::string path);
 // The top of the file system: "/", or "C:\" on Windows.
 std::string RootFolder();
+// A folder on another file system than the temporary folder's, for TestDir's base.
+std::string OtherVolume();
 // Whether this system's tests can make links (Wine makes none a Windows program sees).
 bool CanMakeLinks();
 

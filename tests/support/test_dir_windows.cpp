@@ -141,6 +141,12 @@ std::string RootFolder() {
     return "C:\\";
 }
 
+std::string OtherVolume() {
+    // Under Wine the Linux root is drive Z:, and /dev/shm is a file system of its own;
+    // the temporary folder lies in the Wine prefix, on C:.
+    return "Z:\\dev\\shm";
+}
+
 bool CanMakeLinks() {
     return false;
 }

@@ -168,6 +168,10 @@ bool ItemInfo::IsDir() const {
     return S_ISDIR(mode);
 }
 
+bool ItemInfo::IsLink() const {
+    return S_ISLNK(mode);
+}
+
 bool InfoOf(int fd, ItemInfo& info) {
     return Statx(fd, "", AT_EMPTY_PATH, info);
 }

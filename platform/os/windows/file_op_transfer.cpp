@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Copy and move on Windows: renames by handle within a volume, CopyFileExW for file data
-// (links copied as links, attributes and times kept), folders entry by entry. A source is
+// Copy and move on Windows: renames by handle within a volume; file data read and written
+// through handles in chunks (counted for the progress window, cancellable), attributes and
+// times kept; links copied as links by the system; folders entry by entry. A source is
 // removed only after its copy is whole and only while it is still the item that was copied.
+#include <atomic>
 #include <cerrno>
 #include <string>
 #include <vector>
 
 #include "platform/os/file_op_context.h"
+#include "platform/os/file_write.h"
 #include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
 #include "platform/os/own_files.h"
@@ -18,37 +21,144 @@ namespace {
 
 using namespace win;
 
-struct CopyProgress {
-    Context* ctx;
-    const std::string* item;
-    long long reported = 0;
-};
+constexpr DWORD kChunk = 1 << 20;
 
-DWORD CALLBACK OnProgress(LARGE_INTEGER, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                          DWORD, HANDLE, HANDLE, LPVOID data) {
-    auto* p = static_cast<CopyProgress*>(data);
-    const long long step = done.QuadPart - p->reported;
-    p->reported = done.QuadPart;
-    return p->ctx->Tick(*p->item, step) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
+std::string TempName() {
+    static std::atomic<unsigned> counter{0};
+    return ".corvelle-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter) + ".part";
 }
 
-bool CopyOneFile(Context& ctx, const std::string& srcPath, const std::string& dstPath,
-                 bool replace) {
-    if (const int err = ReadFailureFor(srcPath)) {
-        ctx.Fail(srcPath, err);
-        return false;
+struct FileState {
+    std::int64_t size = 0;
+    FILE_BASIC_INFO basic{};
+};
+
+bool StateOf(int fd, FileState& state) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(H(fd), &size) ||
+        !GetFileInformationByHandleEx(H(fd), FileBasicInfo, &state.basic, sizeof state.basic))
+        return Fail();
+    state.size = size.QuadPart;
+    return true;
+}
+
+// The data of in, chunk by chunk, to out: each chunk counted, cancellable, and failing where
+// the test seam says.
+bool CopyData(Context& ctx, const std::string& srcPath, int in, int out, int& err) {
+    static std::vector<char> buf(kChunk);
+    for (DWORD done = 0;; ) {
+        if (!ctx.Tick(srcPath, done))
+            return err = 0, false;
+        if (const int injected = ReadFailureFor(srcPath))
+            return err = injected, false;
+        if (!ReadFile(H(in), buf.data(), kChunk, &done, nullptr))
+            return Fail(), err = errno, false;
+        if (done == 0)
+            return true;
+        if (!WriteAll(out, buf.data(), done))
+            return err = errno, false;
     }
-    CopyProgress progress{&ctx, &srcPath};
-    const DWORD flags = COPY_FILE_COPY_SYMLINK | (replace ? 0 : COPY_FILE_FAIL_IF_EXISTS);
-    if (CopyFileExW(LongPath(srcPath).c_str(), LongPath(dstPath).c_str(), OnProgress, &progress,
-                    nullptr, flags))
+}
+
+// The named streams of a file (":name:$DATA") beside its data, each copied in full; a
+// move across volumes would lose them otherwise.
+bool CopyStreams(Context& ctx, const std::string& srcPath, int in, int srcDir,
+                 const std::string& name, int dstDir, const std::string& tmp, int& err) {
+    std::vector<char> buf(64 * 1024);
+    if (!GetFileInformationByHandleEx(H(in), FileStreamInfo, buf.data(),
+                                      static_cast<DWORD>(buf.size())))
+        return true;  // none, or a file system without streams
+    for (size_t off = 0;;) {
+        const auto* e = reinterpret_cast<const FILE_STREAM_INFO*>(buf.data() + off);
+        const std::wstring stream(e->StreamName, e->StreamNameLength / sizeof(wchar_t));
+        if (stream != L"::$DATA") {
+            const UniqueFd from(
+                OpenAt(srcDir, Wide(name) + stream, GENERIC_READ, FILE_OPEN, FILE_NON_DIRECTORY_FILE));
+            const UniqueFd to(OpenAt(dstDir, Wide(tmp) + stream, GENERIC_WRITE, FILE_CREATE,
+                                     FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL));
+            if (!from.Valid() || !to.Valid())
+                return err = errno, false;
+            if (!CopyData(ctx, srcPath, from.Get(), to.Get(), err))
+                return false;
+        }
+        if (e->NextEntryOffset == 0)
+            return true;
+        off += e->NextEntryOffset;
+    }
+}
+
+// A link copies as a link: only the system knows how to make one.
+bool CopyLink(Context& ctx, const std::string& srcPath, const std::string& dstPath) {
+    if (CopyFileExW(LongPath(srcPath).c_str(), LongPath(dstPath).c_str(), nullptr, nullptr,
+                    nullptr, COPY_FILE_COPY_SYMLINK | COPY_FILE_FAIL_IF_EXISTS))
         return true;
-    const DWORD err = GetLastError();
-    if (err == ERROR_REQUEST_ABORTED || ctx.Cancelled()) {
-        ctx.Cancel();
+    ctx.Fail(srcPath, ErrnoOf(GetLastError()));
+    return false;
+}
+
+// The file is read through a handle opened from its folder and written under a name of our
+// own, which takes the target's name only when the copy is whole (and, for a move, the
+// source did not change meanwhile). Attributes and the three times come along.
+bool CopyOneFile(Context& ctx, int srcDir, const std::string& srcPath, const std::string& name,
+                 const ItemInfo& seen, int dstDir, const std::string& dstPath,
+                 const std::string& dstName, bool replace, bool verify) {
+    const UniqueFd in(OpenAt(srcDir, Wide(name), GENERIC_READ, FILE_OPEN,
+                             FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY));
+    ItemInfo opened;
+    FileState before;
+    if (!in.Valid() || !InfoOf(in.Get(), opened) || !StateOf(in.Get(), before)) {
+        ctx.Fail(srcPath, errno);
         return false;
     }
-    ctx.Fail(srcPath, ErrnoOf(err));
+    if (!opened.id.SameNumber(seen.id)) {
+        ctx.Fail(srcPath, EAGAIN);  // replaced by another item since it was looked at
+        return false;
+    }
+    std::string tmp;
+    UniqueFd out;
+    for (int tries = 0; !out.Valid() && tries < 100; ++tries) {
+        tmp = TempName();
+        out.Reset(OpenAt(dstDir, Wide(tmp), GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES, FILE_CREATE,
+                         FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY, FILE_ATTRIBUTE_NORMAL));
+        if (!out.Valid() && errno != EEXIST)
+            break;
+    }
+    if (!out.Valid()) {
+        ctx.Fail(dstPath, errno);
+        return false;
+    }
+    auto abandon = [&](const std::string& item, int err) {
+        DeleteByHandle(out.Get());
+        out.Reset();
+        if (err)
+            ctx.Fail(item, err);
+        return false;
+    };
+    int err = 0;
+    if (!CopyData(ctx, srcPath, in.Get(), out.Get(), err) ||
+        !CopyStreams(ctx, srcPath, in.Get(), srcDir, name, dstDir, tmp, err))
+        return abandon(err == ENOSPC ? dstPath : srcPath, err);
+    // A source that changed while it was read is not faithfully copied: for a move it keeps
+    // its place and the copy goes.
+    FileState after;
+    if (verify && (!StateOf(in.Get(), after) || after.size != before.size ||
+                   after.basic.LastWriteTime.QuadPart != before.basic.LastWriteTime.QuadPart))
+        return abandon(srcPath, EAGAIN);
+    FILE_BASIC_INFO basic = before.basic;
+    basic.ChangeTime.QuadPart = 0;  // the system's own
+    basic.FileAttributes &= ~DWORD{FILE_ATTRIBUTE_DIRECTORY};
+    SetFileInformationByHandle(H(out.Get()), FileBasicInfo, &basic, sizeof basic);
+    if (verify && !FlushFileBuffers(H(out.Get()))) {
+        Fail();
+        return abandon(dstPath, errno);
+    }
+    out.Reset();
+    if (RenameAt(dstDir, tmp, dstDir, dstName, replace))
+        return true;
+    const int why = errno;
+    RemoveFileAt(dstDir, tmp);
+    ctx.Fail(dstPath, why);
     return false;
 }
 
@@ -161,7 +271,9 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
     if (st.IsDir())
         return TransferFolder(ctx, srcDir, srcPath, name, st, dstDir, dstPath, dstName, move,
                               false);
-    const bool copied = CopyOneFile(ctx, srcPath, dstPath, exists);
+    const bool copied =
+        st.IsLink() ? !exists && CopyLink(ctx, srcPath, dstPath)
+            : CopyOneFile(ctx, srcDir, srcPath, name, st, dstDir, dstPath, dstName, exists, move);
     if (!copied || !move)
         return copied;
     // The source goes only if it is still the item that was copied.

@@ -5,8 +5,6 @@
 #include "platform/os/folder_changes.h"
 
 #include <cerrno>
-#include <cstring>
-#include <vector>
 
 #include "platform/os/windows/win_base.h"
 
@@ -35,7 +33,7 @@ bool MakePrivateFolderAt(int dir, const std::string& name) {
 }
 
 bool RemoveEmptyFolderAt(int dir, const std::string& name) {
-    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN,
+    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_OPEN,
                              FILE_DIRECTORY_FILE));
     if (!fd.Valid())
         return false;
@@ -50,25 +48,7 @@ bool RemoveEmptyFolderAt(int dir, const std::string& name) {
 }
 
 bool RenameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to) {
-    const UniqueFd fd(OpenAt(fromDir, Wide(from), DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN, 0));
-    if (!fd.Valid())
-        return false;
-    const std::wstring target = Wide(to);
-    if (target.empty() || target == L"." || target == L".." ||
-        target.find_first_of(L"\\/") != std::wstring::npos) {
-        errno = EINVAL;
-        return false;
-    }
-    std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFORMATION) + target.size() * sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buf.data());
-    info->ReplaceIfExists = FALSE;
-    info->RootDirectory = H(toDir);
-    info->FileNameLength = static_cast<ULONG>(target.size() * sizeof(wchar_t));
-    std::memcpy(info->FileName, target.data(), info->FileNameLength);
-    IO_STATUS_BLOCK io;
-    const NTSTATUS st = NtSetInformationFile(H(fd.Get()), &io, info,
-                                             static_cast<ULONG>(buf.size()), FileRenameInformation);
-    return st >= 0 || FailStatus(st);
+    return RenameAt(fromDir, from, toDir, to, false);
 }
 
 void SetFolderTimes(int folder, const FolderMeta& m) {

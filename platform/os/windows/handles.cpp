@@ -81,7 +81,7 @@ UniqueFd CheckedFolder(int fd) {
     ItemInfo info;
     if (!h.Valid() || !InfoOf(h.Get(), info))
         return UniqueFd();
-    if ((info.mode & kKindMask) == kLinkKind) {
+    if (info.IsLink()) {
         errno = ELOOP;
         return UniqueFd();
     }
@@ -152,6 +152,10 @@ bool ItemInfo::IsDir() const {
     return (mode & kKindMask) == kFolderKind;
 }
 
+bool ItemInfo::IsLink() const {
+    return (mode & kKindMask) == kLinkKind;
+}
+
 bool InfoOf(int fd, ItemInfo& info) {
     FILE_BASIC_INFO basic;
     if (!GetFileInformationByHandleEx(H(fd), FileBasicInfo, &basic, sizeof basic))
@@ -210,8 +214,7 @@ UniqueFd OpenFolderPath(const std::string& path) {
         fd = OpenPath(path, kFolderAccess & ~(FILE_WRITE_ATTRIBUTES | READ_CONTROL), 0);
     UniqueFd h(fd);
     ItemInfo info;
-    if (h.Valid() && InfoOf(h.Get(), info) && !info.IsDir() &&
-        (info.mode & kKindMask) != kLinkKind) {
+    if (h.Valid() && InfoOf(h.Get(), info) && !info.IsDir() && !info.IsLink()) {
         errno = ENOTDIR;
         return UniqueFd();
     }

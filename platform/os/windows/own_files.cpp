@@ -130,7 +130,7 @@ bool SyncFolder(int dir) {
 
 bool RemoveFileAt(int dir, const std::string& name) {
     // A junction is a folder to Windows but a link here: it goes, a real folder does not.
-    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN, 0));
+    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_OPEN, 0));
     ItemInfo info;
     if (!fd.Valid() || !InfoOf(fd.Get(), info))
         return false;

@@ -2,6 +2,7 @@
 #include "platform/os/windows/win_base.h"
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "util/paths.h"
@@ -145,6 +146,7 @@ bool FailStatus(NTSTATUS status) {
 
 int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition,
            ULONG options, ULONG attributes) {
+    // One component; "name:stream" reaches a file's named stream.
     if (name.empty() || name == L"." || name == L".." ||
         name.find_first_of(L"\\/") != std::wstring_view::npos) {
         errno = name.empty() ? ENOENT : EINVAL;
@@ -252,6 +254,33 @@ bool ListFolder(int dir, const std::function<bool(const Listed&)>& each) {
     }
 }
 
+bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+              bool replace) {
+    const int fd = OpenAt(fromDir, Wide(from), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                          FILE_OPEN, 0);
+    if (fd < 0)
+        return false;
+    const std::wstring target = Wide(to);
+    if (target.empty() || target == L"." || target == L".." ||
+        target.find_first_of(L"\\/") != std::wstring::npos) {
+        CloseHandle(H(fd));
+        errno = EINVAL;
+        return false;
+    }
+    std::vector<unsigned char> buf(sizeof(FILE_RENAME_INFORMATION) +
+                                   target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buf.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = H(toDir);
+    info->FileNameLength = static_cast<ULONG>(target.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, target.data(), info->FileNameLength);
+    IO_STATUS_BLOCK io;
+    const NTSTATUS st = NtSetInformationFile(H(fd), &io, info, static_cast<ULONG>(buf.size()),
+                                             FileRenameInformation);
+    CloseHandle(H(fd));
+    return st >= 0 || FailStatus(st);
+}
+
 namespace {
 
 std::function<bool(std::uint64_t)>& ReparseHook() {
@@ -272,10 +301,11 @@ DWORD SeenAttributes(DWORD attributes, std::uint64_t number) {
 }
 
 bool DeleteByHandle(int fd) {
-    // POSIX semantics where the system has them (the name goes at once), else the classic.
+    // POSIX semantics where the system has them (the name goes at once), a read-only item
+    // included as on Linux; else the classic class, the read-only attribute taken off first.
     struct {
         ULONG flags;
-    } ex = {0x1 | 0x2};  // FILE_DISPOSITION_DELETE | FILE_DISPOSITION_POSIX_SEMANTICS
+    } ex = {0x1 | 0x2 | 0x10};  // DELETE | POSIX_SEMANTICS | IGNORE_READONLY_ATTRIBUTE
     IO_STATUS_BLOCK io;
     NTSTATUS st = NtSetInformationFile(H(fd), &io, &ex, sizeof ex,
                                        static_cast<FILE_INFORMATION_CLASS>(64));
@@ -284,7 +314,24 @@ bool DeleteByHandle(int fd) {
     FILE_DISPOSITION_INFO classic = {TRUE};
     if (SetFileInformationByHandle(H(fd), FileDispositionInfo, &classic, sizeof classic))
         return true;
-    return Fail();
+    const DWORD err = GetLastError();
+    FILE_BASIC_INFO basic;
+    if (err != ERROR_ACCESS_DENIED ||
+        !GetFileInformationByHandleEx(H(fd), FileBasicInfo, &basic, sizeof basic) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return Fail(err);
+    FILE_BASIC_INFO writable = {};
+    const DWORD rest = basic.FileAttributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+    writable.FileAttributes = rest ? rest : FILE_ATTRIBUTE_NORMAL;  // 0 would mean "unchanged"
+    if (!SetFileInformationByHandle(H(fd), FileBasicInfo, &writable, sizeof writable))
+        return Fail(err);
+    if (SetFileInformationByHandle(H(fd), FileDispositionInfo, &classic, sizeof classic))
+        return true;
+    const DWORD again = GetLastError();
+    FILE_BASIC_INFO back = {};
+    back.FileAttributes = basic.FileAttributes;
+    SetFileInformationByHandle(H(fd), FileBasicInfo, &back, sizeof back);
+    return Fail(again);
 }
 
 }  // namespace corvelle::win

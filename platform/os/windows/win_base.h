@@ -69,7 +69,13 @@ struct Listed {
 };
 bool ListFolder(int dir, const std::function<bool(const Listed&)>& each);
 
-// Marks an open item (opened with DELETE) for deletion; it goes when the last handle closes.
+// Renames fromDir's entry to toDir's entry `to` by handle; replaces an existing item only
+// when asked to. false with errno set.
+bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+              bool replace);
+
+// Marks an open item (opened with DELETE and FILE_WRITE_ATTRIBUTES) for deletion, read-only
+// or not; it goes when the last handle closes.
 bool DeleteByHandle(int fd);
 
 // True for attributes of a link, junction or mount point: never entered, never followed.
