@@ -4,21 +4,21 @@
 // at random yields), and executing a plan, after random ticks and random changes to the
 // tree, must lose or change no file, remove no folder outside the plan, and mean what each
 // result says. Seeded: a failure names its seed. CORVELLE_SOAK_SECONDS runs more seeds.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QtTest>
 #include <chrono>
 #include <random>
 #include <set>
 
 #include "app/settings.h"
+#include "platform/os/folder_changes.h"
+#include "platform/os/handles.h"
 #include "platform/os/message_service.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
 #include "tidy/search.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 
@@ -78,7 +78,7 @@ struct ModelSearch {
                   [](const Node* a, const Node* b) { return a->name < b->name; });
         for (int n = static_cast<int>(subs.size()); n > 0 && running; --n) {
             if (sub && Visit(*subs[static_cast<size_t>(n - 1)],
-                             path + subs[static_cast<size_t>(n - 1)]->name + "/"))
+                             path + subs[static_cast<size_t>(n - 1)]->name + kSep))
                 return true;
         }
         Check(f, path);
@@ -90,14 +90,22 @@ struct ModelSearch {
 
 // ---- Random trees, made on disk. ----
 
-const char* const kNames[] = {"a", "b", "B", ".h", "*", "x y", "a,b", "\xff\xfe", "日本", "z"};
+// Names of any byte, case apart; on Windows names are Unicode, "*" is not one, and a name
+// differing only in case is the same name.
+const char* const kBytesNames[] = {"a", "b", "B", ".h", "*", "x y", "a,b", "\xff\xfe", "日本", "z"};
+const char* const kUnicodeNames[] = {"a", "b", "한", ".h", "😀", "x y", "a,b", "ü", "日本", "z"};
+
+const char* RandomName(std::mt19937& rng) {
+    const auto n = rng() % std::size(kBytesNames);
+    return test::CanMakeLinks() ? kBytesNames[n] : kUnicodeNames[n];
+}
 
 Node RandomFolder(std::mt19937& rng, int depth) {
     Node f;
     const int n = static_cast<int>(rng() % (depth > 2 ? 2 : 4));
     std::set<std::string> used;
     for (int i = 0; i < n; ++i) {
-        const std::string name = kNames[rng() % std::size(kNames)];
+        const std::string name = RandomName(rng);
         if (!used.insert(name).second)
             continue;
         const int roll = static_cast<int>(rng() % 10);
@@ -105,23 +113,23 @@ Node RandomFolder(std::mt19937& rng, int depth) {
         if (roll < 6 && depth < 4)
             k = RandomFolder(rng, depth + 1);
         else
-            k.kind = roll < 9 ? Node::File : Node::Link;
+            k.kind = roll < 9 || !test::CanMakeLinks() ? Node::File : Node::Link;
         k.name = name;
         f.kids.push_back(std::move(k));
     }
     return f;
 }
 
-void Make(const Node& f, const std::string& path, int& serial) {
-    mkdir(path.c_str(), 0755);
+void Make(const Node& f, test::TestDir& t, const std::string& rel, int& serial) {
+    t.Dir(rel);
     for (const Node& k : f.kids) {
-        const std::string p = path + "/" + k.name;
+        const std::string r = rel + "/" + k.name;
         if (k.kind == Node::Folder)
-            Make(k, p, serial);
+            Make(k, t, r, serial);
         else if (k.kind == Node::File)
-            test::WriteFileBytes(p, "content " + std::to_string(++serial));
+            t.File(r, "content " + std::to_string(++serial));
         else
-            QVERIFY(symlink("/tmp", p.c_str()) == 0);  // a link to a folder: never entered
+            t.Link(r, test::RootFolder());  // a link to a folder: never entered
     }
 }
 
@@ -133,12 +141,14 @@ std::multiset<std::string> Files(const std::map<std::string, std::string>& snap)
     return out;
 }
 
-std::set<ino_t> FolderInodes(const test::TestDir& t) {
-    std::set<ino_t> out;
+std::set<std::uint64_t> FolderNumbers(const test::TestDir& t) {
+    std::set<std::uint64_t> out;
     for (const auto& [rel, c] : t.Snapshot()) {
-        struct stat st;
-        if (c == "<dir>" && lstat(t.Path(rel).c_str(), &st) == 0)
-            out.insert(st.st_ino);
+        std::string leaf;
+        const UniqueFd parent = OpenParentOf(t.Path(rel), leaf);
+        ItemInfo info;
+        if (c == "<dir>" && parent.Valid() && InfoAt(parent.Get(), leaf, info))
+            out.insert(info.id.number);
     }
     return out;
 }
@@ -176,7 +186,7 @@ class TestModel : public QObject {
         const Node tree = RandomFolder(rng, 0);
         test::TestDir t;
         int serial = 0;
-        Make(tree, t.Path("r"), serial);
+        Make(tree, t, "r", serial);
         const std::string root = t.Path("r/");
         const int mode = static_cast<int>(rng() % 2);
         const bool sub = rng() % 4 != 0;
@@ -221,30 +231,33 @@ class TestModel : public QObject {
                 folders.push_back(rel);
         for (int changes = static_cast<int>(rng() % 3); changes > 0 && !folders.empty();
              --changes) {
-            const std::string f = root + folders[rng() % folders.size()];
+            const std::string rel = "r/" + folders[rng() % folders.size()];
+            std::string leaf;
+            const UniqueFd parent = OpenParentOf(t.Path(rel), leaf);
             switch (rng() % 3) {
                 case 0:
-                    test::WriteFileBytes(f + "/late", "late " + std::to_string(++serial));
+                    test::WriteFileBytes(t.Path(rel + "/late"), "late " + std::to_string(++serial));
                     break;
                 case 1:
-                    rmdir(f.c_str());  // only when empty
+                    RemoveEmptyFolderAt(parent.Get(), leaf);  // only when empty
                     break;
                 default:
-                    if (rename(f.c_str(), (f + "-moved").c_str()) == 0)
-                        symlink((f + "-moved").c_str(), f.c_str());
+                    if (RenameNoReplace(parent.Get(), leaf, parent.Get(), leaf + "-moved") &&
+                        test::CanMakeLinks())
+                        t.Link(rel, t.Path(rel + "-moved"));
                     break;
             }
         }
         const auto before = t.Snapshot("r");
-        const std::set<ino_t> foldersBefore = FolderInodes(t);
+        const std::set<std::uint64_t> foldersBefore = FolderNumbers(t);
         test::ScriptedFileOpUi ui;
         ExecuteList(list, {});
         const auto after = t.Snapshot("r");
-        const std::set<ino_t> foldersAfter = FolderInodes(t);
+        const std::set<std::uint64_t> foldersAfter = FolderNumbers(t);
         const QString where = QString("seed %1").arg(seed);
         QVERIFY2(Files(after) == Files(before), qPrintable(where + ": a file was lost or changed"));
         QVERIFY2(test::NoGeneratedNames(after), qPrintable(where));
-        std::set<ino_t> planned;
+        std::set<std::uint64_t> planned;
         for (const ProcessRow& r : list.Rows()) {
             if (r.checked) {
                 QVERIFY2(r.result.empty(), qPrintable(where));
@@ -260,7 +273,7 @@ class TestModel : public QObject {
                          qPrintable(where + ": 失敗 but the folder was removed"));
             }
         }
-        for (ino_t ino : foldersBefore)
+        for (std::uint64_t ino : foldersBefore)
             QVERIFY2(foldersAfter.count(ino) || planned.count(ino),
                      qPrintable(where + ": a folder outside the plan was removed"));
     }

@@ -181,6 +181,28 @@ class TestWindowsBackend : public QObject {
         SetFileAttributesW(win::LongPath(dst.Path("木/a.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
+    // A folder another program holds open: removed at once (POSIX semantics), or reported as
+    // in use and left; never reported removed while it stays.
+    void heldFolderIsNeverReportedRemoved() {
+        test::TestDir t;
+        t.Dir("held");
+        HANDLE h = CreateFileW(win::LongPath(t.Path("held")).c_str(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        QVERIFY(h != INVALID_HANDLE_VALUE);
+        const UniqueFd root = OpenFolderPath(t.Root());
+        const bool removed = RemoveEmptyFolderAt(root.Get(), "held");
+        const int why = errno;
+        QCOMPARE(t.Exists("held"), !removed);
+        if (!removed)
+            QCOMPARE(why, EBUSY);
+        CloseHandle(h);
+        // Let go, it goes.
+        if (!removed)
+            QVERIFY(RemoveEmptyFolderAt(root.Get(), "held"));
+        QVERIFY(!t.Exists("held"));
+    }
+
     void recycleBin() {
         test::TestDir t;
         t.File("ごみ.txt", "trash me");

@@ -203,6 +203,8 @@ class Runner {
         }
         Seam("raise:moved", path);
         // "成功" only once the emptied folder is gone too; otherwise the content goes back.
+        // Our own handle goes first: a folder held open is not removed at once everywhere.
+        before.Reset();
         ItemInfo emptied;
         if (InfoAt(after.Get(), source, emptied) && emptied.id == row.beforeId &&
             RemoveEmptyFolderAt(after.Get(), source))
@@ -210,15 +212,20 @@ class Runner {
         const int why = errno;
         error = RowAccess::Because(path, why);
         error.operation = "空になったフォルダの削除";
+        // The folder again, only if it is still the one the content came from.
+        before = OpenFolderAt(after.Get(), source);
+        if (before.Valid() && (!InfoOf(before.Get(), emptied) || emptied.id != row.beforeId))
+            before.Reset();
         // An entry that arrived after the plan stays in the folder: the row names it.
         std::vector<std::string> late;
-        if (why == ENOTEMPTY && ReadNames(before.Get(), late, err) && !late.empty()) {
+        if (why == ENOTEMPTY && before.Valid() && ReadNames(before.Get(), late, err) &&
+            !late.empty()) {
             std::sort(late.begin(), late.end());
             error = KindError(kErrUnplannedEntry, AddBackslash(path) + late.front());
         }
         std::string stranded;
         for (const std::string& n : inside) {
-            if (!RenameNoReplace(after.Get(), n, before.Get(), n))
+            if (!before.Valid() || !RenameNoReplace(after.Get(), n, before.Get(), n))
                 stranded += "\n" + AddBackslash(afterPath) + n;
         }
         if (!stranded.empty())

@@ -60,7 +60,10 @@ class Undoer {
                                : FinishDelete(*step.row, step, error);
     }
     // A folder made by Begin whose record could not be made durable is not used.
-    static void Abandon(Step& step) { RemoveEmptyFolderAt(step.parent.Get(), step.at); }
+    static void Abandon(Step& step) {
+        step.folder.Reset();  // let go first: a folder held open is not removed at once everywhere
+        RemoveEmptyFolderAt(step.parent.Get(), step.at);
+    }
 
   private:
     // A folder an earlier step of this undo (or an interrupted one) made again.
@@ -117,6 +120,7 @@ class Undoer {
         ItemInfo info;
         if (!fd.Valid() || !InfoOf(fd.Get(), info)) {
             error = RowAccess::Because(path, errno);
+            fd.Reset();
             RemoveEmptyFolderAt(parent, name);
             return UniqueFd();
         }
@@ -253,8 +257,10 @@ class Undoer {
                     stays += "\n" + AddBackslash(path) + n + " は " + afterBase + step.at +
                              " の中にあります";
             }
-            if (step.remade && step.at != leaf)
+            if (step.remade && step.at != leaf) {
+                step.folder.Reset();
                 RemoveEmptyFolderAt(after, step.at);
+            }
             error = KindError(kErrPartlyPutBack, path);
             error.detail = stays;
             return Outcome::Failed;
@@ -281,6 +287,7 @@ class Undoer {
         const std::string path = RowPath(r.before);
         std::string stays;
         if (!Place(step.parent.Get(), step.at, PathLeaf(path), path, stays)) {
+            step.folder.Reset();
             RemoveEmptyFolderAt(step.parent.Get(), step.at);  // ours
             error = KindError(kErrNameTaken, path);
             return Outcome::Failed;

@@ -33,15 +33,29 @@ bool MakePrivateFolderAt(int dir, const std::string& name) {
 }
 
 bool RemoveEmptyFolderAt(int dir, const std::string& name) {
-    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_OPEN,
-                             FILE_DIRECTORY_FILE));
-    if (!fd.Valid())
-        return false;
+    const std::wstring wide = Wide(name);
+    constexpr ACCESS_MASK kAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+    UniqueFd fd(OpenAt(dir, wide, kAccess, FILE_OPEN, FILE_DIRECTORY_FILE));
     ItemInfo info;
-    if (!InfoOf(fd.Get(), info))
+    if (!fd.Valid() || !InfoOf(fd.Get(), info))
         return false;
     if (!info.IsDir()) {
         errno = ENOTDIR;  // a junction or link where a folder was: never removed here
+        return false;
+    }
+    if (DeletedAtOnce(fd.Get()))
+        return true;
+    if (errno != ENOSYS)
+        return false;
+    // Without POSIX semantics (FAT, exFAT, Wine) the folder would go only when the last
+    // handle to it closes: held exclusively, it goes when this one does, or it is in use.
+    fd.Reset();
+    fd.Reset(OpenAt(dir, wide, kAccess, FILE_OPEN, FILE_DIRECTORY_FILE, 0, 0));
+    ItemInfo again;
+    if (!fd.Valid() || !InfoOf(fd.Get(), again))
+        return false;
+    if (!again.id.SameNumber(info.id)) {
+        errno = EAGAIN;
         return false;
     }
     return DeleteByHandle(fd.Get());

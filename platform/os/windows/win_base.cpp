@@ -85,7 +85,6 @@ int ErrnoOf(DWORD error) {
         case ERROR_BAD_NET_NAME:
             return ENOENT;
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
         case ERROR_PRIVILEGE_NOT_HELD:
         case ERROR_WRITE_PROTECT:
@@ -121,6 +120,7 @@ int ErrnoOf(DWORD error) {
         case ERROR_INVALID_FUNCTION:
             return ENOSYS;
         case ERROR_BUSY:
+        case ERROR_SHARING_VIOLATION:  // another program has it open
         case ERROR_DELETE_PENDING:
             return EBUSY;
         default:
@@ -145,7 +145,7 @@ bool FailStatus(NTSTATUS status) {
 }
 
 int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition,
-           ULONG options, ULONG attributes) {
+           ULONG options, ULONG attributes, ULONG share) {
     // One component; "name:stream" reaches a file's named stream.
     if (name.empty() || name == L"." || name == L".." ||
         name.find_first_of(L"\\/") != std::wstring_view::npos) {
@@ -160,7 +160,7 @@ int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG dispositio
     IO_STATUS_BLOCK io;
     HANDLE h = nullptr;
     const NTSTATUS st =
-        NtCreateFile(&h, access | SYNCHRONIZE, &oa, &io, nullptr, attributes, kShareAll,
+        NtCreateFile(&h, access | SYNCHRONIZE, &oa, &io, nullptr, attributes, share,
                      disposition, options | kOpenReparsePoint | FILE_SYNCHRONOUS_IO_NONALERT |
                                       FILE_OPEN_FOR_BACKUP_INTENT,
                      nullptr, 0);
@@ -300,16 +300,28 @@ DWORD SeenAttributes(DWORD attributes, std::uint64_t number) {
     return attributes;
 }
 
-bool DeleteByHandle(int fd) {
-    // POSIX semantics where the system has them (the name goes at once), a read-only item
-    // included as on Linux; else the classic class, the read-only attribute taken off first.
+bool DeletedAtOnce(int fd) {
     struct {
         ULONG flags;
     } ex = {0x1 | 0x2 | 0x10};  // DELETE | POSIX_SEMANTICS | IGNORE_READONLY_ATTRIBUTE
     IO_STATUS_BLOCK io;
-    NTSTATUS st = NtSetInformationFile(H(fd), &io, &ex, sizeof ex,
-                                       static_cast<FILE_INFORMATION_CLASS>(64));
+    const NTSTATUS st = NtSetInformationFile(H(fd), &io, &ex, sizeof ex,
+                                             static_cast<FILE_INFORMATION_CLASS>(64));
     if (st >= 0)
+        return true;
+    // Refused as unknown (older systems, FAT, Wine): the caller falls back.
+    if (st == static_cast<NTSTATUS>(0xC000000DL) || st == static_cast<NTSTATUS>(0xC00000BBL) ||
+        st == static_cast<NTSTATUS>(0xC0000003L)) {
+        errno = ENOSYS;
+        return false;
+    }
+    return FailStatus(st);
+}
+
+bool DeleteByHandle(int fd) {
+    // POSIX semantics where the system has them (the name goes at once), a read-only item
+    // included as on Linux; else the classic class, the read-only attribute taken off first.
+    if (DeletedAtOnce(fd))
         return true;
     FILE_DISPOSITION_INFO classic = {TRUE};
     if (SetFileInformationByHandle(H(fd), FileDispositionInfo, &classic, sizeof classic))

@@ -47,7 +47,7 @@ inline constexpr DWORD kRestorable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HI
 // Opens `name` (one component) relative to the open folder dir with NtCreateFile, never
 // following a reparse point. -1 with errno set on failure.
 int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition,
-           ULONG options, ULONG attributes = 0);
+           ULONG options, ULONG attributes = 0, ULONG share = kShareAll);
 // The same for a path: as the user gave it (links followed), "\\?\" added for any length.
 int OpenPath(const std::string& path, ACCESS_MASK access, DWORD flags);
 
@@ -77,6 +77,9 @@ bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string
 // Marks an open item (opened with DELETE and FILE_WRITE_ATTRIBUTES) for deletion, read-only
 // or not; it goes when the last handle closes.
 bool DeleteByHandle(int fd);
+// Deletes it with POSIX semantics: its name is gone at once, other handles or not. false
+// with ENOSYS where the file system (or Wine) has no such semantics.
+bool DeletedAtOnce(int fd);
 
 // True for attributes of a link, junction or mount point: never entered, never followed.
 inline bool IsReparse(DWORD attributes) {
