@@ -147,8 +147,9 @@ class TestExecution : public QObject {
 
     void linkAndNonUtf8NameRaisedAsTheyAre() {
         if (!test::CanMakeLinks())
-            QSKIP("names are Unicode here and no links can be made: the Windows names have "
-                  "their own cases");
+            QSKIP(
+                "names are Unicode here and no links can be made: the Windows names have "
+                "their own cases");
         test::ScriptedFileOpUi ui;
         test::TestDir outside;
         outside.File("target/data", "data");

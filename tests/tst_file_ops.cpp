@@ -5,8 +5,8 @@
 #include <set>
 
 #include "platform/os/file_op.h"
-#include "platform/os/message_service.h"
 #include "platform/os/handles.h"
+#include "platform/os/message_service.h"
 #include "shellops/sh_file_lib.h"
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"

@@ -81,7 +81,7 @@ class TestWindowsBackend : public QObject {
         if (!CanName(t, n))
             QSKIP("this file system cannot store the name");
         t.File(n + "/" + n + "/" + n + ".txt", "data of " + n);  // raise row
-        t.Dir("empty/" + n);                                   // raise row of an empty folder
+        t.Dir("empty/" + n);                                     // raise row of an empty folder
         t.File("keep");
         const auto before = t.Snapshot();
         ProcessList list;
@@ -234,7 +234,8 @@ class TestWindowsBackend : public QObject {
         QCOMPARE(l.settingsFolder, t.Path("roaming\\Corvelle\\"));
         QCOMPARE(l.logFolder, l.settingsFolder);
         QVERIFY(JournalFolder().size() > 16);
-        QCOMPARE(JournalFolder().substr(JournalFolder().size() - 16), std::string("Corvelle\\journal"));
+        QCOMPARE(JournalFolder().substr(JournalFolder().size() - 16),
+                 std::string("Corvelle\\journal"));
     }
 
     // A journal others may write to is not trusted: the owner SID and the ACL say so.
@@ -258,9 +259,9 @@ class TestWindowsBackend : public QObject {
         everyone.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
         everyone.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
         QCOMPARE(SetEntriesInAclW(1, &everyone, old, &widened), DWORD(ERROR_SUCCESS));
-        const DWORD set = SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()),
-                                                SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                                nullptr, nullptr, widened, nullptr);
+        const DWORD set =
+            SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, widened, nullptr);
         LocalFree(widened);
         LocalFree(sd);
         QCOMPARE(set, DWORD(ERROR_SUCCESS));
@@ -277,7 +278,7 @@ class TestWindowsBackend : public QObject {
     void reparsePointsAreNeverEntered() {
         test::TestDir t;
         t.File("p/j/inside.txt", "not ours");  // j: a junction to somewhere else
-        t.Dir("q/j2");                          // q holds nothing but a link
+        t.Dir("q/j2");                         // q holds nothing but a link
         t.File("keep");
         const UniqueFd root = OpenFolderPath(t.Root());
         ItemInfo j, j2;

@@ -4,8 +4,8 @@
 #include <cerrno>
 
 #include "app/settings.h"
-#include "platform/os/file_op.h"
 #include "platform/os/codec.h"
+#include "platform/os/file_op.h"
 #include "platform/os/folders.h"
 #include "platform/os/local_time.h"
 #include "platform/os/message_service.h"
@@ -92,7 +92,8 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
 
 void PrintRows(const ProcessList& list, FILE* out) {
     // A person at a console reads UTF-8; a script gets the log's own text.
-    const std::string text = IsTerminal(out) && !NamesAreBytes() ? LogTextUtf8(list) : LogText(list);
+    const std::string text =
+        IsTerminal(out) && !NamesAreBytes() ? LogTextUtf8(list) : LogText(list);
     std::fwrite(text.data(), 1, text.size(), out);
 }
 

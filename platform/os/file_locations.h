@@ -23,7 +23,7 @@ struct LocationInputs {
     std::string home;
     std::string xdgConfigHome;  // as the environment has them ("" when unset)
     std::string xdgStateHome;
-    std::string appData;  // Windows: %APPDATA%
+    std::string appData;             // Windows: %APPDATA%
     std::string installedBinFolder;  // where an installation puts the program
     std::string installedDocFolder;  // and its documentation
 };

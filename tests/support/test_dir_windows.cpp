@@ -176,8 +176,8 @@ void RemoveTree(const std::string& raw) {
 
 std::string ReadFileBytes(const std::string& path) {
     std::string out;
-    HANDLE h = CreateFileW(LongPath(Native(path)).c_str(), GENERIC_READ, 7, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(LongPath(Native(path)).c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING,
+                           0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return out;
     char buf[65536];
@@ -188,8 +188,8 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(LongPath(Native(path)).c_str(), GENERIC_WRITE, 7, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(LongPath(Native(path)).c_str(), GENERIC_WRITE, 7, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
     DWORD n = 0;

@@ -32,8 +32,9 @@ void Build(TestDir& t, const QStringList& spec) {
     // "m:" modes have no meaning here and are left out; "a:" sets folder attributes.
     for (const QString& e : spec)
         if (e.startsWith("a:"))
-            SetFileAttributesW(win::LongPath(t.Path(e.mid(2).section('=', 0, 0).toStdString())).c_str(),
-                               e.section('=', 1).toUInt() | FILE_ATTRIBUTE_DIRECTORY);
+            SetFileAttributesW(
+                win::LongPath(t.Path(e.mid(2).section('=', 0, 0).toStdString())).c_str(),
+                e.section('=', 1).toUInt() | FILE_ATTRIBUTE_DIRECTORY);
     // Folder times are set last, deepest first, so that nothing touches them afterwards.
     std::vector<std::string> folders;
     for (const auto& [rel, content] : t.Snapshot())

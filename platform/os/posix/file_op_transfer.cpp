@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "platform/os/file_op_context.h"
-#include "platform/os/posix/file_op_posix.h"
 #include "platform/os/file_write.h"
 #include "platform/os/handles.h"
+#include "platform/os/posix/file_op_posix.h"
 #include "platform/os/test_seam.h"
 
 namespace corvelle::fileop {

@@ -42,7 +42,8 @@ std::string ToSystemText(std::string_view utf8) {
 std::string FromSystemText(std::string_view text) {
     if (Current() == CodePage::Utf8 || text.empty())
         return std::string(text);
-    const int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int n =
+        MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), w.data(), n);
     return win::Narrow(w);

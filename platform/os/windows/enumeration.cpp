@@ -19,7 +19,7 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
     DirEntry entry;
     const bool ok = ListFolder(dir.Get(), [&](const Listed& l) {
         entry.name = l.name;
-        entry.kind = IsReparse(l.attributes)                      ? EntryKind::Link
+        entry.kind = IsReparse(l.attributes)                     ? EntryKind::Link
                      : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
                                                                  : EntryKind::File;
         return each(entry);
@@ -34,8 +34,8 @@ bool ListFiles(const std::string& folder, std::vector<FileEntry>& files) {
     // A link to a folder is a folder here, as the folder tree shows it.
     return ListFolder(dir.Get(), [&](const Listed& l) {
         if (!(l.attributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back({l.name, static_cast<unsigned long long>(l.bytes),
-                             l.mtimeNs / 1000000000});
+            files.push_back(
+                {l.name, static_cast<unsigned long long>(l.bytes), l.mtimeNs / 1000000000});
         return true;
     });
 }

@@ -20,8 +20,8 @@ std::string Env(const wchar_t* name) {
 // Windows' access checks are in the ACL, not in attributes: a file made and removed again
 // is the one true test of a folder.
 bool FolderWritable(const std::string& folder) {
-    const std::string probe = folder + ".corvelle-write-test-" +
-                              std::to_string(GetCurrentProcessId());
+    const std::string probe =
+        folder + ".corvelle-write-test-" + std::to_string(GetCurrentProcessId());
     HANDLE h = CreateFileW(LongPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -31,8 +31,8 @@ bool FolderWritable(const std::string& folder) {
 }
 
 bool FileWritable(const std::string& path) {
-    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(h);

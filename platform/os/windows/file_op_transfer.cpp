@@ -25,8 +25,8 @@ constexpr DWORD kChunk = 1 << 20;
 
 std::string TempName() {
     static std::atomic<unsigned> counter{0};
-    return ".corvelle-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter) + ".part";
+    return ".corvelle-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+           ".part";
 }
 
 struct FileState {
@@ -47,7 +47,7 @@ bool StateOf(int fd, FileState& state) {
 // the test seam says.
 bool CopyData(Context& ctx, const std::string& srcPath, int in, int out, int& err) {
     static std::vector<char> buf(kChunk);
-    for (DWORD done = 0;; ) {
+    for (DWORD done = 0;;) {
         if (!ctx.Tick(srcPath, done))
             return err = 0, false;
         if (const int injected = ReadFailureFor(srcPath))
@@ -73,8 +73,8 @@ bool CopyStreams(Context& ctx, const std::string& srcPath, int in, int srcDir,
         const auto* e = reinterpret_cast<const FILE_STREAM_INFO*>(buf.data() + off);
         const std::wstring stream(e->StreamName, e->StreamNameLength / sizeof(wchar_t));
         if (stream != L"::$DATA") {
-            const UniqueFd from(
-                OpenAt(srcDir, Wide(name) + stream, GENERIC_READ, FILE_OPEN, FILE_NON_DIRECTORY_FILE));
+            const UniqueFd from(OpenAt(srcDir, Wide(name) + stream, GENERIC_READ, FILE_OPEN,
+                                       FILE_NON_DIRECTORY_FILE));
             const UniqueFd to(OpenAt(dstDir, Wide(tmp) + stream, GENERIC_WRITE, FILE_CREATE,
                                      FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL));
             if (!from.Valid() || !to.Valid())
@@ -90,8 +90,8 @@ bool CopyStreams(Context& ctx, const std::string& srcPath, int in, int srcDir,
 
 // A link copies as a link: only the system knows how to make one.
 bool CopyLink(Context& ctx, const std::string& srcPath, const std::string& dstPath) {
-    if (CopyFileExW(LongPath(srcPath).c_str(), LongPath(dstPath).c_str(), nullptr, nullptr,
-                    nullptr, COPY_FILE_COPY_SYMLINK | COPY_FILE_FAIL_IF_EXISTS))
+    if (CopyFileExW(LongPath(srcPath).c_str(), LongPath(dstPath).c_str(), nullptr, nullptr, nullptr,
+                    COPY_FILE_COPY_SYMLINK | COPY_FILE_FAIL_IF_EXISTS))
         return true;
     ctx.Fail(srcPath, ErrnoOf(GetLastError()));
     return false;
@@ -119,8 +119,9 @@ bool CopyOneFile(Context& ctx, int srcDir, const std::string& srcPath, const std
     UniqueFd out;
     for (int tries = 0; !out.Valid() && tries < 100; ++tries) {
         tmp = TempName();
-        out.Reset(OpenAt(dstDir, Wide(tmp), GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES, FILE_CREATE,
-                         FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY, FILE_ATTRIBUTE_NORMAL));
+        out.Reset(OpenAt(dstDir, Wide(tmp), GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES,
+                         FILE_CREATE, FILE_NON_DIRECTORY_FILE | FILE_SEQUENTIAL_ONLY,
+                         FILE_ATTRIBUTE_NORMAL));
         if (!out.Valid() && errno != EEXIST)
             break;
     }
@@ -190,8 +191,8 @@ bool TransferFolder(Context& ctx, int srcDir, const std::string& srcPath, const 
             whole = false;
             break;
         }
-        whole &= TransferEntry(ctx, src.Get(), srcPath + kSep + n, n, dst.Get(),
-                               dstPath + kSep + n, n, move);
+        whole &= TransferEntry(ctx, src.Get(), srcPath + kSep + n, n, dst.Get(), dstPath + kSep + n,
+                               n, move);
     }
     if (!exists) {
         SetFolderOwnerAndMode(dst.Get(), st.meta);
@@ -222,8 +223,8 @@ long long TreeBytes(int dir, const std::string& name) {
         ListFolder(sub.Get(), [&](const Listed& l) {
             if (IsReparse(l.attributes))
                 return true;
-            total += (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? TreeBytes(sub.Get(), l.name)
-                                                               : l.bytes;
+            total +=
+                (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? TreeBytes(sub.Get(), l.name) : l.bytes;
             return true;
         });
     return total;
@@ -271,9 +272,9 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
     if (st.IsDir())
         return TransferFolder(ctx, srcDir, srcPath, name, st, dstDir, dstPath, dstName, move,
                               false);
-    const bool copied =
-        st.IsLink() ? !exists && CopyLink(ctx, srcPath, dstPath)
-            : CopyOneFile(ctx, srcDir, srcPath, name, st, dstDir, dstPath, dstName, exists, move);
+    const bool copied = st.IsLink() ? !exists && CopyLink(ctx, srcPath, dstPath)
+                                    : CopyOneFile(ctx, srcDir, srcPath, name, st, dstDir, dstPath,
+                                                  dstName, exists, move);
     if (!copied || !move)
         return copied;
     // The source goes only if it is still the item that was copied.

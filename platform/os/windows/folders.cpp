@@ -7,9 +7,11 @@
 #include <cerrno>
 
 #include "platform/os/windows/win_base.h"
-
-#include <shellapi.h>  // after windows.h
 #include "util/paths.h"
+
+// clang-format off
+#include <shellapi.h>  // needs windows.h first
+// clang-format on
 
 namespace corvelle {
 

@@ -273,7 +273,7 @@ UniqueFd OpenFolderAt(int dir, const std::string& name) {
 
 bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
     const bool ok = ListFolder(dir, [&](const Listed& l) {
-        const unsigned char type = IsReparse(l.attributes)                      ? kListedLink
+        const unsigned char type = IsReparse(l.attributes)                     ? kListedLink
                                    : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? kListedFolder
                                                                                : kListedFile;
         entries.push_back(DirEntryRaw{l.name, type, l.id});
@@ -294,8 +294,8 @@ bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
 bool FolderWithin(int inner, const FileId& outer) {
     // Up the folder's own final path, comparing identities.
     std::wstring buf(32768, L'\0');
-    const DWORD n = GetFinalPathNameByHandleW(H(inner), buf.data(),
-                                              static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED);
+    const DWORD n = GetFinalPathNameByHandleW(H(inner), buf.data(), static_cast<DWORD>(buf.size()),
+                                              FILE_NAME_NORMALIZED);
     // Unknown is taken as inside: the copy or move is refused rather than risked.
     if (n == 0 || n >= buf.size())
         return true;

@@ -70,8 +70,8 @@ bool CreateOwnFileAt(int dir, const std::string& name, UniqueFd& fd) {
 bool TryLock(int fd, bool exclusive) {
     OVERLAPPED at = {};
     at.OffsetHigh = kLockOffsetHigh;
-    if (LockFileEx(H(fd), (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY,
-                   0, 1, 0, &at))
+    if (LockFileEx(H(fd), (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                   1, 0, &at))
         return true;
     const DWORD err = GetLastError();
     return Fail(err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING ? ERROR_LOCK_FAILED : err);
@@ -130,7 +130,8 @@ bool SyncFolder(int dir) {
 
 bool RemoveFileAt(int dir, const std::string& name) {
     // A junction is a folder to Windows but a link here: it goes, a real folder does not.
-    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_OPEN, 0));
+    const UniqueFd fd(OpenAt(dir, Wide(name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                             FILE_OPEN, 0));
     ItemInfo info;
     if (!fd.Valid() || !InfoOf(fd.Get(), info))
         return false;
@@ -149,9 +150,8 @@ long long ModifiedSeconds(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data))
         return -1;
-    const std::int64_t ft =
-        (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-        data.ftLastWriteTime.dwLowDateTime;
+    const std::int64_t ft = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                            data.ftLastWriteTime.dwLowDateTime;
     return UnixNs(ft) / 1000000000;
 }
 

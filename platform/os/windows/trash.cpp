@@ -7,9 +7,11 @@
 
 #include "platform/os/handles.h"
 #include "platform/os/windows/win_base.h"
-
-#include <shellapi.h>  // after windows.h
 #include "util/paths.h"
+
+// clang-format off
+#include <shellapi.h>  // needs windows.h first
+// clang-format on
 
 namespace corvelle {
 
@@ -58,8 +60,8 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& path) {
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     // Without questions, but warned when the item would be destroyed rather than recycled.
-    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_SILENT |
-                FOF_NOERRORUI;
+    op.fFlags =
+        FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_WANTNUKEWARNING | FOF_SILENT | FOF_NOERRORUI;
     const int rc = SHFileOperationW(&op);
     if (rc != 0 || op.fAnyOperationsAborted) {
         Error e = SystemError(rc == 0 ? ECANCELED : EIO, path);

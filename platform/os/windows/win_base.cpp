@@ -144,8 +144,8 @@ bool FailStatus(NTSTATUS status) {
     return false;
 }
 
-int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition,
-           ULONG options, ULONG attributes, ULONG share) {
+int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition, ULONG options,
+           ULONG attributes, ULONG share) {
     // One component; "name:stream" reaches a file's named stream.
     if (name.empty() || name == L"." || name == L".." ||
         name.find_first_of(L"\\/") != std::wstring_view::npos) {
@@ -159,11 +159,10 @@ int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG dispositio
     InitializeObjectAttributes(&oa, &us, OBJ_CASE_INSENSITIVE, H(dir), nullptr);
     IO_STATUS_BLOCK io;
     HANDLE h = nullptr;
-    const NTSTATUS st =
-        NtCreateFile(&h, access | SYNCHRONIZE, &oa, &io, nullptr, attributes, share,
-                     disposition, options | kOpenReparsePoint | FILE_SYNCHRONOUS_IO_NONALERT |
-                                      FILE_OPEN_FOR_BACKUP_INTENT,
-                     nullptr, 0);
+    const NTSTATUS st = NtCreateFile(
+        &h, access | SYNCHRONIZE, &oa, &io, nullptr, attributes, share, disposition,
+        options | kOpenReparsePoint | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT,
+        nullptr, 0);
     if (st < 0) {
         FailStatus(st);
         return -1;
@@ -256,8 +255,8 @@ bool ListFolder(int dir, const std::function<bool(const Listed&)>& each) {
 
 bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
               bool replace) {
-    const int fd = OpenAt(fromDir, Wide(from), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                          FILE_OPEN, 0);
+    const int fd =
+        OpenAt(fromDir, Wide(from), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_OPEN, 0);
     if (fd < 0)
         return false;
     const std::wstring target = Wide(to);
@@ -305,8 +304,8 @@ bool DeletedAtOnce(int fd) {
         ULONG flags;
     } ex = {0x1 | 0x2 | 0x10};  // DELETE | POSIX_SEMANTICS | IGNORE_READONLY_ATTRIBUTE
     IO_STATUS_BLOCK io;
-    const NTSTATUS st = NtSetInformationFile(H(fd), &io, &ex, sizeof ex,
-                                             static_cast<FILE_INFORMATION_CLASS>(64));
+    const NTSTATUS st =
+        NtSetInformationFile(H(fd), &io, &ex, sizeof ex, static_cast<FILE_INFORMATION_CLASS>(64));
     if (st >= 0)
         return true;
     // Refused as unknown (older systems, FAT, Wine): the caller falls back.

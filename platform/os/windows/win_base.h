@@ -46,8 +46,8 @@ inline constexpr DWORD kRestorable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HI
 
 // Opens `name` (one component) relative to the open folder dir with NtCreateFile, never
 // following a reparse point. -1 with errno set on failure.
-int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition,
-           ULONG options, ULONG attributes = 0, ULONG share = kShareAll);
+int OpenAt(int dir, std::wstring_view name, ACCESS_MASK access, ULONG disposition, ULONG options,
+           ULONG attributes = 0, ULONG share = kShareAll);
 // The same for a path: as the user gave it (links followed), "\\?\" added for any length.
 int OpenPath(const std::string& path, ACCESS_MASK access, DWORD flags);
 
@@ -71,8 +71,7 @@ bool ListFolder(int dir, const std::function<bool(const Listed&)>& each);
 
 // Renames fromDir's entry to toDir's entry `to` by handle; replaces an existing item only
 // when asked to. false with errno set.
-bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to,
-              bool replace);
+bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string& to, bool replace);
 
 // Marks an open item (opened with DELETE and FILE_WRITE_ATTRIBUTES) for deletion, read-only
 // or not; it goes when the last handle closes.
