@@ -5,7 +5,8 @@
 # Qt's version and the build options, and reused while that key matches. A copy built exactly
 # so may sit beside the project (../shared/windows): it is used when its checksum matches.
 # Prints the prefix on its last line.
-#   CORVELLE_QT_WINDOWS  the cache folder (default ~/.cache/corvelle)
+#   CORVELLE_QT_WINDOWS      the cache folder (default ~/.cache/corvelle)
+#   CORVELLE_QT_FROM_SOURCE  1: build from source even when the copy beside the project is there
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=6.4.2
@@ -22,7 +23,7 @@ rm -rf "$prefix"
 
 # A prebuilt copy of the same build, when it is there and whole.
 shared=../shared/windows/qt-$version-x86_64-w64-mingw32-static.tar.zst
-if [ -f "$shared" ] && [ -f "$shared.sha256" ] &&
+if [ "${CORVELLE_QT_FROM_SOURCE:-0}" != 1 ] && [ -f "$shared" ] && [ -f "$shared.sha256" ] &&
   (cd "$(dirname "$shared")" && sha256sum -c --status "$(basename "$shared").sha256"); then
   work=$(mktemp -d "$cache/unpack-XXXXXX")
   tar --zstd -xf "$shared" -C "$work"

@@ -32,6 +32,19 @@ void SetProgramFolder(const std::string& folder) {
     ForgetFileLocations();  // the program's files follow it
 }
 
+bool IsFolderOrLinkToFolder(const std::string& path, bool& link) {
+    std::string leaf;
+    const UniqueFd parent = OpenParentOf(path, leaf);
+    ItemInfo info;
+    if (!parent.Valid() || !InfoAt(parent.Get(), leaf, info)) {
+        // The root has no parent to ask: it is a folder when it can be opened as one.
+        link = false;
+        return OpenFolderPath(path).Valid();
+    }
+    link = info.IsLink();
+    return link ? FolderExists(path) : info.IsDir();
+}
+
 Error MakeFolderIn(const std::string& parent, const std::string& rawName) {
     // "new/" is the folder new; "sub/new" makes new inside the existing sub.
     std::string name = rawName;

@@ -25,6 +25,11 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 // True when the process can make folder current; the current folder is then set back to back.
 bool DirCanChange(const std::string& folder, const std::string& back);
+// True when the path is a folder or a link to one (`link` says whether it is a link).
+bool IsFolderOrLinkToFolder(const std::string& path, bool& link);
+// False only when the folder surely holds no sub-folder (a folder's link count of 2 says so
+// where the file system keeps one); true when it may.
+bool MayHaveSubfolders(const std::string& path);
 // The last-resort folder: the user's home folder, or "".
 std::string WindowsDirGet();
 // True when the stream is a terminal (a person watching), not a file or a pipe.

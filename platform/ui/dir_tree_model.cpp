@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/dir_tree_model.h"
 
-#include <strings.h>
-#include <sys/stat.h>
-
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
 #include <cstring>
 
 #include "platform/os/enumeration.h"
+#include "platform/os/folders.h"
 #include "platform/ui/path_text.h"
 #include "util/paths.h"
 
@@ -33,7 +31,7 @@ namespace {
 
 // Folders as people sort them: letter case folded first, then the bytes.
 bool NameLess(const std::string& a, const std::string& b) {
-    const int c = strcasecmp(a.c_str(), b.c_str());
+    const int c = CompareIgnoringCase(a, b);
     return c != 0 ? c < 0 : a < b;
 }
 
@@ -54,16 +52,6 @@ QIcon FolderIcon(QColor body, QColor tab, bool open) {
         p.drawRect(1, 5, 14, 9);
     }
     return QIcon(pm);
-}
-
-bool IsFolderOrLinkToFolder(const std::string& path, bool& link) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
-        return false;
-    link = S_ISLNK(st.st_mode);
-    if (!link)
-        return S_ISDIR(st.st_mode);
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -175,10 +163,8 @@ bool DirTreeModel::hasChildren(const QModelIndex& parent) const {
     if (quick_)
         return true;
     if (n->hasKids < 0) {
-        // A folder's link count is 2 plus its sub-folders where the file system keeps it
-        // (1 where it does not): one stat instead of a listing, for every row of a big folder.
-        struct stat st;
-        n->hasKids = stat(PathOf(parent).c_str(), &st) == 0 && st.st_nlink == 2 ? 0 : 1;
+        // One question instead of a listing, for every row of a big folder.
+        n->hasKids = MayHaveSubfolders(PathOf(parent)) ? 1 : 0;
     }
     return n->hasKids == 1;
 }

@@ -43,6 +43,11 @@ void PrepareStandardStreams() {
     // Bytes pass as they are, and a terminal shows whatever the locale says.
 }
 
+bool MayHaveSubfolders(const std::string& path) {
+    struct stat st;
+    return !(stat(path.c_str(), &st) == 0 && st.st_nlink == 2);
+}
+
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 }

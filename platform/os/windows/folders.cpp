@@ -67,6 +67,10 @@ void PrepareStandardStreams() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
+bool MayHaveSubfolders(const std::string&) {
+    return true;  // NTFS keeps no count of sub-folders: the listing tells
+}
+
 bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
