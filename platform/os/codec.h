@@ -10,6 +10,9 @@ namespace corvelle {
 
 enum class CodePage { Utf8, Cp932 };
 
+// The system's own: UTF-8 on Linux, the ANSI code page on Windows (932 where it is Japanese).
+CodePage DefaultCodePage();
+// The one in use (DefaultCodePage until set).
 CodePage SystemCodePage();
 // Tests force CP932 to prove the Japanese texts encode as the Windows build wrote them.
 void SetSystemCodePage(CodePage page);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Text files with Unicode names in them: the code page when it can hold them, else UTF-8.
+// The code page the program's files use, and text files with Unicode names in them: the code
+// page when it can hold them, else UTF-8.
 #include "platform/os/codec.h"
 
 namespace corvelle {
@@ -7,7 +8,20 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
+CodePage& Current() {
+    static CodePage page = DefaultCodePage();
+    return page;
+}
+
 }  // namespace
+
+CodePage SystemCodePage() {
+    return Current();
+}
+
+void SetSystemCodePage(CodePage page) {
+    Current() = page;
+}
 
 bool FitsSystemText(std::string_view utf8) {
     return SystemCodePage() == CodePage::Utf8 || FromSystemText(ToSystemText(utf8)) == utf8;

@@ -8,11 +8,6 @@
 namespace corvelle {
 namespace {
 
-CodePage& Current() {
-    static CodePage page = CodePage::Utf8;
-    return page;
-}
-
 std::string Convert(std::string_view in, const char* to, const char* from, bool keepBad) {
     iconv_t cd = iconv_open(to, from);
     // iconv says "cannot" with (iconv_t)-1.
@@ -45,21 +40,18 @@ bool NamesAreBytes() {
     return true;
 }
 
-CodePage SystemCodePage() {
-    return Current();
-}
-void SetSystemCodePage(CodePage page) {
-    Current() = page;
+CodePage DefaultCodePage() {
+    return CodePage::Utf8;  // the program's texts as the locale writes them
 }
 
 std::string ToSystemText(std::string_view utf8) {
-    if (Current() == CodePage::Utf8)
+    if (SystemCodePage() == CodePage::Utf8)
         return std::string(utf8);
     return Convert(utf8, "CP932", "UTF-8", false);
 }
 
 std::string FromSystemText(std::string_view text) {
-    if (Current() == CodePage::Utf8)
+    if (SystemCodePage() == CodePage::Utf8)
         return std::string(text);
     return Convert(text, "UTF-8", "CP932", true);
 }

@@ -131,20 +131,8 @@ int OpenStepwise(int dir, const std::string& rel) {
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
-    if (this != &o)
-        Reset(o.Release());
-    return *this;
-}
-
 UniqueFd Duplicate(int fd) {
     return UniqueFd(fcntl(fd, F_DUPFD_CLOEXEC, 0));
-}
-
-int UniqueFd::Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
 }
 
 void UniqueFd::Reset(int fd) {
@@ -271,14 +259,6 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
         }
     }
     err = 0;
-    return true;
-}
-
-bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
-    std::vector<DirEntryRaw> entries;
-    if (!ReadEntries(dir, entries, err))
-        return false;
-    for (DirEntryRaw& e : entries) names.push_back(std::move(e.name));
     return true;
 }
 

@@ -160,14 +160,6 @@ std::string TrashPercentEncode(const std::string& bytes) {
     });
 }
 
-Error MoveToTrash(const std::string& path) {
-    std::string leaf;
-    const UniqueFd dir = OpenParentOf(path, leaf);
-    if (!dir.Valid())
-        return SystemError(errno, path);
-    return MoveToTrashAt(dir.Get(), leaf, path);
-}
-
 Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath) {
     std::string path = Absolute(rawPath);
     if (path.size() > 1)

@@ -5,28 +5,17 @@
 #include "platform/os/windows/win_base.h"
 
 namespace corvelle {
-namespace {
-
-CodePage& Current() {
-    static CodePage page = GetACP() == 932 ? CodePage::Cp932 : CodePage::Utf8;
-    return page;
-}
-
-}  // namespace
 
 bool NamesAreBytes() {
     return false;
 }
 
-CodePage SystemCodePage() {
-    return Current();
-}
-void SetSystemCodePage(CodePage page) {
-    Current() = page;
+CodePage DefaultCodePage() {
+    return GetACP() == 932 ? CodePage::Cp932 : CodePage::Utf8;
 }
 
 std::string ToSystemText(std::string_view utf8) {
-    if (Current() == CodePage::Utf8)
+    if (SystemCodePage() == CodePage::Utf8)
         return std::string(utf8);
     const std::wstring w = win::Wide(utf8);
     if (w.empty())
@@ -40,7 +29,7 @@ std::string ToSystemText(std::string_view utf8) {
 }
 
 std::string FromSystemText(std::string_view text) {
-    if (Current() == CodePage::Utf8 || text.empty())
+    if (SystemCodePage() == CodePage::Utf8 || text.empty())
         return std::string(text);
     const int n =
         MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

@@ -103,12 +103,6 @@ int OpenFolderHandleAt(int dir, const std::wstring& name) {
 
 }  // namespace
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
-    if (this != &o)
-        Reset(o.Release());
-    return *this;
-}
-
 UniqueFd Duplicate(int fd) {
     HANDLE out = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), H(fd), GetCurrentProcess(), &out, 0, FALSE,
@@ -119,12 +113,6 @@ UniqueFd Duplicate(int fd) {
     if (UnderWine())
         WineVolumes::Remember(Fd(out), WineVolumes::Of(fd));
     return UniqueFd(Fd(out));
-}
-
-int UniqueFd::Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
 }
 
 void UniqueFd::Reset(int fd) {
@@ -281,14 +269,6 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
     });
     err = ok ? 0 : errno;
     return ok;
-}
-
-bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
-    std::vector<DirEntryRaw> entries;
-    if (!ReadEntries(dir, entries, err))
-        return false;
-    for (DirEntryRaw& e : entries) names.push_back(std::move(e.name));
-    return true;
 }
 
 bool FolderWithin(int inner, const FileId& outer) {

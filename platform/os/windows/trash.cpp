@@ -27,14 +27,6 @@ Error NoTrash(const std::string& path, const std::string& why) {
 
 }  // namespace
 
-Error MoveToTrash(const std::string& path) {
-    std::string leaf;
-    const UniqueFd dir = OpenParentOf(path, leaf);
-    if (!dir.Valid())
-        return SystemError(errno, path);
-    return MoveToTrashAt(dir.Get(), leaf, path);
-}
-
 Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& path) {
     ItemInfo parent, item, named;
     if (!InfoOf(dir, parent) || !InfoAt(dir, leaf, item))

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the handle layer does the same on every system.
+#include "platform/os/handles.h"
+
+namespace corvelle {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
+    if (this != &o)
+        Reset(o.Release());
+    return *this;
+}
+
+int UniqueFd::Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
+    std::vector<DirEntryRaw> entries;
+    if (!ReadEntries(dir, entries, err))
+        return false;
+    for (DirEntryRaw& e : entries) names.push_back(std::move(e.name));
+    return true;
+}
+
+}  // namespace corvelle
