@@ -2,15 +2,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Qt 6.4.2 for x86_64-w64-mingw32 (static; Core, Gui, Widgets, Test; the windows and offscreen
 # platform plugins), built once from Debian's own qt6-base source into a cache folder named by
-# Qt's version and the build options, and reused while that key matches. A copy built exactly
-# so may sit beside the project (../shared/windows): it is used when its checksum matches.
+# Qt's version and the build options, and reused while that key matches. The prebuilt copy
+# beside the project (../shared/windows) is not used: its windows plugin lacks the DirectWrite
+# fix below, so no window program links against it.
 # Prints the prefix on its last line.
 #   CORVELLE_QT_WINDOWS      the cache folder (default ~/.cache/corvelle)
-#   CORVELLE_QT_FROM_SOURCE  1: build from source even when the copy beside the project is there
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=6.4.2
-options="static-release-core-gui-widgets-testlib-windows-offscreen-r1"
+options="static-release-core-gui-widgets-testlib-windows-offscreen-r2"
 key="qt-$version-x86_64-w64-mingw32-$(echo "$options" | sha256sum | cut -c1-12)"
 cache=${CORVELLE_QT_WINDOWS:-$HOME/.cache/corvelle}
 prefix="$cache/$key"
@@ -20,19 +20,6 @@ if [ -f "$prefix/.complete" ]; then
 fi
 mkdir -p "$cache"
 rm -rf "$prefix"
-
-# A prebuilt copy of the same build, when it is there and whole.
-shared=../shared/windows/qt-$version-x86_64-w64-mingw32-static.tar.zst
-if [ "${CORVELLE_QT_FROM_SOURCE:-0}" != 1 ] && [ -f "$shared" ] && [ -f "$shared.sha256" ] &&
-  (cd "$(dirname "$shared")" && sha256sum -c --status "$(basename "$shared").sha256"); then
-  work=$(mktemp -d "$cache/unpack-XXXXXX")
-  tar --zstd -xf "$shared" -C "$work"
-  mv "$work/qt6-mingw" "$prefix"
-  rmdir "$work"
-  touch "$prefix/.complete"
-  echo "$prefix"
-  exit 0
-fi
 
 # From source: Debian's qt6-base with its patches, against Debian's host Qt of the same
 # version (the cross build runs the host's moc, rcc and uic).
