@@ -22,6 +22,25 @@ std::string SysPath(const std::string& text) {
     return Sys(QByteArray::fromStdString(text)).toStdString();
 }
 
+// A made-up machine: A: floppy, C: disk, D: optical, E: USB stick, F: RAM disk, Z: share.
+DriveKind KindOnTestMachine(char letter) {
+    switch (letter) {
+        case 'A':
+        case 'E':
+            return DriveKind::Removable;
+        case 'C':
+            return DriveKind::Fixed;
+        case 'D':
+            return DriveKind::Optical;
+        case 'F':
+            return DriveKind::RamDisk;
+        case 'Z':
+            return DriveKind::Network;
+        default:
+            return DriveKind::Unknown;
+    }
+}
+
 }  // namespace
 
 class TestPaths : public QObject {
@@ -181,6 +200,29 @@ class TestPaths : public QObject {
         qputenv(variable, "/some/home");
         QCOMPARE(WindowsDirGet(), std::string("/some/home"));
         qputenv(variable, saved);
+    }
+
+    // The tree shows the drives the user keeps files on, in letter order, as "C:\\".
+    void driveRoots_data() {
+        QTest::addColumn<qulonglong>("mask");
+        QTest::addColumn<QStringList>("roots");
+        const auto bit = [](char c) { return 1ull << (c - 'A'); };
+        QTest::newRow("none") << 0ull << QStringList{};
+        QTest::newRow("disk only") << bit('C') << QStringList{"C:\\"};
+        QTest::newRow("every kind")
+            << (bit('A') | bit('C') | bit('D') | bit('E') | bit('F') | bit('Z'))
+            << QStringList{"A:\\", "C:\\", "E:\\"};
+        QTest::newRow("unknown letter") << bit('Q') << QStringList{};
+        QTest::newRow("bits past Z")
+            << (bit('C') | (1ull << 26) | (1ull << 31)) << QStringList{"C:\\"};
+    }
+    void driveRoots() {
+        QFETCH(qulonglong, mask);
+        QFETCH(QStringList, roots);
+        QStringList got;
+        for (const std::string& r : DriveRoots(static_cast<unsigned long>(mask), KindOnTestMachine))
+            got << QString::fromStdString(r);
+        QCOMPARE(got, roots);
     }
 
     void mkDirIn() {

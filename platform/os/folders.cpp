@@ -32,6 +32,19 @@ void SetProgramFolder(const std::string& folder) {
     ForgetFileLocations();  // the program's files follow it
 }
 
+std::vector<std::string> DriveRoots(unsigned long mask, DriveKind (*kindOf)(char letter)) {
+    std::vector<std::string> roots;
+    for (int i = 0; i < 26; ++i) {
+        const char letter = static_cast<char>('A' + i);
+        if (!((mask >> i) & 1u))
+            continue;
+        const DriveKind kind = kindOf(letter);
+        if (kind == DriveKind::Fixed || kind == DriveKind::Removable)
+            roots.push_back(std::string(1, letter) + ":\\");
+    }
+    return roots;
+}
+
 bool IsFolderOrLinkToFolder(const std::string& path, bool& link) {
     std::string leaf;
     const UniqueFd parent = OpenParentOf(path, leaf);

@@ -30,6 +30,16 @@ bool IsFolderOrLinkToFolder(const std::string& path, bool& link);
 // False only when the folder surely holds no sub-folder (a folder's link count of 2 says so
 // where the file system keeps one); true when it may.
 bool MayHaveSubfolders(const std::string& path);
+// The tops of the folder tree: "/" here; on Windows each fixed and removable drive's root
+// ("C:\\"), in letter order.
+std::vector<std::string> FolderTreeRoots();
+// True where a name finds its item whatever the letter case (Windows).
+bool NamesIgnoreCase();
+// The roots of the fixed and removable drives of a drive bit mask (bit 0 = A:): network drives
+// can hang the tree for seconds and optical ones spin up. The Windows FolderTreeRoots is this
+// over the system's drives.
+enum class DriveKind { Fixed, Removable, Network, Optical, RamDisk, Unknown };
+std::vector<std::string> DriveRoots(unsigned long mask, DriveKind (*kindOf)(char letter));
 // The last-resort folder: the user's home folder, or "".
 std::string WindowsDirGet();
 // True when the stream is a terminal (a person watching), not a file or a pipe.

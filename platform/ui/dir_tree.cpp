@@ -77,7 +77,10 @@ void DirTree::SelectIndex(const QModelIndex& index) {
 void DirTree::SetPath(const std::string& path) {
     const QModelIndex index = model_->IndexOf(path);
     const std::string wanted = AddBackslash(path);
-    const bool found = index.isValid() && model_->PathOf(index) == wanted;
+    const std::string at = index.isValid() ? model_->PathOf(index) : std::string();
+    const bool found =
+        index.isValid() &&
+        (at == wanted || (NamesIgnoreCase() && CompareIgnoringCase(at, wanted) == 0));
     // Highlight the folder (or the deepest one found on its way) without reporting that, then
     // report the path as written once.
     quiet_ = true;
@@ -105,8 +108,7 @@ void DirTree::Redisplay() {
     model_->Refresh();
     // Keep the selection where it still exists, else move up to the nearest folder that does.
     std::string path = wanted;
-    while (!path.empty() && path != "/" && !FolderExists(path))
-        path = PathParent(RemoveBackslash(path));
+    while (!path.empty() && !FolderExists(path)) path = PathParent(RemoveBackslash(path));
     if (!path.empty())
         SetPath(path);
 }

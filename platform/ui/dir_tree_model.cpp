@@ -35,6 +35,24 @@ bool NameLess(const std::string& a, const std::string& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
+// A root keeps its separator ("/", "C:\\"); another top folder is named without it.
+std::string RootName(const std::string& path) {
+    const std::string bare = RemoveBackslash(path);
+    return bare.empty() || bare.back() == ':' ? path : bare;
+}
+
+// The kid of that name: the same bytes, or where the system ignores letter case, the same
+// letters.
+template <class Kids>
+auto FindKid(Kids& kids, const std::string& name) {
+    auto it =
+        std::find_if(kids.begin(), kids.end(), [&](const auto& k) { return k->name == name; });
+    if (it == kids.end() && NamesIgnoreCase())
+        it = std::find_if(kids.begin(), kids.end(),
+                          [&](const auto& k) { return CompareIgnoringCase(k->name, name) == 0; });
+    return it;
+}
+
 QIcon FolderIcon(QColor body, QColor tab, bool open) {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
@@ -57,14 +75,16 @@ QIcon FolderIcon(QColor body, QColor tab, bool open) {
 }  // namespace
 
 DirTreeModel::DirTreeModel(QObject* parent, const std::string& top)
-    : QAbstractItemModel(parent), top_(new Node) {
-    auto root = std::make_unique<Node>();
-    // "/" names itself; any other top folder is named by its whole path (no trailing "/").
-    root->name = RemoveBackslash(top);
-    if (root->name.empty())
-        root->name.assign(1, kSep);
-    root->parent = top_.get();
-    top_->kids.push_back(std::move(root));
+    : QAbstractItemModel(parent), top_(new Node), systemRoots_(top.empty()) {
+    // A root is named by its whole path: "/", "C:\\", or another top folder without its trailing
+    // separator.
+    for (const std::string& path : systemRoots_ ? FolderTreeRoots() : std::vector{top}) {
+        auto root = std::make_unique<Node>();
+        root->name = RootName(path);
+        root->parent = top_.get();
+        top_->kids.push_back(std::move(root));
+    }
+    top_->Renumber();
     top_->listed = true;
     // Set 0: plain grey-blue folders; set 1: classic yellow folders.
     closed_[0] = FolderIcon(QColor(120, 150, 190), QColor(90, 120, 160), false);
@@ -206,9 +226,9 @@ std::string DirTreeModel::PathOf(const QModelIndex& index) const {
     for (const Node* n = NodeAt(index); n && n != top_.get(); n = n->parent) chain.push_back(n);
     std::string path;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        if ((*it)->name != "/")
-            path.append((*it)->name);
-        path.push_back(kSep);
+        path.append((*it)->name);
+        if (path.back() != kSep)
+            path.push_back(kSep);
     }
     return path;
 }
@@ -298,21 +318,60 @@ void DirTreeModel::Merge(Node* node) {
     }
 }
 
+void DirTreeModel::MergeRoots() {
+    // Drives come and go (a USB stick); the ones still there keep their nodes.
+    const std::vector<std::string> now = FolderTreeRoots();
+    for (int row = static_cast<int>(top_->kids.size()) - 1; row >= 0; --row) {
+        const std::string& name = top_->kids[static_cast<size_t>(row)]->name;
+        if (std::find(now.begin(), now.end(), name) != now.end())
+            continue;
+        beginRemoveRows({}, row, row);
+        top_->kids.erase(top_->kids.begin() + row);
+        top_->Renumber();
+        EndRemove();
+    }
+    for (size_t i = 0; i < now.size(); ++i) {
+        const auto row = static_cast<int>(i);
+        if (i < top_->kids.size() && top_->kids[i]->name == now[i])
+            continue;
+        auto root = std::make_unique<Node>();
+        root->name = now[i];
+        root->parent = top_.get();
+        beginInsertRows({}, row, row);
+        top_->kids.insert(top_->kids.begin() + row, std::move(root));
+        top_->Renumber();
+        EndInsert();
+    }
+}
+
 void DirTreeModel::Refresh() {
-    Node* root = top_->kids.front().get();
-    if (root->listed)
-        Merge(root);
-    emit dataChanged(IndexFor(root), IndexFor(root));
+    if (systemRoots_)
+        MergeRoots();
+    for (auto& root : top_->kids) {
+        if (root->listed)
+            Merge(root.get());
+        emit dataChanged(IndexFor(root.get()), IndexFor(root.get()));
+    }
+}
+
+DirTreeModel::Node* DirTreeModel::RootFor(const std::string& path) const {
+    for (const auto& root : top_->kids) {
+        const std::string rootPath = PathOf(IndexFor(root.get()));
+        const std::string_view head = std::string_view(path).substr(0, rootPath.size());
+        if (head == rootPath || (NamesIgnoreCase() && CompareIgnoringCase(head, rootPath) == 0))
+            return root.get();
+    }
+    return nullptr;
 }
 
 QModelIndex DirTreeModel::IndexOf(const std::string& path) {
-    if (path.empty() || path[0] != kSep)
+    if (path.empty())
         return {};
-    Node* node = top_->kids.front().get();
-    const std::string topPath = PathOf(IndexFor(node));
     const std::string wanted = AddBackslash(path);
-    if (wanted.compare(0, topPath.size(), topPath) != 0)
+    Node* node = RootFor(wanted);
+    if (!node)
         return {};
+    const std::string topPath = PathOf(IndexFor(node));
     std::vector<std::string> parts;
     StrSplit(wanted.substr(topPath.size()), kSep, parts);
     for (const std::string& part : parts) {
@@ -320,8 +379,7 @@ QModelIndex DirTreeModel::IndexOf(const std::string& path) {
             continue;
         if (!node->listed)
             List(node, true);
-        auto it = std::find_if(node->kids.begin(), node->kids.end(),
-                               [&](const auto& k) { return k->name == part; });
+        auto it = FindKid(node->kids, part);
         if (it == node->kids.end()) {
             bool link = false;
             const std::string full = PathOf(IndexFor(node)) + part;

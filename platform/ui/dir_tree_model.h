@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The folder tree under "/" (or under another top folder) as a lazily read model over byte
-// paths.
+// The folder tree under the system's roots ("/"; each drive on Windows) or under one other top
+// folder, as a lazily read model over byte paths.
 #pragma once
 
 #include <QAbstractItemModel>
@@ -15,9 +15,9 @@ namespace corvelle {
 class DirTreeModel : public QAbstractItemModel {
     Q_OBJECT
   public:
-    // `top` is the one top-level row: "/" in the window; a smaller tree lets a checker walk
-    // every folder.
-    explicit DirTreeModel(QObject* parent = nullptr, const std::string& top = "/");
+    // `top` is the one top-level row; empty: the system's roots, as the window shows them. A
+    // smaller tree lets a checker walk every folder.
+    explicit DirTreeModel(QObject* parent = nullptr, const std::string& top = {});
     ~DirTreeModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent) const override;
@@ -31,7 +31,7 @@ class DirTreeModel : public QAbstractItemModel {
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
-    // "/a/b/" for the folder at index.
+    // "/a/b/" ("C:\\a\\b\\") for the folder at index.
     std::string PathOf(const QModelIndex& index) const;
     // The index of a folder path, reading and revealing (even hidden) folders on the way;
     // the deepest existing folder when the path goes on past it.
@@ -59,7 +59,11 @@ class DirTreeModel : public QAbstractItemModel {
     void EndInsert();
     void EndRemove();
 
-    std::unique_ptr<Node> top_;  // invisible; its one child is "/"
+    Node* RootFor(const std::string& path) const;
+    void MergeRoots();
+
+    std::unique_ptr<Node> top_;  // invisible; its children are the roots
+    bool systemRoots_ = false;
     int imageType_ = 1;
     bool quick_ = false;
     int announcing_ = 0;  // inside the end of an insert or a removal

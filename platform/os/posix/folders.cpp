@@ -48,6 +48,14 @@ bool MayHaveSubfolders(const std::string& path) {
     return !(stat(path.c_str(), &st) == 0 && st.st_nlink == 2);
 }
 
+bool NamesIgnoreCase() {
+    return false;
+}
+
+std::vector<std::string> FolderTreeRoots() {
+    return {"/"};
+}
+
 bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 }

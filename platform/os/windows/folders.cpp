@@ -23,7 +23,33 @@ DWORD AttributesOf(const std::string& path) {
     return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(LongPath(path).c_str());
 }
 
+DriveKind KindOfDrive(char letter) {
+    const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', 0};
+    switch (GetDriveTypeW(root)) {
+        case DRIVE_FIXED:
+            return DriveKind::Fixed;
+        case DRIVE_REMOVABLE:
+            return DriveKind::Removable;
+        case DRIVE_REMOTE:
+            return DriveKind::Network;
+        case DRIVE_CDROM:
+            return DriveKind::Optical;
+        case DRIVE_RAMDISK:
+            return DriveKind::RamDisk;
+        default:
+            return DriveKind::Unknown;
+    }
+}
+
 }  // namespace
+
+bool NamesIgnoreCase() {
+    return true;
+}
+
+std::vector<std::string> FolderTreeRoots() {
+    return DriveRoots(GetLogicalDrives(), KindOfDrive);
+}
 
 std::string ExecutableFolder() {
     std::wstring buf(32768, L'\0');
