@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/program_start.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
@@ -27,8 +27,7 @@ int main(int argc, char** argv) {
         }
     }
     // Without a desktop Qt would abort; say what is needed instead.
-    const char* qpa = std::getenv("QT_QPA_PLATFORM");
-    if ((!qpa || !*qpa) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    if (!corvelle::DesktopAvailable()) {
         std::fprintf(stderr,
                      "Corvelle needs a desktop (X11 or Wayland): no display was found.\n"
                      "Corvelle を起動するにはデスクトップ環境が必要です。\n");
@@ -36,9 +35,11 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     // What Qt left of the arguments; the folder's bytes are taken as they are.
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] != '-' && corvelle::StartFolderArgument.empty())
-            corvelle::StartFolderArgument = argv[i];
+    for (const std::string& arg : corvelle::WindowProgramArguments(argc, argv)) {
+        if (!arg.empty() && arg[0] != '-') {
+            corvelle::StartFolderArgument = arg;
+            break;
+        }
     }
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
     corvelle::InstallQtJapanese();

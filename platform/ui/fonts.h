@@ -6,7 +6,7 @@ class QFont;
 
 namespace corvelle {
 
-// "ＭＳ Ｐゴシック" -> IPAPGothic, "Arial" -> Liberation Sans.
+// "ＭＳ Ｐゴシック" -> its English name, Meiryo UI, IPAPGothic…; "Arial" -> Liberation Sans.
 void InstallFontSubstitutes();
 QFont UiFont(double pointSize = 9);
 

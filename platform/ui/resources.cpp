@@ -5,6 +5,7 @@
 
 static void InitCorvelleResources() {
     Q_INIT_RESOURCE(corvelle);
+    Q_INIT_RESOURCE(qt_ja);
 }
 
 namespace corvelle {

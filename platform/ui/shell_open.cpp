@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/shell_open.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
-#include "platform/ui/path_text.h"
+#include "platform/ui/open_with_desktop.h"
 
 namespace corvelle {
 namespace {
@@ -14,23 +11,13 @@ std::function<bool(const std::string&)>& Backend() {
     return backend;
 }
 
-bool OpenWithDesktop(const std::string& target) {
-    const QString text = PathToQString(target);
-    const bool web = text.contains(QStringLiteral("://")) || text.startsWith("mailto:");
-    if (web)
-        return QDesktopServices::openUrl(QUrl(text));
-    // A local file by its bytes, so a name that is not UTF-8 still names the same file.
-    const QByteArray bytes(target.data(), static_cast<qsizetype>(target.size()));
-    return QDesktopServices::openUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
-}
-
 }  // namespace
 
-int ShellOpen(QWidget*, const std::string& target) {
+int ShellOpen(QWidget* owner, const std::string& target) {
     std::string t = target;
     if (t.size() >= 2 && t.front() == '"' && t.back() == '"')
         t = t.substr(1, t.size() - 2);
-    const bool ok = Backend() ? Backend()(t) : OpenWithDesktop(t);
+    const bool ok = Backend() ? Backend()(t) : OpenWithDesktop(owner, t);
     return ok ? 33 : 2;
 }
 

@@ -5,6 +5,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "platform/ui/resources.h"
+
 namespace corvelle {
 
 bool InstallQtJapanese() {
@@ -12,7 +14,10 @@ bool InstallQtJapanese() {
     if (translator)
         return true;
     auto* t = new QTranslator(QCoreApplication::instance());
-    if (!t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    // The program carries its own copy; the system's is the fallback.
+    EnsureResources();
+    if (!t->load(QStringLiteral("qtbase_ja"), QStringLiteral(":/i18n")) &&
+        !t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete t;
         return false;
     }

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The system's own way to open a document or a web address (one implementation per system).
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace corvelle {
+
+// True when the system took the target: web addresses go to the browser, paths to the program
+// associated with them.
+bool OpenWithDesktop(QWidget* owner, const std::string& target);
+
+}  // namespace corvelle
