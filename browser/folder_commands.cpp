@@ -14,6 +14,7 @@
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/modal_service.h"
+#include "platform/ui/path_text.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "shellops/sh_file_lib.h"
 #include "util/paths.h"
@@ -134,12 +135,12 @@ std::vector<std::string> FolderCommands::DroppedPaths(const QMimeData* data) {
     std::vector<std::string> paths;
     if (!data || !data->hasUrls())
         return paths;
+    // From Explorer (CF_HDROP) as from a Linux file manager: file:// addresses.
     for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile())
+        std::string path = LocalPathOfUrl(url);
+        if (path.empty())
             return {};
-        // The path's own bytes, also for names that are not UTF-8.
-        paths.push_back(
-            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+        paths.push_back(std::move(path));
     }
     return paths;
 }

@@ -39,6 +39,31 @@ class TestPathText : public QObject {
   private Q_SLOTS:
     void init() { MessageService::ResetScript(); }
 
+    // Files dropped from a file manager arrive as file:// addresses; the copy gets the path.
+    void droppedAddress_data() {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<char>("sep");
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("linux") << QByteArray("file:///home/u/a%20b.txt") << '/'
+                               << QByteArray("/home/u/a b.txt");
+        QTest::newRow("linux, not UTF-8")
+            << QByteArray("file:///t/caf%E9") << '/' << QByteArray("/t/caf\xe9");
+        QTest::newRow("linux, comma and hash")
+            << QByteArray("file:///t/a,b%23c") << '/' << QByteArray("/t/a,b#c");
+        QTest::newRow("drive") << QByteArray("file:///C:/Data/%E5%86%99%E7%9C%9F") << '\\'
+                               << QByteArray("C:\\Data\\写真");
+        QTest::newRow("drive root") << QByteArray("file:///D:/") << '\\' << QByteArray("D:\\");
+        QTest::newRow("network") << QByteArray("file://server/share/x.txt") << '\\'
+                                 << QByteArray("\\\\server\\share\\x.txt");
+        QTest::newRow("web page") << QByteArray("https://example.org/x") << '\\' << QByteArray();
+    }
+    void droppedAddress() {
+        QFETCH(QByteArray, address);
+        QFETCH(char, sep);
+        QFETCH(QByteArray, path);
+        QCOMPARE(Bytes(LocalPathOfUrl(QUrl::fromEncoded(address), sep)), path);
+    }
+
     void roundTrip_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("chars");  // QString length: one unit per escaped byte

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/path_text.h"
 
+#include <QUrl>
+#include <cctype>
+
 namespace corvelle {
 namespace {
 
@@ -104,6 +107,26 @@ std::string QStringToPath(const QString& text) {
         }
     }
     return out;
+}
+
+std::string LocalPathOfUrl(const QUrl& url, char sep) {
+    if (!url.isLocalFile())
+        return {};
+    // The path's own bytes, also for names that are not UTF-8.
+    std::string path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+    if (sep != '/') {
+        // "/C:/…" is the drive path "C:/…".
+        if (path.size() >= 3 && path[0] == '/' && path[2] == ':' &&
+            std::isalpha(static_cast<unsigned char>(path[1])))
+            path.erase(0, 1);
+        for (char& c : path)
+            if (c == '/')
+                c = sep;
+    }
+    if (!url.host().isEmpty())
+        path = std::string(2, sep) + url.host().toStdString() + path;
+    return path;
 }
 
 }  // namespace corvelle

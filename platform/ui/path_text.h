@@ -5,6 +5,10 @@
 #pragma once
 
 #include <QString>
+
+#include "util/paths.h"
+
+class QUrl;
 #include <string>
 #include <string_view>
 
@@ -12,5 +16,10 @@ namespace corvelle {
 
 QString PathToQString(std::string_view bytes);
 std::string QStringToPath(const QString& text);
+
+// The path a dropped file:// address names, as bytes with `sep` between folders ("" for an
+// address that is not a local file): "file:///C:/a" is "C:\\a" with "\\", and a host is a
+// network path ("\\\\server\\share…").
+std::string LocalPathOfUrl(const QUrl& url, char sep = kSep);
 
 }  // namespace corvelle
