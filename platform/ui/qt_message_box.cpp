@@ -76,13 +76,17 @@ void WidenForTitle(QMessageBox& box) {
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+std::unique_ptr<QMessageBox> MakeMessageBox(const MessageRequest& req) {
+    auto box = std::make_unique<QMessageBox>(ToQt(req.icon), QString::fromUtf8(kProgramTitle),
+                                             PathToQString(req.text), ToQt(req.buttons),
+                                             QApplication::activeWindow());
+    WidenForTitle(*box);
+    return box;
+}
+
 void InstallQtMessageBoxes() {
-    MessageService::SetBackend([](const MessageRequest& req) {
-        QMessageBox box(ToQt(req.icon), QString::fromUtf8(kProgramTitle), PathToQString(req.text),
-                        ToQt(req.buttons), QApplication::activeWindow());
-        WidenForTitle(box);
-        return FromQt(box.exec());
-    });
+    MessageService::SetBackend(
+        [](const MessageRequest& req) { return FromQt(MakeMessageBox(req)->exec()); });
 }
 
 }  // namespace corvelle

@@ -1,34 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: pictures of the real window for the user's guide (and the README and the
-// AppStream metadata), taken offscreen from the program itself on a sample tree, so they
-// never show a window that no longer exists.
+// AppStream metadata), taken from the program itself on a sample tree, so they never show a
+// window that no longer exists. Offscreen unless QT_QPA_PLATFORM names a platform (the
+// Windows build runs it under Wine with the windows platform, for the Windows pictures).
 //   make_screens OUTPUT_FOLDER
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <fstream>
 
 #include "app/settings.h"
 #include "browser/frm_dest_dir_select.h"
+#include "platform/os/codec.h"
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/path_text.h"
+#include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
 #include "ui/frm_main.h"
 #include "ui/tab_strip.h"
 #include "ui/tidy_panel.h"
+#include "util/paths.h"
 
 using namespace corvelle;
 
 namespace {
 
-void Put(const QString& path, const char* text) {
+void Put(const QString& path, const std::string& text) {
     QDir().mkpath(QFileInfo(path).path());
-    std::ofstream(path.toStdString()) << text;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// A path as the program holds it: bytes, with the system's separator.
+std::string Native(const QString& path) {
+    return QStringToPath(QDir::toNativeSeparators(path));
 }
 
 bool Save(QWidget& w, const QString& file) {
@@ -42,7 +55,8 @@ bool Save(QWidget& w, const QString& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: make_screens OUTPUT_FOLDER\n");
@@ -64,14 +78,25 @@ int main(int argc, char** argv) {
     Put(root + "/README.txt", "readme");
     QDir().mkpath(root + "/2021年/空のフォルダ");
     qputenv("XDG_STATE_HOME", (work.path() + "/state").toLocal8Bit());
-    SetProgramFolder((work.path() + "/program").toStdString());
+    SetProgramFolder(Native(work.path() + "/program"));
     QDir().mkpath(work.path() + "/program");
-    Put(work.path() + "/program/RUZO.INI",
-        ("[Corvelle]\r\nMainTop= 600 \r\nMainLeft= 600 \r\nMainHeight= 7800 \r\n"
-         "MainWidth= 12600 \r\nSplitterMain= 4800 \r\nCurrentDirectory=" +
-         root.toStdString() + "/\r\nListViewMode= 3 \r\nShoriMode= 0 \r\n")
-            .c_str());
-    MessageService::SetBackend([](const MessageRequest&) { return MsgAnswer::Ok; });
+    const std::string ini =
+        "[Corvelle]\r\nMainTop= 600 \r\nMainLeft= 600 \r\nMainHeight= 7800 \r\n"
+        "MainWidth= 12600 \r\nSplitterMain= 4800 \r\nCurrentDirectory=" +
+        AddBackslash(Native(root)) + "\r\nListViewMode= 3 \r\nShoriMode= 0 \r\n";
+    Put(work.path() + "/program/RUZO.INI", NamesAreBytes() ? ini : ToFileText(ini));
+    // Every box is answered OK; the first one ("検索完了!") is pictured as the program shows it.
+    bool boxTaken = false;
+    bool ok = true;
+    MessageService::SetBackend([&](const MessageRequest& req) {
+        if (!boxTaken) {
+            boxTaken = true;
+            auto box = MakeMessageBox(req);
+            box->show();
+            ok &= Save(*box, out + "/message.png");
+        }
+        return MsgAnswer::Ok;
+    });
 
     frmMain w;
     w.Terminate = [] {};
@@ -80,8 +105,8 @@ int main(int argc, char** argv) {
     w.show();
     // The view mode is applied after the first paint.
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
-    w.dirTree->SetPath(root.toStdString() + "/");
-    bool ok = Save(w, out + "/main-window.png");
+    w.dirTree->SetPath(AddBackslash(Native(root)));
+    ok &= Save(w, out + "/main-window.png");
     w.cmdSearchStart_Click();
     ok &= Save(w, out + "/processing.png");
     {
