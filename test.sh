@@ -59,10 +59,11 @@ if [ "${1:-}" = "--lint" ]; then
 fi
 if [ "${1:-}" = "--windows" ]; then
   if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null ||
-    ! command -v zstd >/dev/null; then
+    ! command -v zstd >/dev/null || ! command -v makensis >/dev/null ||
+    ! command -v wmctrl >/dev/null; then
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq g++-mingw-w64-x86-64-posix wine64 \
-      wine zstd >/dev/null
+      wine zstd nsis zip xvfb openbox wmctrl xdotool x11-utils imagemagick >/dev/null
   fi
   CORVELLE_QT_PREFIX=$(./scripts/windows-qt.sh | tail -n 1)
   export CORVELLE_QT_PREFIX
@@ -81,13 +82,23 @@ if [ "${1:-}" = "--windows" ]; then
   export LC_ALL=ja_JP.UTF-8
   WINEPREFIX=$(mktemp -d /tmp/corvelle-wine-XXXXXX)
   export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
-  trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+  # Wine's recycle bin is the Linux Trash of $XDG_DATA_HOME: a throw-away one, not the user's.
+  XDG_DATA_HOME=$(mktemp -d /tmp/corvelle-wine-data-XXXXXX)
+  export XDG_DATA_HOME
+  trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX" "$XDG_DATA_HOME"' EXIT
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # Wine hands the program only variables it knows: QT_… travels as WINEQT_….
+  # Offscreen, Qt reads fonts from one folder: the Japanese ones.
   export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+  export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\opentype\ipafont-gothic'
   (cd build-win && ctest --output-on-failure -j1)
   ./scripts/windows-tidy-roundtrip.sh build-win/corvelle-tidy.exe
+  # The window program as a user starts it, its pictures, then the packages and the installer.
+  ./scripts/windows-window-check.sh build-win/corvelle.exe build/screenshots/windows \
+    build-win/tools/make_screens.exe
+  ./scripts/windows-package.sh
+  ./scripts/windows-install-check.sh build-win/Corvelle-*-setup.exe
   exit 0
 fi
 if [ "${1:-}" = "--soak" ]; then

@@ -98,7 +98,7 @@ class TestBrowserWindow : public QObject {
         QCOMPARE(w.lvwFileName->IconList()->currentIndex().row(), 0);  // first row selected
         // A call while the window is still loading does nothing.
         StartupInProgress = true;
-        w.FileNameLoad("/", true, false);
+        w.FileNameLoad(test::RootFolder(), true, false);
         StartupInProgress = false;
         QCOMPARE(w.lvwFileName->IconList()->model()->rowCount(), 2);
         data.File("c.txt", "1");

@@ -189,9 +189,11 @@ class TestFolderCommands : public QObject {
         QCOMPARE(MessageService::Shown().back().text,
                  d.Path("victim/") + "を削除します。\nよろしいですか？");
         QVERIFY(!d.Exists("victim"));
-        QCOMPARE(home.Read("data/Trash/files/victim/keep.txt"), std::string("keep"));
-        QVERIFY(home.Read("data/Trash/info/victim.trashinfo").find("Path=" + d.Path("victim")) !=
-                std::string::npos);
+        if (test::TrashIsFreedesktop()) {  // the shell's recycle bin cannot be looked into here
+            QCOMPARE(home.Read("data/Trash/files/victim/keep.txt"), std::string("keep"));
+            QVERIFY(home.Read("data/Trash/info/victim.trashinfo").find(
+                        "Path=" + d.Path("victim")) != std::string::npos);
+        }
         QCOMPARE(Settings().CurrentDirectory, d.Root());
         if (saved.isEmpty())
             qunsetenv("XDG_DATA_HOME");

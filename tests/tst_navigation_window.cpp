@@ -113,7 +113,7 @@ class TestNavigationWindow : public QObject {
         bool cancel = false;
         nav.DirTree_LabelEditStarting(&cancel);
         QVERIFY(!cancel);
-        w.dirTree->SetPath("/");
+        w.dirTree->SetPath(test::RootFolder());
         nav.DirTree_LabelEditStarting(&cancel);
         QVERIFY(cancel);  // the root is never renamed
         w.dirTree->SetPath(d.Path("old"));

@@ -253,7 +253,7 @@ class TestTidyWindow : public QObject {
     // is then not taken for an interrupted one at the next start.
     void undoWithFailuresSaysSo() {
         test::TestDir state;
-        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.Root()));
+        test::JournalHome journals(state.Root());
         test::TestDir data;
         data.File("A/B/x", "x");
         data.File("C/D/y", "y");
@@ -284,7 +284,6 @@ class TestTidyWindow : public QObject {
         QCOMPARE(MessageService::Shown().back().text, std::string("Undo完了!"));
         QCOMPARE(data.Read("A/B/x"), std::string("x"));
         QVERIFY(!w.cmdUndo->isEnabled());
-        qunsetenv("XDG_STATE_HOME");
     }
 
     void interruptedRunOfferedAtStart_data() {
@@ -296,7 +295,7 @@ class TestTidyWindow : public QObject {
     }
     void interruptedRunOfferedAtStart() {
         test::TestDir state;
-        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.Root()));
+        test::JournalHome journals(state.Root());
         test::TestDir data;
         data.File("A/B/x", "x");
         data.File("keep");
@@ -340,7 +339,6 @@ class TestTidyWindow : public QObject {
             QCOMPARE(MessageService::Shown().size(), size_t(ok || forget ? 0 : 2));
             QCOMPARE(ListJournals().size(), size_t(forget ? 0 : 1));
         }
-        qunsetenv("XDG_STATE_HOME");
     }
 };
 

@@ -168,6 +168,10 @@ bool CanMakeLinks() {
     return true;
 }
 
+bool TrashIsFreedesktop() {
+    return true;
+}
+
 bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot) {
     for (const auto& [rel, content] : snapshot)
         if (rel.find("corvelle-") != std::string::npos)

@@ -45,6 +45,9 @@ std::string RootFolder();
 std::string OtherVolume();
 // Whether this system's tests can make links (Wine makes none a Windows program sees).
 bool CanMakeLinks();
+// Whether deleted items go to a freedesktop Trash the tests can look into ($XDG_DATA_HOME);
+// on Windows the recycle bin is the shell's.
+bool TrashIsFreedesktop();
 
 // True when no entry of the tree bears a name the program generates for itself.
 bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot);

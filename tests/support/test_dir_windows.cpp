@@ -151,6 +151,10 @@ bool CanMakeLinks() {
     return false;
 }
 
+bool TrashIsFreedesktop() {
+    return false;
+}
+
 bool NoGeneratedNames(const std::map<std::string, std::string>& snapshot) {
     for (const auto& [rel, content] : snapshot)
         if (rel.find("corvelle-") != std::string::npos)

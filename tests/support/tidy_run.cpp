@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/tidy_run.h"
 
+#include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +13,31 @@
 #include "tidy/tidy_tool.h"
 
 namespace corvelle::test {
+namespace {
+
+constexpr const char* kStateVariables[] = {"XDG_STATE_HOME", "LOCALAPPDATA"};
+
+void Restore(const char* name, bool set, const std::string& value) {
+    if (set)
+        qputenv(name, QByteArray::fromStdString(value));
+    else
+        qunsetenv(name);
+}
+
+}  // namespace
+
+JournalHome::JournalHome(const std::string& folder)
+    : state_{qEnvironmentVariableIsSet(kStateVariables[0]),
+             qgetenv(kStateVariables[0]).toStdString()},
+      local_{qEnvironmentVariableIsSet(kStateVariables[1]),
+             qgetenv(kStateVariables[1]).toStdString()} {
+    for (const char* name : kStateVariables) qputenv(name, QByteArray::fromStdString(folder));
+}
+
+JournalHome::~JournalHome() {
+    Restore(kStateVariables[0], state_.set, state_.value);
+    Restore(kStateVariables[1], local_.set, local_.value);
+}
 
 void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders) {
     SettingsRecord s;

@@ -11,6 +11,22 @@ class ProcessList;
 
 namespace corvelle::test {
 
+// Run journals go to a fresh folder while this lives ($XDG_STATE_HOME, %LOCALAPPDATA%).
+class JournalHome {
+  public:
+    explicit JournalHome(const std::string& folder);
+    ~JournalHome();
+    JournalHome(const JournalHome&) = delete;
+    JournalHome& operator=(const JournalHome&) = delete;
+
+  private:
+    struct Saved {
+        bool set;
+        std::string value;
+    };
+    Saved state_, local_;
+};
+
 // Searches below root (ending in "/") in the mode; message boxes are scripted.
 void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders = true);
 // Executes the list with its journal; returns the journal's path ("" when none was written)
