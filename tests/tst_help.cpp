@@ -114,6 +114,17 @@ class TestHelp : public QObject {
         QCOMPARE(events.back(), std::string("open ") + build::kHomepageUrl);
     }
 
+    // With no stand-in, the system itself is asked; a document that is not there is not
+    // opened, and that is reported, not taken for success.
+    void theSystemIsAskedAndItsRefusalReported() {
+#ifndef _WIN32
+        QSKIP("the desktop's opener starts before it looks at the file: Windows only");
+#endif
+        SetShellOpenBackend(nullptr);
+        test::TestDir t;
+        QVERIFY(ShellOpen(nullptr, "\"" + t.Path("no such guide.pdf") + "\"") <= 32);
+    }
+
     // Without a viewer or browser, each help command says what it could not open.
     void nothingToOpenWithIsTold_data() {
         QTest::addColumn<int>("command");

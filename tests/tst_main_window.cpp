@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
+#include <QStyleFactory>
 #include <QTabBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -42,7 +43,19 @@ int Px(double twips) {
 class TestMainWindow : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void initTestCase() { InstallFontSubstitutes(); }
+    // The program carries Windows' own look (the windows platform picks it by default).
+    void windowsStyleIsBuiltIn() {
+#ifndef _WIN32
+        QSKIP("Windows' own style is part of the Windows build only");
+#endif
+        QVERIFY2(
+            QStyleFactory::keys().contains(QStringLiteral("windowsvista"), Qt::CaseInsensitive),
+            qPrintable(QStyleFactory::keys().join(',')));
+    }
+
+    void initTestCase() {
+        InstallFontSubstitutes();
+    }
 
     // A stored rectangle is kept on a screen: moved in, and shrunk when it is larger.
     void restoredWindowStaysOnAScreen_data() {
