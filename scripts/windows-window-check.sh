@@ -2,13 +2,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # corvelle.exe as a user starts it: under Wine with the windows platform on a virtual X
 # display (Xvfb and a window manager). It must show its main window, close when the window
-# manager asks, and write RUZO.INI beside itself. A picture of the desktop goes to SHOTS.
-#   scripts/windows-window-check.sh build-win/corvelle.exe [SHOTS]
+# manager asks, and write RUZO.INI beside itself. A picture of the desktop goes to SHOTS, and
+# with make_screens.exe the guide's pictures are taken there too, as Windows draws them.
+#   scripts/windows-window-check.sh build-win/corvelle.exe [SHOTS [make_screens.exe]]
 # Wine's variables (WINEPREFIX …) come from the caller.
 set -euo pipefail
 exe=$(realpath "$1")
 shots=${2:-build/screenshots/windows}
+screens=${3:-}
 mkdir -p "$shots"
+shots=$(realpath "$shots")
 for tool in Xvfb openbox wmctrl xdotool import; do
   if ! command -v "$tool" >/dev/null; then
     apt-get update -qq
@@ -75,3 +78,9 @@ pid=""
 [ -f "$home/RUZO.INI" ] || fail "no RUZO.INI beside corvelle.exe"
 grep -aq '^CurrentDirectory=' "$home/RUZO.INI" || fail "RUZO.INI lacks CurrentDirectory="
 echo "closed on request; RUZO.INI written beside corvelle.exe ($(wc -c <"$home/RUZO.INI") bytes)"
+
+if [ -n "$screens" ]; then
+  WINEQT_QPA_PLATFORM=windows wine "$(realpath "$screens")" "$(winepath -w "$shots")" ||
+    fail "make_screens.exe failed"
+  echo "pictures: $(cd "$shots" && ls ./*.png | tr '\n' ' ')"
+fi

@@ -77,7 +77,9 @@ int main(int argc, char** argv) {
     Put(root + "/2021年/旅行/ホテル/予約.pdf", "pdf");
     Put(root + "/README.txt", "readme");
     QDir().mkpath(root + "/2021年/空のフォルダ");
+    // The run's journal stays in the sample folder (Linux and Windows places).
     qputenv("XDG_STATE_HOME", (work.path() + "/state").toLocal8Bit());
+    qputenv("LOCALAPPDATA", QByteArray::fromStdString(Native(work.path() + "/state")));
     SetProgramFolder(Native(work.path() + "/program"));
     QDir().mkpath(work.path() + "/program");
     const std::string ini =
