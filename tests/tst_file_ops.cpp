@@ -280,7 +280,7 @@ class TestFileOps : public QObject {
         QTest::newRow("delete missing") << "delete"
                                         << "削除できませんでした: ";
         QTest::newRow("rename onto existing") << "rename"
-                                              << "名前の変更できませんでした: ";
+                                              << "名前を変更できませんでした: ";
     }
     void errorsNameTheOperation() {
         QFETCH(QString, says);
@@ -316,7 +316,7 @@ class TestFileOps : public QObject {
         QTest::newRow("delete missing") << "delete" << kOpSystemBase + ENOENT << ENOENT << "missing"
                                         << "削除";
         QTest::newRow("rename onto existing") << "rename" << kOpSystemBase + EEXIST << EEXIST << "B"
-                                              << "名前の変更";
+                                              << "名前を変更";
         QTest::newRow("copy into itself") << "copy-into" << kOpIntoItself << 0 << "A"
                                           << "コピー";
         QTest::newRow("move onto itself") << "move-same" << kOpSameItem << 0 << "B"
@@ -350,7 +350,7 @@ class TestFileOps : public QObject {
         QCOMPARE(ui.errorValues.size(), size_t(1));
         QCOMPARE(ui.errorValues[0].number, e.number);
         // The message for people names the item, then the operation and the cause.
-        const std::string cause = sysErrno ? std::strerror(sysErrno) : e.description;
+        const std::string cause = sysErrno ? SystemErrorText(sysErrno) : e.description;
         QCOMPARE(ErrorMessage(e),
                  e.path + ": " + operation.toStdString() + "できませんでした: " + cause);
         // The wrapper returns that number (the disk is as it was: each failed whole).
@@ -381,10 +381,10 @@ class TestFileOps : public QObject {
                                          << "/t/P: 削除できませんでした: "
                                             "フォルダがリンクかファイルに置き換えられています";
         QTest::newRow("errno with detail")
-            << int(kErrPermission) << EACCES << "空になったフォルダの削除"
+            << int(kErrPermission) << EACCES << "空になったフォルダを削除"
             << "\n/t/x"
-            << QString("/t/P: 空になったフォルダの削除できませんでした: %1\n/t/x")
-                   .arg(QString::fromLocal8Bit(std::strerror(EACCES)));
+            << QString("/t/P: 空になったフォルダを削除できませんでした: %1\n/t/x")
+                   .arg(QString::fromStdString(SystemErrorText(EACCES)));
     }
     void errorMessageParts() {
         QFETCH(int, number);
@@ -397,6 +397,29 @@ class TestFileOps : public QObject {
         e.operation = operation.toStdString();
         e.detail = detail.toStdString();
         QCOMPARE(QString::fromStdString(ErrorMessage(e)), says);
+    }
+
+    // The causes a file tool meets read in Japanese on every system and in every locale, each
+    // its own; any other error keeps the system's text.
+    void systemCausesInJapanese() {
+        const int listed[] = {ENOENT, EACCES, EPERM,  EEXIST,  ENOTEMPTY,    ENOTDIR,
+                              EISDIR, ENOSPC, EROFS,  EBUSY,   EXDEV,        ELOOP,
+                              EIO,    EINVAL, EMLINK, ETXTBSY, ENAMETOOLONG,
+#ifdef EDQUOT
+                              EDQUOT
+#endif
+        };
+        std::set<std::string> texts;
+        for (const int err : listed) {
+            const std::string text = SystemErrorText(err);
+            QVERIFY2(text != std::strerror(err), std::strerror(err));
+            QVERIFY2(static_cast<unsigned char>(text[0]) >= 0x80, text.c_str());
+            QVERIFY2(QString::fromUtf8(text.c_str()).toUtf8().toStdString() == text, text.c_str());
+            texts.insert(text);
+            QVERIFY(SystemError(err, "/t/x").description.find(text) != std::string::npos);
+        }
+        QCOMPARE(texts.size(), std::size(listed));
+        QCOMPARE(SystemErrorText(EPIPE), std::string(std::strerror(EPIPE)));
     }
 
     // A missing destination is made only after the user agrees.

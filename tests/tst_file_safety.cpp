@@ -343,7 +343,7 @@ class TestFileSafety : public QObject {
         QCOMPARE(list.Row(0).before, t.Path("c/"));
         QCOMPARE(MessageService::Shown().size(), size_t(2));
         QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
-        QVERIFY(MessageService::Shown()[0].text.find(t.Path("b") + ": " + std::strerror(ENOENT)) !=
+        QVERIFY(MessageService::Shown()[0].text.find(t.Path("b") + ": " + SystemErrorText(ENOENT)) !=
                 std::string::npos);
         QCOMPARE(MessageService::Shown()[1].text, std::string("検索完了!"));
         // The tool says it once, with the true reason, and goes on.
@@ -351,7 +351,7 @@ class TestFileSafety : public QObject {
         std::string out, err;
         QCOMPARE(test::RunTool({"--mode", "empty", t.Root()}, &out, &err), 0);
         QCOMPARE(std::count(err.begin(), err.end(), '\n'), 1L);
-        QVERIFY(err.find(std::strerror(ENOENT)) != std::string::npos);
+        QVERIFY(err.find(SystemErrorText(ENOENT)) != std::string::npos);
         QCOMPARE(out, t.Path("c/") + "," + kDeleteMarker + ",\r\n");
     }
 

@@ -211,7 +211,7 @@ class Runner {
             return true;
         const int why = errno;
         error = RowAccess::Because(path, why);
-        error.operation = "空になったフォルダの削除";
+        error.operation = "空になったフォルダを削除";
         // The folder again, only if it is still the one the content came from.
         before = OpenFolderAt(after.Get(), source);
         if (before.Valid() && (!InfoOf(before.Get(), emptied) || emptied.id != row.beforeId))

@@ -6,6 +6,51 @@
 
 namespace corvelle {
 
+std::string SystemErrorText(int err) {
+    switch (err) {
+        case ENOENT:
+            return "ファイルまたはフォルダが見つかりません";
+        case EACCES:
+            return "アクセスが拒否されました";
+        case EPERM:
+            return "この操作は許可されていません";
+        case EEXIST:
+            return "同じ名前のファイルまたはフォルダが既にあります";
+        case ENOTEMPTY:
+            return "フォルダが空ではありません";
+        case ENOTDIR:
+            return "フォルダではありません";
+        case EISDIR:
+            return "フォルダです";
+        case ENOSPC:
+            return "ディスクの空き領域が足りません";
+#ifdef EDQUOT  // not a code every C library has
+        case EDQUOT:
+            return "ディスクの使用量の上限を超えました";
+#endif
+        case EROFS:
+            return "読み取り専用のファイルシステムです";
+        case EBUSY:
+            return "使用中です";
+        case EXDEV:
+            return "別のドライブ(ファイルシステム)にまたがっています";
+        case ELOOP:
+            return "リンクの参照が多すぎるか、リンクをたどれません";
+        case ENAMETOOLONG:
+            return "名前またはパスが長すぎます";
+        case EIO:
+            return "入出力エラーが発生しました";
+        case EINVAL:
+            return "名前または操作が正しくありません";
+        case ETXTBSY:
+            return "実行中のプログラムのファイルです";
+        case EMLINK:
+            return "リンクの数が多すぎます";
+        default:
+            return std::strerror(err);
+    }
+}
+
 std::string ErrorText(int number) {
     switch (number) {
         case kErrInvalidCall:
@@ -119,7 +164,7 @@ Error SystemError(int err, const std::string& path) {
         default:
             break;
     }
-    std::string text = std::strerror(err);
+    std::string text = SystemErrorText(err);
     if (!path.empty())
         text = path + ": " + text;
     Error e{number, text};
@@ -133,7 +178,7 @@ std::string ErrorCause(const Error& e) {
     if (e.number >= kErrOutsideStart && e.number < kErrKindsEnd)
         cause = ErrorText(e.number);
     else if (e.sysErrno != 0)
-        cause = std::strerror(e.sysErrno);
+        cause = SystemErrorText(e.sysErrno);
     else
         cause = e.description;
     return e.operation.empty() ? cause : e.operation + "できませんでした: " + cause;

@@ -69,8 +69,12 @@ std::string ErrorText(int number);
 Error MakeError(int number);
 // A failure of a kind above, at path.
 Error KindError(int number, const std::string& path);
-// An error from a failed system call: the number classifies errno, the text is the system's.
+// An error from a failed system call: the number classifies errno, the text is its cause.
 Error SystemError(int err, const std::string& path = {});
+// The cause of a system error for people, in Japanese whatever the locale (the window is
+// Japanese; Windows' C library knows only English): the errors a file tool meets have their
+// own text, any other the system's.
+std::string SystemErrorText(int err);
 
 // For people: "<operation>できませんでした: <cause>", without the item.
 std::string ErrorCause(const Error& e);

@@ -52,9 +52,9 @@ const char* Context::OpName() const {
         case FO_MOVE:
             return "移動";
         case FO_DELETE:
-            return (rec_.fFlags & FOF_ALLOWUNDO) ? "ごみ箱への移動" : "削除";
+            return (rec_.fFlags & FOF_ALLOWUNDO) ? "ごみ箱へ移動" : "削除";
         default:
-            return "名前の変更";
+            return "名前を変更";
     }
 }
 
