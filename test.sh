@@ -90,7 +90,7 @@ if [ "${1:-}" = "--windows" ]; then
   wineserver -w
   # Wine hands the program only variables it knows: QT_… travels as WINEQT_….
   # Offscreen, Qt reads fonts from one folder: the Japanese ones.
-  export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+  export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1 WINEQT_LOGGING_RULES='qt.qpa.*=false'
   export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\opentype\ipafont-gothic'
   (cd build-win && ctest --output-on-failure -j1)
   ./scripts/windows-tidy-roundtrip.sh build-win/corvelle-tidy.exe

@@ -60,8 +60,8 @@ void NavigationPanel::DirTree_PathChanged() {
 }
 
 void NavigationPanel::DirTree_LabelEditStarting(bool* cancel) {
-    // The root has no name to change.
-    if (RemoveBackslash(Settings().CurrentDirectory).empty())
+    // A root ("/", "C:\\") has no name to change: nothing is above it.
+    if (PathParent(RemoveBackslash(Settings().CurrentDirectory)).empty())
         *cancel = true;
 }
 

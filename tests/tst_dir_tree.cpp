@@ -126,7 +126,7 @@ class TestDirTree : public QObject {
 
     void bigFolderIsReadOnce() {
         test::TestDir t;
-        for (int i = 0; i < 20000; ++i) t.Dir("big/d" + std::to_string(i));
+        for (int i = 0; i < 5000; ++i) t.Dir("big/d" + std::to_string(i));
         std::atomic<int> reads{0};
         SetEnumerationFailureHook([&](const std::string&) {
             ++reads;
@@ -138,7 +138,7 @@ class TestDirTree : public QObject {
         tree.SetPath(t.Path("big"));
         reads = 0;
         tree.View()->expand(tree.View()->currentIndex());
-        QCOMPARE(tree.View()->model()->rowCount(tree.View()->currentIndex()), 20000);
+        QCOMPARE(tree.View()->model()->rowCount(tree.View()->currentIndex()), 5000);
         QCoreApplication::processEvents();
         // The folder itself once, plus probes of the few rows on screen, never all of them.
         QVERIFY2(reads < 200, qPrintable(QString::number(reads)));
@@ -232,7 +232,10 @@ class TestDirTree : public QObject {
         QStringList names;
         const QModelIndex a = model.IndexOf(t.Path("a"));
         for (int r = 0; r < model.rowCount(a); ++r) names << model.index(r, 0, a).data().toString();
-        QCOMPARE(names, (QStringList{"A", "b2", "e", "link"}));
+        QStringList expected{"A", "b2", "e"};
+        if (test::CanMakeLinks())
+            expected << "link";
+        QCOMPARE(names, expected);
         names.clear();
         for (int r = 0; r < model.rowCount(top); ++r)
             names << model.index(r, 0, top).data().toString();

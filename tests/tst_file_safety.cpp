@@ -343,8 +343,8 @@ class TestFileSafety : public QObject {
         QCOMPARE(list.Row(0).before, t.Path("c/"));
         QCOMPARE(MessageService::Shown().size(), size_t(2));
         QCOMPARE(MessageService::Shown()[0].buttons, MsgButtons::AbortRetryIgnore);
-        QVERIFY(MessageService::Shown()[0].text.find(t.Path("b") + ": " + SystemErrorText(ENOENT)) !=
-                std::string::npos);
+        QVERIFY(MessageService::Shown()[0].text.find(t.Path("b") + ": " +
+                                                     SystemErrorText(ENOENT)) != std::string::npos);
         QCOMPARE(MessageService::Shown()[1].text, std::string("検索完了!"));
         // The tool says it once, with the true reason, and goes on.
         t.Dir("b");

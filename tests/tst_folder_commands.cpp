@@ -191,8 +191,9 @@ class TestFolderCommands : public QObject {
         QVERIFY(!d.Exists("victim"));
         if (test::TrashIsFreedesktop()) {  // the shell's recycle bin cannot be looked into here
             QCOMPARE(home.Read("data/Trash/files/victim/keep.txt"), std::string("keep"));
-            QVERIFY(home.Read("data/Trash/info/victim.trashinfo").find(
-                        "Path=" + d.Path("victim")) != std::string::npos);
+            QVERIFY(
+                home.Read("data/Trash/info/victim.trashinfo").find("Path=" + d.Path("victim")) !=
+                std::string::npos);
         }
         QCOMPARE(Settings().CurrentDirectory, d.Root());
         if (saved.isEmpty())

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
+#include <algorithm>
 
 #include "build_config.h"
 #include "platform/os/folders.h"
@@ -15,6 +16,7 @@
 #include "ui/frm_main.h"
 #include "ui/frm_splash.h"
 #include "ui/help_commands.h"
+#include "util/paths.h"
 #include "util/version_text.h"
 
 using namespace corvelle;
@@ -48,10 +50,15 @@ class TestHelp : public QObject {
     }
 
     void guidePath() {
-        QCOMPARE(GuidePath("/"), std::string("/guide.pdf"));
-        QCOMPARE(GuidePath("/opt/my programs/corvelle/"),
-                 std::string("/opt/my programs/corvelle/guide.pdf"));
-        QCOMPARE(GuidePath("/opt/corvelle"), std::string("/opt/corvelle/guide.pdf"));
+        // Written with "/": the system's separator stands there.
+        const auto sys = [](std::string p) {
+            std::replace(p.begin(), p.end(), '/', kSep);
+            return p;
+        };
+        QCOMPARE(GuidePath(test::RootFolder()), test::RootFolder() + "guide.pdf");
+        QCOMPARE(GuidePath(sys("/opt/my programs/corvelle/")),
+                 sys("/opt/my programs/corvelle/guide.pdf"));
+        QCOMPARE(GuidePath(sys("/opt/corvelle")), sys("/opt/corvelle/guide.pdf"));
     }
 
     void helpMenu() {

@@ -76,8 +76,11 @@ class TestNavigationWindow : public QObject {
         d.Dir("B");
         d.Dir("C");
         test::TestDir home;
+        // The user's home: $HOME, %USERPROFILE% on Windows.
         const QByteArray savedHome = qgetenv("HOME");
+        const QByteArray savedProfile = qgetenv("USERPROFILE");
         qputenv("HOME", QByteArray::fromStdString(home.Path("")));
+        qputenv("USERPROFILE", QByteArray::fromStdString(home.Path("")));
         Running r(test::StartIn(d.Path("A/")));
         frmMain& w = *r.w;
         w.dirTree->SetPath(d.Path("B"));
@@ -99,6 +102,7 @@ class TestNavigationWindow : public QObject {
         w.HistoryGoBack(1);  // to C
         QCOMPARE(Settings().CurrentDirectory, home.Root());
         qputenv("HOME", savedHome);
+        qputenv("USERPROFILE", savedProfile);
     }
 
     void renameLabels() {

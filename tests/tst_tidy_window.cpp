@@ -189,9 +189,9 @@ class TestTidyWindow : public QObject {
         QVERIFY(w.cmdUndo->isEnabled() && w.cmdUndo->isVisible());
         QVERIFY(w.stbMain->Text("pbFileName").isEmpty());
         QTest::mouseClick(w.cmdLogSave, Qt::LeftButton);
-        QCOMPARE(r.prog.Read("RUZO.LOG"), data.Path("C/D") + "," + data.Path("C/") + "," +
-                                              kResultSuccess + "\r\n" + data.Path("A/B") + "," +
-                                              data.Path("A/") + ",\r\n");
+        QCOMPARE(r.prog.Read("RUZO.LOG"),
+                 test::FileText(data.Path("C/D") + "," + data.Path("C/") + "," + kResultSuccess +
+                                "\r\n" + data.Path("A/B") + "," + data.Path("A/") + ",\r\n"));
 
         // Undo puts the run back: the result column says so and the button goes grey.
         MessageService::QueueAnswer(MsgAnswer::Ok);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "platform/os/codec.h"
 #include "platform/os/message_service.h"
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
@@ -25,6 +26,10 @@ void Restore(const char* name, bool set, const std::string& value) {
 }
 
 }  // namespace
+
+std::string FileText(const std::string& utf8) {
+    return NamesAreBytes() ? utf8 : ToFileText(utf8);
+}
 
 JournalHome::JournalHome(const std::string& folder)
     : state_{qEnvironmentVariableIsSet(kStateVariables[0]),

@@ -27,6 +27,10 @@ class JournalHome {
     Saved state_, local_;
 };
 
+// The bytes the program writes to RUZO.INI and RUZO.LOG for this text: the names' own bytes
+// here; on Windows the code page, or UTF-8 with a byte order mark when a name does not fit.
+std::string FileText(const std::string& utf8);
+
 // Searches below root (ending in "/") in the mode; message boxes are scripted.
 void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders = true);
 // Executes the list with its journal; returns the journal's path ("" when none was written)
