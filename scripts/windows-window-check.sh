@@ -12,6 +12,7 @@ shots=${2:-build/screenshots/windows}
 screens=${3:-}
 mkdir -p "$shots"
 shots=$(realpath "$shots")
+rm -f "$shots/failed-start.png"
 for tool in Xvfb openbox wmctrl xdotool import; do
   if ! command -v "$tool" >/dev/null; then
     apt-get update -qq
@@ -31,6 +32,8 @@ xvfb=$!
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  # Wine's desktop process would outlive the display it was started on.
+  wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   rm -rf "$home"
 }
@@ -38,6 +41,10 @@ trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
 openbox >/dev/null 2>&1 &
+# Wine draws through the desktop process of its running server: one started without a display
+# (by wineboot, or the offscreen tests) cannot make windows. Start afresh on this display.
+wineserver -k 2>/dev/null || true
+wineserver -w
 
 fail() {
   echo "windows-window-check: $*" >&2
@@ -47,23 +54,20 @@ fail() {
 
 (cd "$home" && exec wine "$home/corvelle.exe") &
 pid=$!
-# The main window: titled "Corvelle", and larger than the splash.
-window=""
+# The main window: the window manager's client titled "Corvelle" (the splash has no title).
+shown=""
 for _ in $(seq 120); do
-  for w in $(xdotool search --onlyvisible --name '^Corvelle$' 2>/dev/null); do
-    width=$(xwininfo -id "$w" | sed -n 's/.*Width: //p')
-    [ "${width:-0}" -ge 400 ] && window=$w
-  done
-  [ -n "$window" ] && break
+  shown=$(wmctrl -l -G 2>/dev/null | awk '$NF == "Corvelle" { print $5 "x" $6 }' | head -n 1 || true)
+  [ -n "$shown" ] && break
   kill -0 "$pid" 2>/dev/null || fail "corvelle.exe ended before showing its window"
   sleep 0.5
 done
-[ -n "$window" ] || fail "no main window within 60 seconds"
+[ -n "$shown" ] || fail "no main window within 60 seconds"
 sleep 3  # let the tree and the list fill in
 import -window root "$shots/main-window-desktop.png"
-echo "main window shown: $(xwininfo -id "$window" | sed -n 's/.*geometry //p')"
+echo "main window shown: $shown"
 
-wmctrl -i -c "$window"
+wmctrl -F -c Corvelle
 for _ in $(seq 60); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.5
