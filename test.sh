@@ -58,19 +58,7 @@ if [ "${1:-}" = "--lint" ]; then
   exit 0
 fi
 if [ "${1:-}" = "--windows" ]; then
-  if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null ||
-    ! command -v zstd >/dev/null || ! command -v makensis >/dev/null ||
-    ! command -v wmctrl >/dev/null; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq g++-mingw-w64-x86-64-posix wine64 \
-      wine zstd nsis zip xvfb openbox wmctrl xdotool x11-utils imagemagick >/dev/null
-  fi
-  CORVELLE_QT_PREFIX=$(./scripts/windows-qt.sh | tail -n 1)
-  export CORVELLE_QT_PREFIX
-  cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_PREFIX_PATH="$CORVELLE_QT_PREFIX" -DQT_HOST_PATH=/usr \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
+  ./scripts/windows-configure.sh
   cmake --build build-win
   # A throw-away Wine prefix on a Japanese system: Wine takes the ANSI code page (932) from
   # the locale it starts in. No debugger to stall a crash.

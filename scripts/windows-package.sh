@@ -16,14 +16,7 @@ version=$(sed -n 's/^project(Corvelle VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 # The guide (Linux build) and the programs (Windows build).
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target guide
-if [ ! -f build-win/build.ninja ]; then
-  CORVELLE_QT_PREFIX=$(./scripts/windows-qt.sh | tail -n 1)
-  export CORVELLE_QT_PREFIX
-  cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_PREFIX_PATH="$CORVELLE_QT_PREFIX" -DQT_HOST_PATH=/usr \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
-fi
+[ -f build-win/build.ninja ] || ./scripts/windows-configure.sh
 cmake --build build-win --target corvelle corvelle-tidy
 
 stage=build-win/package/Corvelle

@@ -13,10 +13,10 @@ screens=${3:-}
 mkdir -p "$shots"
 shots=$(realpath "$shots")
 rm -f "$shots/failed-start.png"
-for tool in Xvfb openbox wmctrl xdotool import; do
+for tool in Xvfb openbox wmctrl xdpyinfo import; do
   if ! command -v "$tool" >/dev/null; then
     apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq xvfb openbox wmctrl xdotool \
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq xvfb openbox wmctrl x11-utils \
       imagemagick >/dev/null
     break
   fi
