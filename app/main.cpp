@@ -5,24 +5,27 @@
 
 #include "app/app_state.h"
 #include "app/startup.h"
+#include "build_config.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/program_start.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
-#include "util/version_text.h"
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", corvelle::ProgramVersionText().c_str());
+            std::printf("corvelle %s\n", corvelle::build::kVersion);
             return 0;
         }
-        if (std::strcmp(argv[i], "--help") == 0) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
                 "usage: corvelle [FOLDER]\n"
+                "Corvelle, the folder tidy tool with a window (Japanese).\n"
                 "  FOLDER     start with the folder tree on FOLDER\n"
-                "  --version  print the version and exit\n");
+                "  -h, --help print this help and exit\n"
+                "  --version  print the version and exit\n"
+                "The same tidy job without a window: corvelle-tidy --help\n");
             return 0;
         }
     }

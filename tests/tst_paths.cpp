@@ -202,6 +202,35 @@ class TestPaths : public QObject {
         qputenv(variable, saved);
     }
 
+    // Paths as the user typed them, made plain without touching the disk.
+    void normalizePath_data() {
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<char>("sep");
+        QTest::addColumn<QByteArray>("plain");
+        QTest::newRow("dot") << QByteArray("/cwd/./x") << '/' << QByteArray("/cwd/x");
+        QTest::newRow("trailing separator kept")
+            << QByteArray("/cwd/x/") << '/' << QByteArray("/cwd/x/");
+        QTest::newRow("dot-dot") << QByteArray("/cwd/x/../y") << '/' << QByteArray("/cwd/y");
+        QTest::newRow("doubled separators")
+            << QByteArray("//cwd///x") << '/' << QByteArray("/cwd/x");
+        QTest::newRow("above the root") << QByteArray("/../../x") << '/' << QByteArray("/x");
+        QTest::newRow("root") << QByteArray("/") << '/' << QByteArray("/");
+        QTest::newRow("ends in dot-dot") << QByteArray("/a/b/..") << '/' << QByteArray("/a");
+        QTest::newRow("names with dots")
+            << QByteArray("/a/.x/..y/...") << '/' << QByteArray("/a/.x/..y/...");
+        QTest::newRow("drive") << QByteArray("C:\\a\\.\\b\\..\\c") << '\\'
+                               << QByteArray("C:\\a\\c");
+        QTest::newRow("drive root") << QByteArray("C:\\..\\") << '\\' << QByteArray("C:\\");
+        QTest::newRow("share") << QByteArray("\\\\srv\\share\\..\\x") << '\\'
+                               << QByteArray("\\\\srv\\share\\x");
+    }
+    void normalizePath() {
+        QFETCH(QByteArray, path);
+        QFETCH(char, sep);
+        QFETCH(QByteArray, plain);
+        QCOMPARE(QByteArray::fromStdString(NormalizePath(path.toStdString(), sep)), plain);
+    }
+
     // The tree shows the drives the user keeps files on, in letter order, as "C:\\".
     void driveRoots_data() {
         QTest::addColumn<qulonglong>("mask");

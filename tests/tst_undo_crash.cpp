@@ -216,7 +216,7 @@ class TestUndoCrash : public QObject {
                 journal = l.path;
         QVERIFY(!journal.empty());
         QCOMPARE(test::RunTool({"--undo", journal}, &out, &err), 0);
-        QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + "," + kUndoSuccess + "\r\n");
+        QCOMPARE(out, t.Path("A/B") + "," + t.Path("A/") + "," + kUndoSuccess + "\n");
         QCOMPARE(t.Snapshot(), original);
         QCOMPARE(test::RunTool({"--execute", "--mode", "empty", t.Root()}, &out, &err), 0);
     }

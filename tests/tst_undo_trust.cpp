@@ -156,7 +156,7 @@ class TestUndoTrust : public QObject {
         QVERIFY(!l.Interrupted());
         std::string out, err;
         QCOMPARE(test::RunTool({"--journals"}, &out, &err), 0);
-        QVERIFY(out.find(journal + "\t(使えません: ") != std::string::npos);
+        QVERIFY(out.find(journal + "\t(refused: ") != std::string::npos);
         QCOMPARE(test::RunTool({"--forget", journal}, &out, &err), 2);
     }
 

@@ -310,6 +310,8 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         }
         if (ui.status)
             ui.status(list.Row(i).before + "処理中");
+        if (ui.rowDone)
+            ui.rowDone(i);
     }
     if (journaled) {
         journal.Append(FormatRunEnd());

@@ -24,6 +24,8 @@ struct ExecutionUi {
     // measure what the journal costs.
     bool journal = true;
     std::function<void(const std::string& path)> journalWritten;
+    // Row by row in the list's order, once its result is in (ticked rows too, untouched).
+    std::function<void(int row)> rowDone;
 };
 
 // Every unticked row in the list's current order, results written in; returns the number

@@ -7,6 +7,7 @@ namespace corvelle {
 
 void ProcessList::Init() {
     rows_.clear();
+    passed_ = 0;
     startPath_.clear();
     startId_ = {};
     hasColumns_ = true;
@@ -42,6 +43,11 @@ int ProcessList::Append(const std::string& before, const std::string& after, con
                         const FileId& afterId, const FolderMeta& beforeMeta,
                         const FolderMeta& parentMeta) {
     ProcessRow row{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta, {}};
+    if (sink_) {
+        sink_(row);
+        if (!keepPassed_)
+            return passed_++;
+    }
     size_t pos = rows_.size();
     if (sortOn_) {
         pos =

@@ -46,9 +46,16 @@ class ProcessList {
     // Removes every row and (re)creates the three columns.
     void Init();
     bool HasColumns() const { return hasColumns_; }
-    int Count() const { return static_cast<int>(rows_.size()); }
+    int Count() const { return static_cast<int>(rows_.size()) + passed_; }
     const ProcessRow& Row(int i) const { return rows_[static_cast<size_t>(i)]; }
     const std::vector<ProcessRow>& Rows() const { return rows_; }
+
+    // Rows handed to `sink` as they come; unless `keep`, not kept: a preview that streams
+    // holds no rows (Count() counts them still; Row() and Rows() have none of them).
+    void PassRowsTo(std::function<void(const ProcessRow&)> sink, bool keep) {
+        sink_ = std::move(sink);
+        keepPassed_ = keep;
+    }
 
     // Appends (or, while sorting is on, inserts in order); returns the row's position.
     int Append(const std::string& before, const std::string& after, const FileId& beforeId = {},
@@ -81,6 +88,9 @@ class ProcessList {
     int sortKey_ = 0;
     bool descending_ = false;
     Listener listener_;
+    std::function<void(const ProcessRow&)> sink_;
+    bool keepPassed_ = false;
+    int passed_ = 0;
 };
 
 }  // namespace corvelle

@@ -153,6 +153,8 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     }
     if (ui.autoSize)
         ui.autoSize();
+    if (ui.examined)
+        ui.examined();
     Busy(false);
 }
 

@@ -26,6 +26,7 @@ struct SearchUi {
     std::function<void(const std::string& folder)> selectFolder;  // the tree's selection
     std::function<void()> autoSize;                               // fit the list's columns
     std::function<void()> walkEnded;  // the walk is over, "検索完了!" comes next
+    std::function<void()> examined;   // one folder examined (once each)
 };
 
 class TidySearch {

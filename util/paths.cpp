@@ -20,6 +20,45 @@ bool IsAbsolutePath(std::string_view path) {
 #endif
 }
 
+std::string NormalizePath(std::string_view path, char sep) {
+    // The root: a drive ("C:\\"), a share ("\\\\server\\share\\") or the separator.
+    size_t rootEnd = 0;
+    const bool windows = sep == '\\';
+    if (windows && path.size() >= 2 && path[1] == ':') {
+        rootEnd = 2;
+    } else if (windows && path.size() >= 2 && path[0] == sep && path[1] == sep) {
+        const size_t server = path.find(sep, 2);
+        const size_t share = server == std::string_view::npos ? server : path.find(sep, server + 1);
+        rootEnd = share == std::string_view::npos ? path.size() : share;
+    }
+    std::string out(path.substr(0, rootEnd));
+    out += sep;
+    const size_t keep = out.size();
+    const bool trailing = path.size() > rootEnd + 1 && path.back() == sep;
+    size_t at = rootEnd;
+    while (at < path.size()) {
+        size_t end = path.find(sep, at);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(at, end - at);
+        at = end + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (out.size() > keep) {
+                out.pop_back();  // this part's separator
+                out.resize(out.rfind(sep) + 1);
+            }
+            continue;
+        }
+        out.append(part);
+        out += sep;
+    }
+    if (!trailing && out.size() > keep)
+        out.pop_back();
+    return out;
+}
+
 std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char)) {
     static const char* hex = "0123456789ABCDEF";
     std::string out;

@@ -18,6 +18,10 @@ inline constexpr char kSep = '/';
 // True for a path that does not depend on the current folder: "/…"; on Windows "X:\…" or
 // "\\server\…".
 bool IsAbsolutePath(std::string_view path);
+// An absolute path without "." and ".." components or doubled separators, worked out on the
+// text alone (links are not resolved; ".." at the root stays there); a trailing separator is
+// kept. The root is "/", or on Windows "X:\\" or "\\\\server\\share\\".
+std::string NormalizePath(std::string_view path, char sep = kSep);
 // Text ending in exactly the separator it already had, or one more; "" gives "/".
 std::string AddBackslash(std::string_view text);
 // Text without one trailing separator.

@@ -1,0 +1,16 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+complete -c corvelle-tidy -l mode -x -a 'raise empty' -d 'what to look for'
+complete -c corvelle-tidy -l no-subfolders -d 'examine FOLDER itself only'
+complete -c corvelle-tidy -l execute -d 'carry the plan out, journaled'
+complete -c corvelle-tidy -l log -r -F -d 'also write the rows as RUZO.LOG'
+complete -c corvelle-tidy -s 0 -l null -d 'end each field with NUL'
+complete -c corvelle-tidy -l json -d 'write JSON Lines'
+complete -c corvelle-tidy -l progress -d 'show progress'
+complete -c corvelle-tidy -s q -l quiet -d 'print nothing but errors'
+complete -c corvelle-tidy -l journals -d 'list the run journals'
+complete -c corvelle-tidy -l undo -r -F -d 'put a run back'
+complete -c corvelle-tidy -l forget -r -F -d "drop an interrupted run's journal"
+complete -c corvelle-tidy -l no-journal -d 'run without a journal'
+complete -c corvelle-tidy -s h -l help -d 'print help'
+complete -c corvelle-tidy -l version -d 'print the version'
+complete -c corvelle-tidy -x -a '(__fish_complete_directories)'
