@@ -63,7 +63,8 @@ for _ in $(seq 120); do
   sleep 0.5
 done
 [ -n "$shown" ] || fail "no main window within 60 seconds"
-sleep 3  # let the tree and the list fill in
+sleep 3  # let the tree and the list fill in, and the window take its size
+shown=$(wmctrl -l -G 2>/dev/null | awk '$NF == "Corvelle" { print $5 "x" $6 }' | head -n 1 || true)
 import -window root "$shots/main-window-desktop.png"
 echo "main window shown: $shown"
 
