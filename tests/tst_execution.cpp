@@ -224,7 +224,7 @@ class TestExecution : public QObject {
         QCOMPARE(Tool({"--mode", "empty", t.Root(), "--log", t.Path("plan.log")}, &out), 0);
         QCOMPARE(out, t.Path("E/") + "," + kDeleteMarker + ",\n");
         // The log is RUZO.LOG's own form: CR LF, no quoting.
-        QCOMPARE(t.Read("plan.log"), t.Path("E/") + "," + kDeleteMarker + ",\r\n");
+        QCOMPARE(t.Read("plan.log"), test::FileText(t.Path("E/") + "," + kDeleteMarker + ",\r\n"));
         test::RemoveTree(t.Path("plan.log"));
         QCOMPARE(t.Snapshot(), before);  // previews change nothing
 
