@@ -156,10 +156,14 @@ class TestSearch : public QObject {
             return 0;
         });
         Run r(t.Root(), 1, true);
+        std::map<std::string, int> examined;  // what the tool's progress counts
+        r.search.ui.examined = [&] { ++examined[r.search.dirList.Path()]; };
         r.Go();
         QCOMPARE(r.list.Count(), 400);
         QCOMPARE(reads.size(), size_t(421));
         for (const auto& [folder, n] : reads) QVERIFY2(n == 1, folder.c_str());
+        QCOMPARE(examined.size(), size_t(421));
+        for (const auto& [folder, n] : examined) QVERIFY2(n == 1, folder.c_str());
     }
 
     void stopDuringTheWalk_data() {
