@@ -42,9 +42,19 @@ test -x /usr/bin/corvelle && test -x /usr/bin/corvelle-tidy
 test -f /usr/share/doc/corvelle/guide.pdf
 test -f /usr/share/applications/org.example.Corvelle.desktop
 
-echo "== corvelle-tidy --help (installed)"
+test -f /usr/share/zsh/vendor-completions/_corvelle-tidy
+test -f /usr/share/fish/vendor_completions.d/corvelle-tidy.fish
+
+echo "== corvelle-tidy --help, the versions and bash completion (installed)"
 /usr/bin/corvelle-tidy --help | head -1
-/usr/bin/corvelle --version
+version=$(sed -n 's/^project(Corvelle VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package=$(dpkg-query -W -f='${Version}' corvelle)
+for got in "$(/usr/bin/corvelle --version)" "$(/usr/bin/corvelle-tidy --version)" \
+  "$(zcat -f /usr/share/man/man1/corvelle-tidy.1* | head -1)" "corvelle $package"; do
+  echo "$got"
+  case $got in *"$version"*) ;; *) echo "install check: not version $version: $got" >&2; exit 1 ;; esac
+done
+bash -c '. /usr/share/bash-completion/completions/corvelle-tidy && complete -p corvelle-tidy'
 
 echo "== corvelle offscreen with a fresh HOME, closed by SIGTERM"
 env -u XDG_CONFIG_HOME -u XDG_STATE_HOME HOME="$home" QT_QPA_PLATFORM=offscreen \
