@@ -27,8 +27,8 @@ entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
 grep -q "DisplayVersion *REG_SZ *$version\$" <<<"$entry" || fail "Apps & features lacks version $version"
 grep -q 'QuietUninstallString' <<<"$entry" || fail "Apps & features lacks the uninstaller"
 # The installed tool runs from where it was put.
-help=$(wine "$local_app\\Programs\\Corvelle\\corvelle-tidy.exe" --help | tr -d '\r')
-grep -q '^usage: corvelle-tidy' <<<"$help" || fail "the installed corvelle-tidy.exe does not run"
+said=$(wine "$local_app\\Programs\\Corvelle\\corvelle-tidy.exe" --version | tr -d '\r')
+[ "$said" = "corvelle-tidy $version" ] || fail "the installed corvelle-tidy.exe says '$said'"
 echo "installed to $local_app\\Programs\\Corvelle with its Start menu and Apps & features entries"
 
 # The user's own: settings beside the program and a run journal.
