@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/paths.h"
+#include "util/utf8.h"
 
 namespace corvelle::win {
 
@@ -57,21 +58,8 @@ std::string Narrow(std::wstring_view w) {
                 ++i;
             }
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        // A lone surrogate is written as its three bytes (WTF-8), as any other code point.
+        AppendUtf8(out, static_cast<char32_t>(cp));
     }
     return out;
 }
