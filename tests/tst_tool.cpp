@@ -60,7 +60,6 @@ QByteArray Pipe(const QString& command, const std::string& input) {
     return p.readAllStandardOutput();
 }
 
-
 }  // namespace
 
 class TestTool : public QObject {
@@ -159,7 +158,10 @@ class TestTool : public QObject {
         FILE* in = fdopen(fds[0], "r");
         char line[4096];
         QVERIFY(std::fgets(line, sizeof line, in));
-        const bool walking = !done && held;
+        // The walk goes on to its next folder and is held there, unless it has ended.
+        for (int i = 0; i < 1000 && !held && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const bool walking = held && !done;
         {
             std::lock_guard lock(m);
             firstRead = true;
