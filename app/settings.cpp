@@ -147,8 +147,16 @@ void iniFileLoad(SettingsRecord& rec, const std::string& path) {
 
 namespace {
 
-const std::string& OneLine(const std::string& value, const std::string& stored) {
-    return value.find('\r') == std::string::npos ? value : stored;
+bool HasLineBreak(const std::string& s) {
+    return s.find_first_of("\r\n") != std::string::npos;
+}
+
+// A path with a CR or LF would end its line early and inject a line of its own: what the file
+// held (or the start folder) is written instead, and nothing when that is no better.
+std::string OneLine(const std::string& value, const std::string& stored) {
+    if (!HasLineBreak(value))
+        return value;
+    return HasLineBreak(stored) ? std::string() : stored;
 }
 
 }  // namespace
@@ -194,6 +202,12 @@ std::string SettingsFilePath() {
     if (!CurrentFileLocations().portable)
         MakeFolders(RemoveBackslash(CurrentFileLocations().settingsFolder));
     return CurrentFileLocations().settingsFolder + kSettingsFileName;
+}
+
+std::string SettingsReadPath() {
+    const std::string path = SettingsFilePath();
+    const std::string& seed = CurrentFileLocations().settingsSeed;
+    return seed.empty() || FileExists(path) ? path : seed;
 }
 
 }  // namespace corvelle

@@ -49,7 +49,10 @@ Error iniTextLoad(SettingsRecord& rec, const std::string& data);
 std::string iniFileText(const SettingsRecord& rec);
 // Writes the file; failures are silent and leave any earlier file whole.
 void iniFileSave(const SettingsRecord& rec, const std::string& path);
-// The settings file in the program's folder.
+// The settings file in the program's folder (or the user's, for an installed copy).
 std::string SettingsFilePath();
+// Where the settings are read from: that file, or, while it does not exist yet, a copy's
+// settings beside the program that it cannot write.
+std::string SettingsReadPath();
 
 }  // namespace corvelle

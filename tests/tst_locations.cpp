@@ -14,7 +14,9 @@ class TestLocations : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void choice_data() {
-        QTest::addColumn<QString>("program");  // "writable", "installed", "read-only"
+        // "writable", "installed", "read-only", "prefix bin" (".../bin" beside a
+        // "share/corvelle"), "bare bin" (a writable ".../bin" without one)
+        QTest::addColumn<QString>("program");
         QTest::addColumn<bool>("iniThere");
         QTest::addColumn<QString>("xdgConfig");  // "" unset, "rel" relative, "abs" absolute
         QTest::addColumn<bool>("portable");
@@ -25,6 +27,9 @@ class TestLocations : public QObject {
         QTest::newRow("installed, XDG relative") << "installed" << false << "rel" << false;
         QTest::newRow("read-only folder") << "read-only" << false << "" << false;
         QTest::newRow("read-only, settings there") << "read-only" << true << "abs" << false;
+        QTest::newRow("~/.local/bin") << "prefix bin" << false << "" << false;
+        QTest::newRow("~/.local/bin, settings there") << "prefix bin" << true << "" << false;
+        QTest::newRow("a bin folder of its own") << "bare bin" << false << "" << true;
     }
     void choice() {
         QFETCH(bool, iniThere);
@@ -32,11 +37,14 @@ class TestLocations : public QObject {
         QFETCH(QString, xdgConfig);
         QFETCH(bool, portable);
         test::TestDir t;
-        t.Dir("prog");
-        t.Dir("home");
-        if (iniThere)
-            t.File("prog/RUZO.INI", "[Corvelle]\r\n");
         const QString& kind = program;
+        const std::string prog = kind == "prefix bin" || kind == "bare bin" ? "local/bin" : "prog";
+        t.Dir(prog);
+        t.Dir("home");
+        if (kind == "prefix bin")
+            t.Dir("local/share/corvelle");
+        if (iniThere)
+            t.File(prog + "/RUZO.INI", "[Corvelle]\r\n");
         bool mounted = false;
         if (kind == "read-only") {
             mounted = mount(t.Path("prog").c_str(), t.Path("prog").c_str(), nullptr, MS_BIND,
@@ -47,32 +55,34 @@ class TestLocations : public QObject {
                 QSKIP("a read-only bind mount needs root (CI runs as root)");
         }
         LocationInputs in;
-        in.programFolder = t.Path("prog");
+        in.programFolder = t.Path(prog);
         in.home = t.Path("home");
         const QString& xdg = xdgConfig;
         in.xdgConfigHome = xdg == "abs" ? t.Path("cfg") : xdg == "rel" ? "cfg" : "";
         in.xdgStateHome = xdg == "abs" ? t.Path("state") : "";
         in.installedBinFolder = kind == "installed" ? t.Path("prog") : "/usr/local/bin";
-        in.installedDocFolder = t.Path("doc");
+        in.installedDataFolder = t.Path("data");
         const FileLocations l = ChooseFileLocations(in);
         if (mounted)
             umount2(t.Path("prog").c_str(), MNT_DETACH);
         QCOMPARE(l.portable, portable);
         const std::string config = xdg == "abs" ? t.Path("cfg/") : t.Path("home/.config/");
         const std::string state = xdg == "abs" ? t.Path("state/") : t.Path("home/.local/state/");
+        const std::string p = t.Path(prog + "/");
         if (l.portable) {
-            QCOMPARE(l.settingsFolder, t.Path("prog/"));
-            QCOMPARE(l.logFolder, t.Path("prog/"));
-            QCOMPARE(l.markerFolders, std::vector<std::string>{t.Path("prog/")});
+            QCOMPARE(l.settingsFolder, p);
+            QCOMPARE(l.logFolder, p);
+            QCOMPARE(l.markerFolders, std::vector<std::string>{p});
+            QCOMPARE(l.settingsSeed, std::string());
         } else {
             QCOMPARE(l.settingsFolder, config + "corvelle/");
             QCOMPARE(l.logFolder, state + "corvelle/");
-            QCOMPARE(l.markerFolders,
-                     (std::vector<std::string>{t.Path("prog/"), config + "corvelle/"}));
+            QCOMPARE(l.markerFolders, (std::vector<std::string>{p, config + "corvelle/"}));
+            // Settings beside a copy that cannot write them are read until it has its own.
+            QCOMPARE(l.settingsSeed, iniThere ? p + "RUZO.INI" : std::string());
         }
-        QCOMPARE(l.guideFolders,
-                 (std::vector<std::string>{t.Path("prog/"), t.Path("prog/../share/doc/corvelle/"),
-                                           t.Path("doc/")}));
+        QCOMPARE(l.guideFolders, (std::vector<std::string>{p, p + "../share/corvelle/",
+                                                           t.Path("data/")}));
     }
 
     void findsTheFirstThatHoldsIt() {

@@ -161,23 +161,54 @@ class TestSettings : public QObject {
         QCOMPARE(CurrentFolder(), cwd);
     }
 
-    // A folder name holding a CR cannot be stored on one line: the file keeps what it had.
-    void pathWithCarriageReturnNotWritten() {
+    // A folder name holding a CR or LF cannot be stored on one line, whatever its source:
+    // the file keeps what it had, and a start folder with one is not written at all.
+    void pathWithLineBreakNotWritten_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QByteArray>("bad");
+        for (const char* source : {"tree selection", "recent destination", "start folder"}) {
+            QTest::addRow("%s, CR", source) << source << QByteArray("x\rDirImageType=7");
+            QTest::addRow("%s, LF", source) << source << QByteArray("x\nShoriMode=7");
+            QTest::addRow("%s, CR LF", source) << source << QByteArray("x\r\nMainTop=1");
+        }
+    }
+    void pathWithLineBreakNotWritten() {
+        QFETCH(QString, source);
+        QFETCH(QByteArray, bad);
         test::TestDir t;
         t.Dir("real");
-        SettingsRecord r = Load("CurrentDirectory=" + t.Path("real/") + "\r\nDestDir 0=/d/\r\n");
-        r.CurrentDirectory = t.Path("evil\rMainTop=1/");
-        r.DestDir[0] = "/x\rShoriMode=7/";
+        const std::string evil = t.Path(bad.toStdString() + "/");
+        SettingsRecord r;
+        std::string wantCurrent = t.Path("real/");
+        if (source == "start folder") {
+            // No stored CurrentDirectory: the start folder is the default.
+            iniDataInit(r, 28800, 16200, evil);
+            wantCurrent.clear();
+        } else {
+            r = Load("CurrentDirectory=" + t.Path("real/") + "\r\nDestDir 0=/d/\r\n");
+        }
+        if (source == "tree selection")
+            r.CurrentDirectory = evil;
+        r.DestDir[0] = source == "recent destination" ? evil : "/d/";
         r.DestDir[1] = "/fine/";
         r.DestDirCount = "2";
         const std::string text = iniFileText(r);
-        QVERIFY(text.find("CurrentDirectory=" + t.Path("real/") + "\r\n") != std::string::npos);
-        QVERIFY(text.find("DestDir 0=/d/\r\nDestDir 1=/fine/\r\n") != std::string::npos);
-        QCOMPARE(std::count(text.begin(), text.end(), '\r'), 16L);  // one per line, no more
-        // Read back, nothing was injected.
-        const SettingsRecord back = Load(text);
+        QVERIFY2(text.find("CurrentDirectory=" + wantCurrent + "\r\n") != std::string::npos,
+                 text.c_str());
+        QVERIFY(text.find("DestDir 1=/fine/\r\n") != std::string::npos);
+        // Every CR and every LF is part of a line end.
+        long ends = 0;
+        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+            ++ends;
+        QCOMPARE(std::count(text.begin(), text.end(), '\r'), ends);
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), ends);
+        // Read back, nothing was injected and no box is shown.
+        std::vector<MessageRequest> shown;
+        const SettingsRecord back = Load(text, &shown);
+        QVERIFY(shown.empty());
         QCOMPARE(back.MainTop, r.MainTop);
         QCOMPARE(back.ShoriMode, r.ShoriMode);
+        QCOMPARE(back.DirImageType, r.DirImageType);
     }
 
     // The decimal point is "." whatever the locale: under a comma-decimal one too.

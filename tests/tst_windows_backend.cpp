@@ -233,6 +233,15 @@ class TestWindowsBackend : public QObject {
         QVERIFY(!l.portable);
         QCOMPARE(l.settingsFolder, t.Path("roaming\\Corvelle\\"));
         QCOMPARE(l.logFolder, l.settingsFolder);
+        QCOMPARE(l.settingsSeed, std::string());
+        // A read-only RUZO.INI beside the program: written to %APPDATA%, read until then.
+        t.File("ro/RUZO.INI", "[Corvelle]\r\n");
+        QVERIFY(SetFileAttributesW(Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_READONLY));
+        in.programFolder = t.Path("ro");
+        l = ChooseFileLocations(in);
+        SetFileAttributesW(Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_NORMAL);
+        QVERIFY(!l.portable);
+        QCOMPARE(l.settingsSeed, t.Path("ro\\RUZO.INI"));
         QVERIFY(JournalFolder().size() > 16);
         QCOMPARE(JournalFolder().substr(JournalFolder().size() - 16),
                  std::string("Corvelle\\journal"));

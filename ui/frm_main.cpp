@@ -152,7 +152,7 @@ bool frmMain::Form_Load() {
                 iniDataInit(Settings(), PixelsToTwipsX(px.width()), PixelsToTwipsY(px.height()),
                             CurrentFolder());
             }),
-            step([] { iniFileLoad(Settings(), SettingsFilePath()); }),
+            step([] { iniFileLoad(Settings(), SettingsReadPath()); }),
             step([] { ApplyStartFolderArgument(); }),
             [this] { return FormLayoutRestore(); },
             [this] { return ControlStateRestore(); },

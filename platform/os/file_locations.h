@@ -14,6 +14,9 @@ struct FileLocations {
     bool portable = true;
     std::string settingsFolder;              // ends in "/"
     std::string logFolder;                   // ends in "/"
+    // Read when the settings folder has no settings file yet: one beside the program that
+    // the program cannot write ("" when there is none). Writing goes to the settings folder.
+    std::string settingsSeed;
     std::vector<std::string> markerFolders;  // where "NOSPLASH" is looked for
     std::vector<std::string> guideFolders;   // where "guide.pdf" is looked for, in order
 };
@@ -25,7 +28,7 @@ struct LocationInputs {
     std::string xdgStateHome;
     std::string appData;             // Windows: %APPDATA%
     std::string installedBinFolder;  // where an installation puts the program
-    std::string installedDocFolder;  // and its documentation
+    std::string installedDataFolder;  // and its own data (the guide)
 };
 
 FileLocations ChooseFileLocations(const LocationInputs& in);

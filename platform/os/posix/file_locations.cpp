@@ -23,11 +23,15 @@ std::string XdgOr(const std::string& value, const std::string& home, const char*
     return Folder(AddBackslash(home) + fallback);
 }
 
-bool SystemFolder(const std::string& folder, const std::string& installedBin) {
+// An installed program's folder: a system one, where this build installs, or any ".../bin/"
+// beside a "share/corvelle" (an installation under another prefix, ~/.local say).
+bool InstalledFolder(const std::string& folder, const std::string& installedBin) {
     for (const char* f : {"/usr/bin/", "/bin/", "/usr/local/bin/", "/usr/sbin/", "/sbin/"})
         if (folder == f)
             return true;
-    return !installedBin.empty() && folder == Folder(installedBin);
+    if (!installedBin.empty() && folder == Folder(installedBin))
+        return true;
+    return folder.ends_with("/bin/") && FolderExists(folder + "../share/corvelle");
 }
 
 std::string Env(const char* name) {
@@ -43,7 +47,7 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
     const std::string ini = program + "RUZO.INI";
     // Writable settings beside the program, or a folder that lets us make them: portable.
     // An installed program's folder never is, even for root, who could write there.
-    if (SystemFolder(program, in.installedBinFolder))
+    if (InstalledFolder(program, in.installedBinFolder))
         l.portable = false;
     else if (FileExists(ini))
         l.portable = access(ini.c_str(), W_OK) == 0;
@@ -56,12 +60,15 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
         l.settingsFolder = XdgOr(in.xdgConfigHome, in.home, ".config") + "corvelle/";
         l.logFolder = XdgOr(in.xdgStateHome, in.home, ".local/state") + "corvelle/";
         l.markerFolders = {program, l.settingsFolder};
+        // A copy's settings beside it that it cannot write (installed read-only) still count.
+        if (FileExists(ini))
+            l.settingsSeed = ini;
     }
     // Beside the program, then where an installation below the program's prefix puts it (a
     // package may use another prefix than the build did), then where this build installs it.
-    l.guideFolders = {program, program + "../share/doc/corvelle/"};
-    if (!in.installedDocFolder.empty())
-        l.guideFolders.push_back(Folder(in.installedDocFolder));
+    l.guideFolders = {program, program + "../share/corvelle/"};
+    if (!in.installedDataFolder.empty())
+        l.guideFolders.push_back(Folder(in.installedDataFolder));
     return l;
 }
 
@@ -72,7 +79,7 @@ LocationInputs CurrentLocationInputs() {
     in.xdgConfigHome = Env("XDG_CONFIG_HOME");
     in.xdgStateHome = Env("XDG_STATE_HOME");
     in.installedBinFolder = build::kInstalledBinFolder;
-    in.installedDocFolder = build::kInstalledDocFolder;
+    in.installedDataFolder = build::kInstalledDataFolder;
     return in;
 }
 

@@ -54,6 +54,8 @@ FileLocations ChooseFileLocations(const LocationInputs& in) {
             in.appData.empty() ? AddBackslash(in.home) + "AppData\\Roaming" : in.appData);
         l.settingsFolder = l.logFolder = base + "Corvelle\\";
         l.markerFolders = {program, l.settingsFolder};
+        if (FileExists(ini))
+            l.settingsSeed = ini;
     }
     l.guideFolders = {program};
     return l;
