@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 need=()
-for p in desktop-file-utils appstream; do
+for p in desktop-file-utils appstream lintian; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -28,6 +28,15 @@ rm -f "$build"/corvelle_*.deb
 deb=$(ls "$build"/corvelle_*.deb)
 dpkg-deb -f "$deb" Depends
 
+# A Debian reviewer's checks: no error or warning, pedantic ones included (informational
+# notes are listed, not failed on).
+echo "== lintian --pedantic"
+lintian --pedantic -I --tag-display-limit 0 "$deb" 2>&1 | grep -v "root privileges" | tee "$build/lintian.txt" || true
+if grep -q "^[EWP]:" "$build/lintian.txt"; then
+  echo "install check: lintian found problems" >&2
+  exit 1
+fi
+
 home=$(mktemp -d /tmp/corvelle-home-XXXXXX)
 had=$(dpkg-query -W -f='${Status}' corvelle 2>/dev/null | grep -c "install ok installed" || true)
 cleanup() {
@@ -39,7 +48,8 @@ trap cleanup EXIT
 echo "== apt-get install ./$(basename "$deb")"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
 test -x /usr/bin/corvelle && test -x /usr/bin/corvelle-tidy
-test -f /usr/share/doc/corvelle/guide.pdf
+test -f /usr/share/corvelle/guide.pdf && test -f /usr/share/doc/corvelle/guide.pdf
+test -f /usr/share/doc/corvelle/copyright && test -f /usr/share/doc/corvelle/changelog.gz
 test -f /usr/share/applications/org.example.Corvelle.desktop
 
 test -f /usr/share/zsh/vendor-completions/_corvelle-tidy

@@ -95,7 +95,8 @@ class TestFileOpsLinux : public QObject {
         test::WriteFileBytes(t.Path("victim/mnt/precious"), "precious");
         const int rc = ShFileDelete(0, t.Path("victim"), false);
         const std::string left = t.Read("victim/mnt/precious");
-        std::system(("umount " + t.Path("victim/mnt")).c_str());
+        const int unmounted = std::system(("umount " + t.Path("victim/mnt")).c_str());
+        QCOMPARE(unmounted, 0);
         QVERIFY(rc != 0);
         QCOMPARE(left, std::string("precious"));
         QVERIFY(!t.Exists("victim/file"));  // the rest of the folder still went

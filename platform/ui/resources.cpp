@@ -5,7 +5,9 @@
 
 static void InitCorvelleResources() {
     Q_INIT_RESOURCE(corvelle);
+#ifdef CORVELLE_EMBEDDED_QT_JA
     Q_INIT_RESOURCE(qt_ja);
+#endif
 }
 
 namespace corvelle {

@@ -14,7 +14,7 @@ bool InstallQtJapanese() {
     if (translator)
         return true;
     auto* t = new QTranslator(QCoreApplication::instance());
-    // The program carries its own copy; the system's is the fallback.
+    // The Windows program carries its own copy; elsewhere the system's is used.
     EnsureResources();
     if (!t->load(QStringLiteral("qtbase_ja"), QStringLiteral(":/i18n")) &&
         !t->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

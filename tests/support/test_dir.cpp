@@ -81,7 +81,7 @@ void RemoveAt(int dir, const std::string& name) {
         unlinkat(dir, name.c_str(), 0);
         return;
     }
-    fchmodat(dir, name.c_str(), 0755, 0);
+    (void)!fchmodat(dir, name.c_str(), 0755, 0);
     const int sub = openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (sub >= 0) {
         for (const std::string& n : NamesAt(sub)) RemoveAt(sub, n);

@@ -33,7 +33,7 @@ void Build(TestDir& t, const QStringList& spec) {
         if (e.startsWith("m:"))
             chmod(t.Path(rel).c_str(), e.section('=', 1).toUInt(nullptr, 8));
         if (e.startsWith("o:"))
-            lchown(t.Path(rel).c_str(), e.section('=', 1).toUInt(), e.section('=', 1).toUInt());
+            (void)!lchown(t.Path(rel).c_str(), e.section('=', 1).toUInt(), e.section('=', 1).toUInt());
     }
     // Folder times are set last, deepest first, so that nothing touches them afterwards.
     std::vector<std::string> folders;

@@ -228,9 +228,10 @@ bool CopySpecial(Context& ctx, int srcDir, const std::string& srcPath, const std
         ctx.Fail(srcPath, errno);
         return false;
     }
-    fchownat(dstDir, tmp.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
+    // Owner and mode as far as we may give them: failing that, the copy stays ours.
+    (void)!fchownat(dstDir, tmp.c_str(), st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW);
     if (!S_ISLNK(st.st_mode))
-        fchmodat(dstDir, tmp.c_str(), st.st_mode & 07777, 0);
+        (void)!fchmodat(dstDir, tmp.c_str(), st.st_mode & 07777, 0);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     utimensat(dstDir, tmp.c_str(), times, AT_SYMLINK_NOFOLLOW);
     return Publish(ctx, dstDir, tmp, dstName, dstPath, replace);
@@ -307,7 +308,7 @@ long long TreeBytes(int dir, const std::string& name) {
 void CopyAttributes(int in, int out, const struct stat& st) {
     // Owner first: changing it clears the set-id bits, which the mode then restores.
     if (fchown(out, st.st_uid, st.st_gid) != 0 && errno == EPERM)
-        fchown(out, static_cast<uid_t>(-1), st.st_gid);
+        (void)!fchown(out, static_cast<uid_t>(-1), st.st_gid);
     CopyXattrs(in, out);
     fchmod(out, st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};

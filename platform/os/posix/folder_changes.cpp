@@ -46,8 +46,8 @@ void SetFolderTimes(int folder, const FolderMeta& m) {
 
 void SetFolderOwnerAndMode(int folder, const FolderMeta& m) {
     const uid_t me = geteuid();
-    if (fchown(folder, me == 0 ? m.uid : static_cast<uid_t>(-1), m.gid) != 0 && errno == EPERM)
-        fchown(folder, static_cast<uid_t>(-1), static_cast<gid_t>(-1));
+    // Without the right to the group, the folder keeps ours.
+    (void)!fchown(folder, me == 0 ? m.uid : static_cast<uid_t>(-1), m.gid);
     fchmod(folder, ModeFor(m));
 }
 
