@@ -53,7 +53,9 @@ frmDestDirSelect::frmDestDirSelect(const DirTree* mainTree, QWidget* owner)
     const int count = DestDirCountOf(s);
     for (int i = 0; i < count; ++i)
         cboDestDir->addItem(PathToQString(s.DestDir[static_cast<size_t>(i)]));
-    if (count > 0) {
+    // An empty first slot (a hand-edited settings file) proposes the current folder: an empty
+    // path would select the root, where OK would copy.
+    if (count > 0 && !s.DestDir[0].empty()) {
         cboDestDir->setCurrentIndex(0);
         DestDirTree->SetPath(s.DestDir[0]);
     } else {

@@ -11,6 +11,7 @@
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/twips.h"
 #include "shellops/sh_file_lib.h"
+#include "util/paths.h"
 
 namespace corvelle {
 
@@ -32,8 +33,9 @@ void frmRename::cmdOk_Click() {
     SettingsRecord& s = Settings();
     if (s.CurrentDirectory == RenameSource) {
         const std::string typed = QStringToPath(txtFileName->text());
+        // Kept with its separator, as every current folder is: the history compares texts.
         if (ShFileRename(OwnerOf(this), s.CurrentDirectory, typed) == 0)
-            s.CurrentDirectory = typed;
+            s.CurrentDirectory = AddBackslash(typed);
     }
     accept();
 }

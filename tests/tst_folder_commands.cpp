@@ -108,6 +108,14 @@ class TestFolderCommands : public QObject {
         QVERIFY(!DestDirOk);  // every showing starts as Cancel
         QTest::keyClick(&again, Qt::Key_Escape);
         QVERIFY(again.isHidden() || again.result() == 0);
+        // A settings file whose first recent destination is empty: the current folder is
+        // proposed, never the root (OK would copy there).
+        Settings().DestDir[0].clear();
+        Settings().DestDir[1] = d.Path("picked/");
+        Settings().DestDirCount = "2";
+        frmDestDirSelect gap(r.w->dirTree);
+        QCOMPARE(gap.DestDirTree->Path(), d.Path("cur/"));
+        QCOMPARE(gap.cboDestDir->currentText(), QString::fromStdString(d.Path("cur/")));
     }
 
     void copyAndMoveAFolder() {
@@ -220,6 +228,30 @@ class TestFolderCommands : public QObject {
         QueueModalScript([](QDialog& dlg) { static_cast<frmRename&>(dlg).cmdCancel->click(); });
         r.w->mnuFileFolderRename_Click();
         QCOMPARE(Settings().CurrentDirectory, d.Path("Works/"));
+    }
+
+    // A new name typed without the separator: the current folder still ends in one, so the
+    // history knows it and a jump past it keeps the forward list.
+    void renameTypedWithoutSeparatorKeepsHistory() {
+        test::TestDir d;
+        d.Dir("Docs");
+        d.Dir("Work");
+        d.Dir("Other");
+        Running r(test::StartIn(d.Path("Docs/")));
+        r.w->dirTree->SetPath(d.Path("Work"));
+        QueueModalScript([&](QDialog& dlg) {
+            auto& ren = static_cast<frmRename&>(dlg);
+            ren.txtFileName->setText(QString::fromStdString(d.Path("New")));
+            ren.cmdOk->click();
+        });
+        r.w->mnuFileFolderRename_Click();
+        QVERIFY(d.Exists("New") && !d.Exists("Work"));
+        QCOMPARE(Settings().CurrentDirectory, d.Path("New/"));
+        r.w->dirTree->SetPath(d.Path("Other"));
+        r.w->HistoryGoBack(2);
+        QCOMPARE(Settings().CurrentDirectory, d.Path("Docs/"));
+        QCOMPARE(r.Menu("btnNext"), (QStringList{QString::fromStdString(d.Path("New/")),
+                                                 QString::fromStdString(d.Path("Other/"))}));
     }
 
     void newFolder() {
