@@ -17,6 +17,11 @@ FolderDialog::FolderDialog(QWidget* parent, double clientWidthTw, double clientH
     setFixedSize(TwipsToPixelsX(clientWidthTw, this), TwipsToPixelsY(clientHeightTw, this));
 }
 
+void FolderDialog::NoCaption() {
+    // Qt shows the program's name for an empty title; a blank shows nothing.
+    setWindowTitle(QStringLiteral(" "));
+}
+
 QPushButton* FolderDialog::Button(const char* name, const QString& caption, const TwRect& r) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QString::fromLatin1(name));

@@ -30,6 +30,8 @@ class FolderDialog : public QDialog {
     // the box has the focus when the dialog shows, Enter in it moves the focus to OK.
     PromptControls BuildPrompt(const char* boxName, const QString& prompt);
     void showEvent(QShowEvent* event) override;
+    // The title bar shows no text (the house style of these small dialogs).
+    void NoCaption();
     QPushButton* Button(const char* name, const QString& caption, const TwRect& r);
     QLabel* PromptLabel(const char* name, const QString& caption, const TwRect& r);
     // Enter in the box swallows the key and moves the focus to `to`.

@@ -15,7 +15,7 @@ namespace corvelle {
 
 frmMkDir::frmMkDir(QWidget* owner) : FolderDialog(owner, 4140, 1335) {
     setObjectName("frmMkDir");
-    setWindowTitle(QString());
+    NoCaption();
     const PromptControls controls =
         BuildPrompt("txtNewDirName", QStringLiteral("新しいフォルダ名を入力して下さい"));
     txtNewDirName = controls.box;

@@ -17,7 +17,7 @@ namespace corvelle {
 
 frmRename::frmRename(QWidget* owner) : FolderDialog(owner, 4125, 1350) {
     setObjectName("frmRename");
-    setWindowTitle(QString());
+    NoCaption();
     const PromptControls controls =
         BuildPrompt("txtFileName", QStringLiteral("ファイル名を入力して下さい"));
     txtFileName = controls.box;
