@@ -20,7 +20,35 @@ class NameEditDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // In the icon views every name gets its whole grid cell: with uniform item sizes the view
+    // would otherwise give every item the size of the first name, cutting longer ones short.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto* list = qobject_cast<const QListView*>(option.widget);
+        if (list && list->wordWrap() && list->gridSize().isValid())
+            return list->gridSize() - QSize(kCellGap, kCellGap);
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+    static constexpr int kCellGap = 4;
+
   protected:
+    // Names without spaces ("arrowhead_long_name.txt") may break anywhere, as file managers
+    // wrap them: a zero-width space after every character offers the breaks (painting only;
+    // the model's text is untouched).
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto* list = qobject_cast<const QListView*>(option->widget);
+        if (!list || !list->wordWrap())
+            return;
+        QString broken;
+        broken.reserve(option->text.size() * 2);
+        for (const QChar c : std::as_const(option->text)) {
+            broken += c;
+            if (!c.isHighSurrogate())
+                broken += QChar(0x200B);
+        }
+        option->text = broken;
+    }
+
     bool eventFilter(QObject* object, QEvent* event) override {
         auto* edit = qobject_cast<QLineEdit*>(object);
         if (edit && event->type() == QEvent::FocusIn && !edit->property("stemSelected").toBool()) {
@@ -116,8 +144,9 @@ void FileListView::ApplyListMode() {
             list_->setFlow(QListView::LeftToRight);
             list_->setWrapping(true);
             list_->setIconSize(QSize(small, small));
-            list_->setGridSize(QSize(std::min(itemWidth_, 220), fontMetrics().height() + 6));
-            list_->setWordWrap(false);
+            // Beside the icon, names of up to two lines.
+            list_->setGridSize(QSize(std::min(itemWidth_, 220), 2 * fontMetrics().height() + 6));
+            list_->setWordWrap(true);
             break;
         default:
             list_->setViewMode(QListView::ListMode);

@@ -191,6 +191,32 @@ class TestBrowserWindow : public QObject {
         QVERIFY(list->gridSize().width() >= 96);
     }
 
+    // In both icon views a long name, listed after a short one, gets the whole cell and up to
+    // two lines: the first name's size is not everyone's.
+    void iconViewsGiveNamesTheirCell_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("large icons") << 0;
+        QTest::newRow("small icons") << 1;
+    }
+    void iconViewsGiveNamesTheirCell() {
+        QFETCH(int, mode);
+        test::TestDir data;
+        data.File("a", "x");
+        data.File("arrowhead_long_name_without_spaces.txt", "x");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nListViewMode= 2 \r\n");
+        QTRY_COMPARE(r.w->lvwFileName->View(), 2);
+        r.w->mnuViewListviewMode_Click(mode);
+        QListView* list = r.w->lvwFileName->IconList();
+        QVERIFY(list->wordWrap());
+        const QModelIndex longName = list->model()->index(1, 0);
+        QCOMPARE(longName.data().toString(), QStringLiteral("arrowhead_long_name_without_spaces.txt"));
+        const QRect cell = list->visualRect(longName);
+        QVERIFY2(cell.width() >= list->gridSize().width() - 8,
+                 qPrintable(QString("%1 of %2").arg(cell.width()).arg(list->gridSize().width())));
+        QVERIFY(cell.height() >= 2 * list->fontMetrics().height());
+        QCOMPARE(list->visualRect(list->model()->index(0, 0)).size(), cell.size());
+    }
+
     // Details columns are never narrower than their captions, an empty folder's neither.
     void detailsColumnsShowTheirCaptions() {
         test::TestDir data;
