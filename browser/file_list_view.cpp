@@ -10,6 +10,8 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "platform/ui/sort_header.h"
+
 namespace corvelle {
 namespace {
 
@@ -79,6 +81,7 @@ FileListView::FileListView(QWidget* parent)
     list_->setLayoutMode(QListView::Batched);
     list_->setBatchSize(2000);
     list_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    UseSortHeader(details_);
     details_->setRootIsDecorated(false);
     details_->setUniformRowHeights(true);
     details_->setItemsExpandable(false);

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QToolBar>
 #include <QTreeView>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QtTest>
 
 #include "app/settings.h"
@@ -14,6 +16,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/sort_header.h"
 #include "tests/support/running_window.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_main.h"
@@ -176,6 +179,43 @@ class TestBrowserWindow : public QObject {
         QVERIFY(h->isSortIndicatorShown());
         QCOMPARE(h->sortIndicatorSection(), 1);
         QCOMPARE(h->sortIndicatorOrder(), Qt::AscendingOrder);
+        QVERIFY(dynamic_cast<SortHeader*>(h));
+        QVERIFY(dynamic_cast<SortHeader*>(w.lvwLog->header()));
+    }
+
+    // The arrow as drawn: ▲ (narrow at the top) for ascending, ▼ for descending.
+    void sortArrowPointsUpForAscending_data() {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<bool>("pointsUp");
+        QTest::newRow("ascending") << int(Qt::AscendingOrder) << true;
+        QTest::newRow("descending") << int(Qt::DescendingOrder) << false;
+    }
+    void sortArrowPointsUpForAscending() {
+        QFETCH(int, order);
+        QFETCH(bool, pointsUp);
+        QStandardItemModel model(0, 1);
+        model.setHorizontalHeaderLabels({QString()});  // nothing drawn but the arrow
+        QTreeView view;
+        UseSortHeader(&view);
+        view.setModel(&model);
+        view.header()->setSortIndicatorShown(true);
+        view.header()->setSortIndicator(0, static_cast<Qt::SortOrder>(order));
+        view.resize(200, 120);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QImage img = view.header()->grab().toImage();
+        const QRgb base = img.pixel(2, img.height() / 2);
+        // The arrow's rows: how many pixels of each differ clearly from the background.
+        std::vector<int> rows;
+        for (int y = 1; y < img.height() - 1; ++y) {
+            int n = 0;
+            for (int x = 1; x < img.width() - 1; ++x)
+                n += qGray(img.pixel(x, y)) + 60 < qGray(base);
+            if (n > 0)
+                rows.push_back(n);
+        }
+        QVERIFY2(rows.size() >= 2, "no arrow drawn");
+        QCOMPARE(rows.front() < rows.back(), pointsUp);
     }
 
     // Large icons fill the pane's width (left to right, wrapping) even after the list view.

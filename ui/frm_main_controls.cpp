@@ -15,6 +15,7 @@
 #include "browser/file_list_view.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/sort_header.h"
 #include "platform/ui/twips.h"
 #include "ui/frm_main.h"
 #include "ui/keyed_status_bar.h"
@@ -177,6 +178,7 @@ void frmMain::CreateControls() {
         Button(picDisplay[1], "cmdUndo", QStringLiteral("Undo"), {2760, 120, 1215, 375}, false);
     // Visible: a run can really be put back.
     lvwLog = Make<QTreeView>(picDisplay[1], "lvwLog");
+    UseSortHeader(lvwLog);
     lvwLog->setRootIsDecorated(false);
     lvwLog->setUniformRowHeights(true);
     fileView_.tab = {0, 0, 4935, 8775};
