@@ -194,11 +194,34 @@ class TestTidyWindow : public QObject {
                                 "\r\n" + data.Path("A/B") + "," + data.Path("A/") + ",\r\n"));
 
         // Undo puts the run back: the result column says so and the button goes grey.
+        w.resize(3000, w.height());
+        QCoreApplication::processEvents();
         MessageService::QueueAnswer(MsgAnswer::Ok);
         QTest::mouseClick(w.cmdUndo, Qt::LeftButton);
         QCOMPARE(MessageService::Shown().back().text, std::string("Undo完了!"));
         QCOMPARE(MessageService::Shown().back().icon, MsgIcon::Information);
         QCOMPARE(r.LogColumn(2), (QStringList{QString::fromUtf8(kUndoSuccess), QString()}));
+        // Undo's results leave every column fitted, where the list has room.
+        {
+            const QFontMetrics fm(w.lvwLog->font());
+            QHeaderView* h = w.lvwLog->header();
+            QVERIFY(h->sectionPosition(2) + h->sectionSize(2) <= w.lvwLog->viewport()->width());
+            for (int c = 0; c < 3; ++c)
+                for (const QString& text : r.LogColumn(c))
+                    QVERIFY2(h->sectionSize(c) > fm.horizontalAdvance(text),
+                             qPrintable(QString("%1: %2 < %3").arg(text).arg(h->sectionSize(c))
+                                            .arg(fm.horizontalAdvance(text))));
+            // Narrower, by half the after column: that column gives way, the folders stay whole.
+            const int fitted0 = h->sectionSize(0), fitted1 = h->sectionSize(1);
+            const int target = fitted0 + fitted1 / 2 + h->sectionSize(2);
+            w.resize(w.width() - (w.lvwLog->viewport()->width() - target), w.height());
+            QCoreApplication::processEvents();
+            QCOMPARE(w.lvwLog->viewport()->width(), target);
+            w.Tidy().LogColumnAutoSize();
+            QCOMPARE(h->sectionSize(0), fitted0);
+            QVERIFY(h->sectionSize(1) < fitted1);
+            QVERIFY(h->sectionPosition(2) + h->sectionSize(2) <= target);
+        }
         QCOMPARE(data.Read("C/D/y"), std::string("y"));
         QVERIFY(!data.Exists("C/y"));
         QVERIFY(!w.cmdUndo->isEnabled());

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTreeView>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -326,14 +327,14 @@ void TidyPanel::LogColumnAutoSize() {
             wanted[c] = std::max(content + pad, least[c]);
         }
         // The result column stays in view: the two path columns give up what is missing,
-        // each in proportion to its width, never below its header.
+        // never below their headers; the after column first (its marker is the same on every
+        // delete row), so the folder each row is about stays readable longest.
         const int room = c_.lvwLog->viewport()->width();
-        const int excess = wanted[0] + wanted[1] + wanted[2] - room;
-        const int give = std::max(0, wanted[0] - least[0]) + std::max(0, wanted[1] - least[1]);
-        if (excess > 0 && give > 0 && room > 0) {
-            const double share = std::min(1.0, double(excess) / give);
-            for (size_t c = 0; c < 2; ++c)
-                wanted[c] -= static_cast<int>(std::ceil((wanted[c] - least[c]) * share));
+        int excess = room > 0 ? wanted[0] + wanted[1] + wanted[2] - room : 0;
+        for (size_t c : {size_t{1}, size_t{0}}) {
+            const int give = std::clamp(wanted[c] - least[c], 0, std::max(0, excess));
+            wanted[c] -= give;
+            excess -= give;
         }
         for (int c = 0; c < 3; ++c) {
             if (header->sectionSize(c) != wanted[static_cast<size_t>(c)])
