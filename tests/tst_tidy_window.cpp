@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/settings.h"
@@ -161,6 +163,47 @@ class TestTidyWindow : public QObject {
         QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
         QVERIFY(w.cmdSearchStart->isEnabled() && !w.cmdSearchStop->isEnabled());
         QVERIFY(w.stbMain->Text("pbgeneral").isEmpty());
+    }
+
+    // Whenever the window can repaint during a search, and when "検索完了!" appears, the
+    // status panel names the folder the walk is at, not one from several folders back.
+    void statusShowsTheFolderBeingExamined() {
+        test::TestDir data;
+        for (int i = 0; i < 40; ++i) data.Dir("d" + std::to_string(i) + "/e");
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
+        frmMain& w = *r.w;
+        auto& ui = w.Tidy().Search().ui;
+        std::string latest;
+        auto status = ui.status;
+        ui.status = [&](const char* panel, const std::string& text) {
+            if (std::string(panel) == "pbgeneral")
+                latest = text;
+            status(panel, text);
+        };
+        int checked = 0, stale = 0;
+        auto yield = ui.yield;
+        ui.yield = [&] {
+            // Runs when the window next handles its events (and repaints).
+            QTimer::singleShot(0, &w, [&] {
+                ++checked;
+                stale += w.stbMain->Text("pbgeneral") != QString::fromStdString(latest);
+            });
+            QThread::msleep(5);  // so that every yield lets the window run
+            yield();
+        };
+        auto walkEnded = ui.walkEnded;
+        QString atTheEnd;
+        ui.walkEnded = [&] {
+            walkEnded();
+            atTheEnd = w.stbMain->Text("pbgeneral");
+        };
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        w.cmdSearchStart_Click();
+        QCOMPARE(MessageService::Shown().back().text, std::string("検索完了!"));
+        QVERIFY(checked > 20);
+        QCOMPARE(stale, 0);
+        QCOMPARE(atTheEnd, QString::fromStdString(data.Root() + "を検索中"));
     }
 
     void searchTickExecuteAndSaveLog() {

@@ -79,21 +79,26 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
         const long long now = MonotonicMs();
         if (now - lastEventsMs_ >= 4) {
             lastEventsMs_ = now;
+            // Whatever repaints now shows the folder being examined.
+            ShowStatus();
             QCoreApplication::processEvents();
         }
     };
     ui.status = [this](const char* panel, const std::string& text) {
         const bool general = std::strcmp(panel, kPanelGeneral) == 0;
         pendingStatus_[general ? 0 : 1] = text;
-        // Clearing shows at once; progress texts show when due.
+        // Clearing shows at once; progress texts show before the window next repaints.
         if (text.empty())
-            Q_EMIT StatusTextChanged(QString::fromLatin1(panel), {});
+            ShowStatus();
     };
     ui.busy = [this](bool busy) { Q_EMIT BusyChanged(busy); };
     ui.ensureVisible = [this](int row) {
         // The first row (at the end) always; the newest row while searching, when due.
-        if (row != 0 && !ShowDue())
+        if (row != 0) {
+            if (ShowDue())
+                ShowProgress();
             return;
+        }
         model_->Flush();
         c_.lvwLog->scrollTo(model_->index(row, 0));
     };
@@ -107,6 +112,7 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
         c_.cmdLogSave->setEnabled(!running);
     };
     ui.walkEnded = [this] {
+        ShowStatus();
         model_->Flush();
         LogColumnAutoSize();
         if (model_->rowCount() > 0)
@@ -133,11 +139,16 @@ void TidyPanel::ShowProgress() {
     LogColumnAutoSize();
     if (model_->rowCount() > 0)
         c_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
+    ShowStatus();
+}
+
+void TidyPanel::ShowStatus() {
     const char* panels[] = {kPanelGeneral, kPanelFileName};
-    for (int i = 0; i < 2; ++i) {
-        if (!pendingStatus_[i].empty())
-            Q_EMIT StatusTextChanged(QString::fromLatin1(panels[i]),
-                                     PathToQString(pendingStatus_[i]));
+    for (size_t i = 0; i < 2; ++i) {
+        if (pendingStatus_[i] == shownStatus_[i])
+            continue;
+        shownStatus_[i] = pendingStatus_[i];
+        Q_EMIT StatusTextChanged(QString::fromLatin1(panels[i]), PathToQString(shownStatus_[i]));
     }
 }
 
@@ -155,6 +166,7 @@ void TidyPanel::cmdSearchStart_Click() {
     search_.SearchRun();
     model_->SetDeferInserts(false);
     pendingStatus_ = {};
+    shownStatus_ = {};
     LogColumnAutoSize();
     c_.cmdReplace->setEnabled(true);
     c_.cmdUndo->setEnabled(false);

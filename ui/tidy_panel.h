@@ -76,6 +76,8 @@ class TidyPanel : public QObject {
     // faster than anyone can read, and redrawing that often would slow it many times over.
     bool ShowDue();
     void ShowProgress();
+    // The status panels' texts as the search last set them, where they differ from what shows.
+    void ShowStatus();
 
     TidyControls c_;
     QWidget* owner_;
@@ -86,6 +88,7 @@ class TidyPanel : public QObject {
     std::array<std::string, 3> lastMeasured_;
     int maxGlyphWidth_ = 1;
     std::array<std::string, 2> pendingStatus_;
+    std::array<std::string, 2> shownStatus_;
     long long lastShownMs_ = 0;
     long long lastEventsMs_ = 0;
     std::string journal_;  // the last run's journal, for Undo
