@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QFile>
 #include <QtTest>
 #include <algorithm>
 
@@ -129,7 +130,57 @@ class TestHelp : public QObject {
 #endif
         SetShellOpenBackend(nullptr);
         test::TestDir t;
-        QVERIFY(ShellOpen(nullptr, "\"" + t.Path("no such guide.pdf") + "\"") <= 32);
+        std::string reason;
+        QVERIFY(ShellOpen(nullptr, "\"" + t.Path("no such guide.pdf") + "\"", &reason) <= 32);
+        QVERIFY(!reason.empty());
+    }
+
+    // Linux: xdg-open's exit status decides (an opener that finds no program exits 3); one
+    // still running after a while is showing the page.
+    void theOpenersExitStatusCounts_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("opened") << "exit 0" << true << "";
+        QTest::newRow("no program for it") << "exit 3" << false
+                                           << "開くためのアプリケーションが見つかりません";
+        QTest::newRow("no such file") << "exit 2" << false << "ファイルが見つかりません";
+        QTest::newRow("still showing it") << "exec sleep 5" << true << "";
+    }
+    void theOpenersExitStatusCounts() {
+#ifdef _WIN32
+        QSKIP("xdg-open is Linux's opener");
+#endif
+        QFETCH(QString, script);
+        QFETCH(bool, opened);
+        QFETCH(QString, reason);
+        test::TestDir bin;
+        bin.File("xdg-open", "#!/bin/sh\necho \"$1\" >\"$(dirname \"$0\")/asked\"\n" +
+                                 script.toStdString() + "\n");
+        QFile::setPermissions(QString::fromStdString(bin.Path("xdg-open")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin.Root()) + ":" + path);
+        SetShellOpenBackend(nullptr);
+        std::string why;
+        const int result = ShellOpen(nullptr, build::kHomepageUrl, &why);
+        // And from the menu: the box says why.
+        frmMain w;
+        MessageService::ResetScript();
+        w.mnuHelpHomepage->trigger();
+        qputenv("PATH", path);
+        QCOMPARE(result > 32, opened);
+        QCOMPARE(QString::fromStdString(why), reason);
+        QCOMPARE(bin.Read("asked"), std::string(build::kHomepageUrl) + "\n");
+        if (opened) {
+            QVERIFY(MessageService::Shown().empty());
+        } else {
+            QCOMPARE(MessageService::Shown().size(), size_t{1});
+            const std::string& text = MessageService::Shown().back().text;
+            QVERIFY2(text.find("作者ホームページを開けませんでした") != std::string::npos &&
+                         text.find(reason.toStdString()) != std::string::npos,
+                     text.c_str());
+        }
     }
 
     // Without a viewer or browser, each help command says what it could not open.

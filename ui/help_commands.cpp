@@ -22,10 +22,12 @@ namespace {
 
 // A menu that opens nothing must say so: without a viewer or browser it would look broken.
 void OpenOrTell(QWidget* owner, const std::string& target, const std::string& shown) {
-    if (ShellOpen(owner, "\"" + target + "\"") > 32)
+    std::string reason;
+    if (ShellOpen(owner, "\"" + target + "\"", &reason) > 32)
         return;
-    MessageService::Show(shown + "を開けませんでした。\n" + target +
-                             "\n(開くためのアプリケーションが見つからないか、起動できませんでした)",
+    if (reason.empty())
+        reason = "開くためのアプリケーションが見つからないか、起動できませんでした";
+    MessageService::Show(shown + "を開けませんでした。\n" + target + "\n(" + reason + ")",
                          MsgIcon::Exclamation, MsgButtons::Ok);
 }
 

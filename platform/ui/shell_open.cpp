@@ -13,11 +13,14 @@ std::function<bool(const std::string&)>& Backend() {
 
 }  // namespace
 
-int ShellOpen(QWidget* owner, const std::string& target) {
+int ShellOpen(QWidget* owner, const std::string& target, std::string* reason) {
     std::string t = target;
     if (t.size() >= 2 && t.front() == '"' && t.back() == '"')
         t = t.substr(1, t.size() - 2);
-    const bool ok = Backend() ? Backend()(t) : OpenWithDesktop(owner, t);
+    std::string why;
+    const bool ok = Backend() ? Backend()(t) : OpenWithDesktop(owner, t, why);
+    if (!ok && reason)
+        *reason = why;
     return ok ? 33 : 2;
 }
 
