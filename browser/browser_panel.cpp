@@ -70,15 +70,15 @@ void BrowserPanel::FileColumnAutoSize() {
     if (view_->View() == 3) {
         QHeaderView* header = view_->Header();
         for (int c = 0; c < FileList::kColumns; ++c) {
-            // The wider of the cells and the caption; "SizeDmy" stays hidden at width 0.
-            int width = 0;
-            if (c != 3) {
-                const int caption = header->fontMetrics().horizontalAdvance(
-                                        QString::fromLatin1(FileList::Caption(c))) +
-                                    24;  // room for the sort indicator
-                width = std::max(WidestText(c) + 12 + (c == 0 ? 13 + 8 : 0), caption);
-            }
-            header->resizeSection(c, width);
+            // The wider of the cells and the caption; "SizeDmy" is not shown at all.
+            const int section = FileListView::SectionOf(c);
+            if (section < 0)
+                continue;
+            const int caption = header->fontMetrics().horizontalAdvance(
+                                    QString::fromLatin1(FileList::Caption(c))) +
+                                24;  // room for the sort indicator
+            header->resizeSection(section,
+                                  std::max(WidestText(c) + 12 + (c == 0 ? 13 + 8 : 0), caption));
         }
     }
     view_->CurrentView()->viewport()->update();
@@ -89,7 +89,8 @@ void BrowserPanel::lvwFileName_ColumnClick(int column) {
     model_->Reordered();
     QHeaderView* header = view_->Header();
     header->setSortIndicatorShown(true);
-    header->setSortIndicator(column, list_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
+    header->setSortIndicator(FileListView::SectionOf(column),
+                             list_.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void BrowserPanel::mnuViewListviewMode_Click(int index) {

@@ -10,6 +10,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "browser/shown_columns_model.h"
 #include "platform/ui/sort_header.h"
 
 namespace corvelle {
@@ -100,16 +101,22 @@ FileListView::FileListView(QWidget* parent)
         v->viewport()->installEventFilter(this);
     }
     connect(details_->header(), &QHeaderView::sectionClicked, this,
-            [this](int s) { Q_EMIT HeaderClicked(s); });
+            [this](int s) { Q_EMIT HeaderClicked(ShownColumnsModel::ListColumn(s)); });
 }
 
 void FileListView::SetModel(QAbstractItemModel* model) {
-    list_->setModel(model);
-    details_->setModel(model);
+    auto* shown = new ShownColumnsModel(this);
+    shown->setSourceModel(model);
+    list_->setModel(shown);
+    details_->setModel(shown);
     // One selection for every view, so switching keeps it.
     QItemSelectionModel* old = details_->selectionModel();
     details_->setSelectionModel(list_->selectionModel());
     delete old;
+}
+
+int FileListView::SectionOf(int listColumn) {
+    return ShownColumnsModel::ShownColumn(listColumn);
 }
 
 QHeaderView* FileListView::Header() const {

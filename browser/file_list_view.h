@@ -25,7 +25,10 @@ class FileListView : public QWidget {
     int View() const { return mode_; }
     // Room for the widest name in the icon and list views.
     void SetItemWidth(int pixels);
+    // The details view's header: one section per column of the file list but its sort key.
     QHeaderView* Header() const;
+    // The header section of a file list column (-1 for the sort key "SizeDmy").
+    static int SectionOf(int listColumn);
     QAbstractItemView* CurrentView() const;
     QListView* IconList() const { return list_; }
     QTreeView* Details() const { return details_; }
@@ -39,7 +42,8 @@ class FileListView : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   Q_SIGNALS:
-    void HeaderClicked(int section);
+    // The file list's column under the clicked section.
+    void HeaderClicked(int column);
 
   private:
     void ApplyListMode();

@@ -146,6 +146,9 @@ class frmMain : public QMainWindow {
     void CreateControls();
     void CreateMenus();
     void CreateToolbar();
+    void CreateShortcuts();
+    // Alt+Up: the current folder's parent, selected in the tree.
+    void GoToParentFolder();
     void CreatePanels();
     void DirImageToggle();
     void Form_QueryUnload();

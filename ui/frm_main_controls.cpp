@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListView>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -74,6 +75,7 @@ void frmMain::CreateMenus() {
     mnuFile->addSeparator();
     mnuFileExit = mnuFile->addAction(QStringLiteral("終了(&X)"));
     mnuFileExit->setObjectName("mnuFileExit");
+    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
     mnuView = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     mnuView->setObjectName("mnuView");
@@ -130,6 +132,7 @@ void frmMain::CreateControls() {
 
     picPanelDirSelect = Make<QWidget>(surface_, "picPanelDirSelect", {0, 0, 5000, 8775});
     dirTree = Make<DirTree>(picPanelDirSelect, "DirTree");
+    dirTree->View()->setAccessibleName(QStringLiteral("フォルダツリー"));
     picPanelRenameType =
         Make<QWidget>(picPanelDirSelect, "picPanelRenameType", {0, 2400, 4815, 1935});
     fraMode = Make<QGroupBox>(picPanelRenameType, "fraMode", {120, 0, 4695, 975});
@@ -170,6 +173,8 @@ void frmMain::CreateControls() {
     }
     picDisplay[1]->hide();
     lvwFileName = Make<FileListView>(picDisplay[0], "lvwFileName");
+    lvwFileName->IconList()->setAccessibleName(QStringLiteral("ファイル一覧"));
+    lvwFileName->Details()->setAccessibleName(QStringLiteral("ファイル一覧"));
     cmdReplace = Button(picDisplay[1], "cmdReplace", QStringLiteral("処理実行"),
                         {120, 120, 1215, 375}, false);
     cmdLogSave = Button(picDisplay[1], "cmdLogSave", QStringLiteral("ログ保存"),
@@ -179,6 +184,7 @@ void frmMain::CreateControls() {
     // Visible: a run can really be put back.
     lvwLog = Make<QTreeView>(picDisplay[1], "lvwLog");
     UseSortHeader(lvwLog);
+    lvwLog->setAccessibleName(QStringLiteral("処理ログ"));
     lvwLog->setRootIsDecorated(false);
     lvwLog->setUniformRowHeights(true);
     fileView_.tab = {0, 0, 4935, 8775};
@@ -189,6 +195,7 @@ void frmMain::CreateControls() {
     pal.setColor(QPalette::Window, QColor(128, 128, 128));
     picSplitterMain->setPalette(pal);
     picSplitterMain->hide();
+    CreateShortcuts();
 }
 
 }  // namespace corvelle

@@ -76,6 +76,8 @@ void frmMain::CreateToolbar() {
                 a = tlbCommon->addAction(QIcon(QStringLiteral(":/icons/tool%1.png").arg(b.image)),
                                          QString());
                 a->setToolTip(QString::fromUtf8(b.tip));
+                // A screen reader reads the tooltip's words: the button shows no text.
+                tlbCommon->widgetForAction(a)->setAccessibleName(a->toolTip());
                 if (b.kind == Kind::Group) {
                     a->setCheckable(true);
                     group->addAction(a);
