@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +11,7 @@
 #include "platform/ui/program_start.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
+#include "platform/ui/resources.h"
 #include "platform/ui/translation.h"
 
 int main(int argc, char** argv) {
@@ -45,6 +47,14 @@ int main(int argc, char** argv) {
         }
     }
     QApplication::setApplicationName(QStringLiteral("Corvelle"));
+    // The window's identity on the desktop: Wayland's app_id names the desktop entry (X11's
+    // WM_CLASS "Corvelle" is its StartupWMClass), and the icon docks and task bars show.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Corvelle"));
+    corvelle::EnsureResources();
+    QIcon icon;
+    for (int size : {16, 32, 64, 256})
+        icon.addFile(QStringLiteral(":/app/corvelle-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
     corvelle::InstallQtJapanese();
     corvelle::InstallQtMessageBoxes();
     corvelle::InstallQtFileOpUi();

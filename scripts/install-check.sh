@@ -80,4 +80,7 @@ if [ ! -f "$home/.config/corvelle/RUZO.INI" ]; then
 fi
 test ! -e /usr/bin/RUZO.INI
 head -3 "$home/.config/corvelle/RUZO.INI"
+
+echo "== the installed program on X11 (Xvfb, at-spi) and Wayland (weston)"
+scripts/desktop-check.sh /usr/bin/corvelle "$build/screenshots/installed"
 echo "install check passed"

@@ -3,7 +3,9 @@
 # Installs the Debian packages the build, the tests and the Japanese texts need, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
-          fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland locales jq)
+          fonts-ipafont-gothic fonts-liberation qt6-translations-l10n qt6-wayland locales jq
+          xvfb openbox xdotool x11-utils wmctrl imagemagick dbus at-spi2-core python3-pyatspi
+          weston)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
