@@ -85,7 +85,13 @@ def pump(seconds):
 
 
 def focused():
-    pump(0.3)
+    # The focus event of this Tab (a busy machine may take a while), then a moment for any
+    # that follow it.
+    seen = len(last_focus)
+    end = time.time() + 3
+    while len(last_focus) == seen and time.time() < end:
+        pump(0.05)
+    pump(0.2)
     return last_focus[-1] if last_focus else None
 
 
