@@ -22,6 +22,26 @@ desktop-file-validate resources/desktop/*.desktop
 echo "== appstreamcli validate --no-net"
 appstreamcli validate --no-net resources/desktop/*.metainfo.xml
 
+# The guide from the same source twice, pictures included: the same bytes, and those of the
+# build's own guide.pdf (its date is the changelog's unless SOURCE_DATE_EPOCH says otherwise).
+echo "== guide.pdf, built twice"
+epoch=${SOURCE_DATE_EPOCH:-$(date -d "$(sed -n 's/^ -- .*>  //p' resources/debian/changelog | head -n1)" +%s)}
+for n in 1 2; do
+  out=$(mktemp -d /tmp/corvelle-guide-build-XXXXXX)
+  QT_QPA_PLATFORM=offscreen "$build/tools/make_screens" "$out/shots" >/dev/null 2>&1
+  QT_QPA_PLATFORM=offscreen SOURCE_DATE_EPOCH=$epoch "$build/tools/make_guide" \
+    resources/guide/guide.html "$out/guide.pdf" "$out/shots" 2>/dev/null
+  sums[n]=$(sha256sum <"$out/guide.pdf")
+  rm -rf "$out"
+done
+echo "${sums[1]}"
+echo "${sums[2]}"
+echo "$(sha256sum <"$build/guide.pdf")  (the build's)"
+if [ "${sums[1]}" != "${sums[2]}" ] || [ "${sums[1]}" != "$(sha256sum <"$build/guide.pdf")" ]; then
+  echo "install check: guide.pdf is not reproducible" >&2
+  exit 1
+fi
+
 echo "== cpack -G DEB"
 rm -f "$build"/corvelle_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)

@@ -32,9 +32,18 @@ class TreeView : public QTreeView {
     DirTree* owner_;
 };
 
+std::string& TreeTop() {
+    static std::string top;
+    return top;
+}
+
 }  // namespace
 
-DirTree::DirTree(QWidget* parent) : QWidget(parent), model_(new DirTreeModel(this)) {
+void DirTree::ShowOnlyBelow(const std::string& top) {
+    TreeTop() = top;
+}
+
+DirTree::DirTree(QWidget* parent) : QWidget(parent), model_(new DirTreeModel(this, TreeTop())) {
     view_ = new TreeView(this);
     view_->setModel(model_);
     view_->setHeaderHidden(true);

@@ -16,6 +16,9 @@ class DirTree : public QWidget {
     Q_OBJECT
   public:
     explicit DirTree(QWidget* parent = nullptr);
+    // Trees made from now on show one folder as their only top (the guide's pictures show a
+    // sample tree, not the machine's); empty: the system's roots.
+    static void ShowOnlyBelow(const std::string& top);
 
     // The selection as a folder path ending in "/" ("" when nothing is selected).
     std::string Path() const;

@@ -10,8 +10,13 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QDirIterator>
+#include <QHashFunctions>
+#include <QLockFile>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 
 #include "app/settings.h"
 #include "browser/frm_dest_dir_select.h"
@@ -52,11 +57,37 @@ bool Save(QWidget& w, const QString& file) {
     return ok;
 }
 
+// Every file and folder below `root` gets a fixed time, folders after their contents: one
+// day apart in the order of their paths, from 2024-04-01 09:30 UTC.
+void FixTimes(const QString& root) {
+    QStringList paths;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) paths << it.next();
+    paths.sort();
+    const auto start = std::chrono::sys_days{std::chrono::year{2024} / 4 / 1} +
+                       std::chrono::hours{9} + std::chrono::minutes{30};
+    for (qsizetype i = paths.size() - 1; i >= 0; --i) {
+        const std::chrono::sys_seconds when = start + std::chrono::days{i};
+        std::error_code ignored;
+        std::filesystem::last_write_time(
+            std::filesystem::path(paths[i].toStdU16String()),
+            std::filesystem::file_time_type::clock::from_sys(when), ignored);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QHashSeed::setDeterministicGlobalSeed();
+    qputenv("TZ", "UTC");
+#ifdef _WIN32
+    _tzset();
+#else
+    tzset();
+#endif
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: make_screens OUTPUT_FOLDER\n");
@@ -66,8 +97,17 @@ int main(int argc, char** argv) {
     QDir().mkpath(out);
     InstallQtJapanese();
     InstallFontSubstitutes();
-    QTemporaryDir work(QDir::tempPath() + "/c-XXXXXX");  // short, so the paths read whole
-    const QString root = work.path() + "/写真の整理";
+    // The same pictures from every build: a fixed place and fixed times shown in one zone,
+    // a tree that shows the sample and nothing of the machine, Qt's hashing fixed.
+    const QString place = QDir::tempPath() + "/corvelle-guide";
+    QLockFile lock(place + ".lock");
+    lock.lock();
+    QDir(place).removeRecursively();
+    struct Cleanup {
+        QString place;
+        ~Cleanup() { QDir(place).removeRecursively(); }
+    } cleanup{place};
+    const QString root = place + "/home/写真の整理";
     // A sample tree: lone sub-folders to raise, empty folders, ordinary files.
     Put(root + "/2019年/夏休み/取り込み/IMG_0001.JPG", "jpeg");
     Put(root + "/2019年/夏休み/取り込み/IMG_0002.JPG", "jpeg");
@@ -77,16 +117,19 @@ int main(int argc, char** argv) {
     Put(root + "/2021年/旅行/ホテル/予約.pdf", "pdf");
     Put(root + "/README.txt", "readme");
     QDir().mkpath(root + "/2021年/空のフォルダ");
+    FixTimes(root);
+    DirTree::ShowOnlyBelow(Native(place + "/home"));
+    const QString workPath = place;
     // The run's journal stays in the sample folder (Linux and Windows places).
-    qputenv("XDG_STATE_HOME", (work.path() + "/state").toLocal8Bit());
-    qputenv("LOCALAPPDATA", QByteArray::fromStdString(Native(work.path() + "/state")));
-    SetProgramFolder(Native(work.path() + "/program"));
-    QDir().mkpath(work.path() + "/program");
+    qputenv("XDG_STATE_HOME", (workPath + "/state").toLocal8Bit());
+    qputenv("LOCALAPPDATA", QByteArray::fromStdString(Native(workPath + "/state")));
+    SetProgramFolder(Native(workPath + "/program"));
+    QDir().mkpath(workPath + "/program");
     const std::string ini =
         "[Corvelle]\r\nMainTop= 600 \r\nMainLeft= 600 \r\nMainHeight= 7800 \r\n"
         "MainWidth= 12600 \r\nSplitterMain= 4800 \r\nCurrentDirectory=" +
         AddBackslash(Native(root)) + "\r\nListViewMode= 3 \r\nShoriMode= 0 \r\n";
-    Put(work.path() + "/program/RUZO.INI", NamesAreBytes() ? ini : ToFileText(ini));
+    Put(workPath + "/program/RUZO.INI", NamesAreBytes() ? ini : ToFileText(ini));
     // Every box is answered OK; the first one ("検索完了!") is pictured as the program shows it.
     bool boxTaken = false;
     bool ok = true;
