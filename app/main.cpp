@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     corvelle::InstallQtMessageBoxes();
     corvelle::InstallQtFileOpUi();
     corvelle::InstallFontSubstitutes();
+    corvelle::InstallUiFont();
     corvelle::frmMain* window = corvelle::Main();
     if (!window)
         return 1;

@@ -2,6 +2,7 @@
 // Message boxes and modal dialogs as a Japanese user meets them: Qt's own texts in
 // Japanese, boxes wide enough for their title, dialogs without minimise buttons, and the
 // new-folder dialog showing where the focus went.
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include "browser/frm_mk_dir.h"
 #include "browser/frm_rename.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/modal_service.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
@@ -72,6 +74,44 @@ class TestDialogs : public QObject {
             d.reject();
         });
         ShowModal(about);
+    }
+
+    // The desktop's UI font is used where it is a real choice, with the house font behind it
+    // for Japanese; Qt's generic default and fixed-pitch faces give way to the house font.
+    void uiFontFollowsTheDesktop_data() {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<bool>("fixedPitch");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("chosenSize");
+        QTest::newRow("GTK: DejaVu Serif 16") << "DejaVu Serif" << 16.0 << false << "DejaVu Serif" << 16.0;
+        QTest::newRow("KDE: Noto Sans 10") << "Noto Sans" << 10.0 << false << "Noto Sans" << 10.0;
+        QTest::newRow("Qt's generic default") << "Sans Serif" << 9.0 << false << "ＭＳ Ｐゴシック" << 9.0;
+        QTest::newRow("a fixed-pitch face") << "IPAGothic" << 12.0 << true << "ＭＳ Ｐゴシック" << 9.0;
+    }
+    void uiFontFollowsTheDesktop() {
+        QFETCH(QString, desktop);
+        QFETCH(double, size);
+        QFETCH(bool, fixedPitch);
+        QFETCH(QString, family);
+        QFETCH(double, chosenSize);
+        QFont d(desktop);
+        d.setPointSizeF(size);
+        const QFont f = ChooseUiFont(d, fixedPitch);
+        QCOMPARE(f.families().value(0), family);
+        QCOMPARE(f.pointSizeF(), chosenSize);
+        if (family != QStringLiteral("ＭＳ Ｐゴシック"))
+            QCOMPARE(f.families().value(1), QStringLiteral("ＭＳ Ｐゴシック"));
+    }
+
+    // Installed, it is every window's font, message boxes' too, and never fixed-pitch.
+    void installedFontIsProportional() {
+        InstallFontSubstitutes();
+        InstallUiFont();
+        QVERIFY(!QFontInfo(QApplication::font()).fixedPitch());
+        QMessageBox box;
+        QCOMPARE(box.font(), QApplication::font());
+        QCOMPARE(UiFont(12).pointSizeF(), QApplication::font().pointSizeF() * 12 / 9);
     }
 
     void enterShowsTheFocusOnOk() {

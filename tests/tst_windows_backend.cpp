@@ -236,10 +236,10 @@ class TestWindowsBackend : public QObject {
         QCOMPARE(l.settingsSeed, std::string());
         // A read-only RUZO.INI beside the program: written to %APPDATA%, read until then.
         t.File("ro/RUZO.INI", "[Corvelle]\r\n");
-        QVERIFY(SetFileAttributesW(Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_READONLY));
+        QVERIFY(SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_READONLY));
         in.programFolder = t.Path("ro");
         l = ChooseFileLocations(in);
-        SetFileAttributesW(Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_NORMAL);
         QVERIFY(!l.portable);
         QCOMPARE(l.settingsSeed, t.Path("ro\\RUZO.INI"));
         QVERIFY(JournalFolder().size() > 16);

@@ -7,13 +7,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/fonts.h"
+
 namespace corvelle {
 namespace {
 
+// Pixels per inch of the layout: the screen's, grown with a desktop font larger than the house
+// 9 pt, so that the fixed layouts keep room for their captions.
 double Dpi(const QWidget* w, bool x) {
     const QScreen* s = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     const double dpi = s ? (x ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY()) : 96.0;
-    return dpi > 0 ? dpi : 96.0;
+    return (dpi > 0 ? dpi : 96.0) * UiFontScale();
 }
 
 }  // namespace
