@@ -73,6 +73,24 @@ class TestKeyboard : public QObject {
             QVERIFY2(!NameOf(stop).isEmpty(), qPrintable(stop->objectName()));
     }
 
+    // Toolbar and tree icons have 2x artwork for screens scaled by two.
+    void iconsHaveArtworkForScaleTwo() {
+        Running r;
+        int tools = 0;
+        for (QAction* a : r.w->findChild<QToolBar*>()->actions()) {
+            if (a->icon().isNull())
+                continue;
+            ++tools;
+            // An icon never scales its pixmaps up: 32 pixels means artwork of that size.
+            QVERIFY2(a->icon().pixmap(QSize(16, 16), 2.0).width() == 32, qPrintable(a->toolTip()));
+        }
+        QCOMPARE(tools, 14);
+        QTreeView* tree = r.w->dirTree->View();
+        const QIcon folder = tree->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(folder.pixmap(QSize(16, 16), 2.0).deviceIndependentSize(), QSizeF(16, 16));
+        QCOMPARE(folder.pixmap(QSize(16, 16), 2.0).width(), 32);
+    }
+
     // The size column kept for sorting is not a cell anyone should hear.
     void hiddenSortColumnNotExposed() {
         test::TestDir d;

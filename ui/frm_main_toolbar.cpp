@@ -73,8 +73,10 @@ void frmMain::CreateToolbar() {
                 break;
             }
             default: {
-                a = tlbCommon->addAction(QIcon(QStringLiteral(":/icons/tool%1.png").arg(b.image)),
-                                         QString());
+                // Both sizes named: Qt looks for "@2x" only when the screen is scaled at start.
+                QIcon icon(QStringLiteral(":/icons/tool%1.png").arg(b.image));
+                icon.addFile(QStringLiteral(":/icons/tool%1@2x.png").arg(b.image));
+                a = tlbCommon->addAction(icon, QString());
                 a->setToolTip(QString::fromUtf8(b.tip));
                 // A screen reader reads the tooltip's words: the button shows no text.
                 tlbCommon->widgetForAction(a)->setAccessibleName(a->toolTip());

@@ -53,23 +53,32 @@ auto FindKid(Kids& kids, const std::string& name) {
     return it;
 }
 
+// Painted at 1x and 2x, so the folders stay sharp on a scaled screen.
 QIcon FolderIcon(QColor body, QColor tab, bool open) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(body.darker(160));
-    p.setBrush(tab);
-    p.drawRect(1, 3, 6, 3);
-    p.setBrush(body);
-    if (open) {
-        const QPointF pts[] = {{1, 5}, {12, 5}, {15, 14}, {3, 14}};
-        p.drawRect(1, 5, 12, 9);
-        p.setBrush(body.lighter(120));
-        p.drawPolygon(pts, 4);
-    } else {
-        p.drawRect(1, 5, 14, 9);
+    QIcon icon;
+    for (const int scale : {1, 2}) {
+        QPixmap pm(16 * scale, 16 * scale);
+        pm.setDevicePixelRatio(scale);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        if (scale > 1)
+            p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(body.darker(160), 1.0 / scale + (scale > 1 ? 0.5 : 0)));
+        p.setBrush(tab);
+        p.drawRect(QRectF(1, 3, 6, 3));
+        p.setBrush(body);
+        if (open) {
+            const QPointF pts[] = {{1, 5}, {12, 5}, {15, 14}, {3, 14}};
+            p.drawRect(QRectF(1, 5, 12, 9));
+            p.setBrush(body.lighter(120));
+            p.drawPolygon(pts, 4);
+        } else {
+            p.drawRect(QRectF(1, 5, 14, 9));
+        }
+        p.end();
+        icon.addPixmap(pm);
     }
-    return QIcon(pm);
+    return icon;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A column header whose sort arrow points up for ascending order, as Windows and the desktops
-// show it (Qt's own header points it down in every style but the Windows ones).
+// show it (Qt's own header leaves the direction to the style, and the styles disagree).
 #pragma once
 
 #include <QHeaderView>

@@ -238,8 +238,11 @@ int main(int argc, char** argv) {
         [arrow](QPainter& p) { arrow(p, true); },
         [arrow](QPainter& p) { arrow(p, false); },
     };
-    for (size_t i = 0; i < tools.size(); ++i)
+    // 16 px, and 32 px for screens scaled by two (Qt picks "@2x" by itself).
+    for (size_t i = 0; i < tools.size(); ++i) {
         Save(QString("%1/tool%2.png").arg(dir).arg(i + 1), 16, tools[i]);
+        Save(QString("%1/tool%2@2x.png").arg(dir).arg(i + 1), 32, tools[i]);
+    }
     // The two logos: 384 x 114 for the splash, 192 x 57 for the About banner.
     for (const auto& [w, h, file] :
          {std::tuple{384, 114, "logo-large.png"}, std::tuple{192, 57, "logo-small.png"}}) {

@@ -119,17 +119,16 @@ int main(int argc, char** argv) {
     QDir().mkpath(root + "/2021年/空のフォルダ");
     FixTimes(root);
     DirTree::ShowOnlyBelow(Native(place + "/home"));
-    const QString workPath = place;
     // The run's journal stays in the sample folder (Linux and Windows places).
-    qputenv("XDG_STATE_HOME", (workPath + "/state").toLocal8Bit());
-    qputenv("LOCALAPPDATA", QByteArray::fromStdString(Native(workPath + "/state")));
-    SetProgramFolder(Native(workPath + "/program"));
-    QDir().mkpath(workPath + "/program");
+    qputenv("XDG_STATE_HOME", (place + "/state").toLocal8Bit());
+    qputenv("LOCALAPPDATA", QByteArray::fromStdString(Native(place + "/state")));
+    SetProgramFolder(Native(place + "/program"));
+    QDir().mkpath(place + "/program");
     const std::string ini =
         "[Corvelle]\r\nMainTop= 600 \r\nMainLeft= 600 \r\nMainHeight= 7800 \r\n"
         "MainWidth= 12600 \r\nSplitterMain= 4800 \r\nCurrentDirectory=" +
         AddBackslash(Native(root)) + "\r\nListViewMode= 3 \r\nShoriMode= 0 \r\n";
-    Put(workPath + "/program/RUZO.INI", NamesAreBytes() ? ini : ToFileText(ini));
+    Put(place + "/program/RUZO.INI", NamesAreBytes() ? ini : ToFileText(ini));
     // Every box is answered OK; the first one ("検索完了!") is pictured as the program shows it.
     bool boxTaken = false;
     bool ok = true;
