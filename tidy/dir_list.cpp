@@ -13,9 +13,10 @@ namespace corvelle {
 struct DirListBox::Level {
     std::string path;
     UniqueFd fd;
-    ItemInfo info;
     std::vector<std::string> subs;
     FolderSummary summary;
+    bool described = false;  // summary.id and .meta read
+    ItemInfo info;           // valid once described
 };
 
 namespace {
@@ -32,14 +33,13 @@ const std::string& Empty() {
 }
 
 // One read of the open folder: its sub-folders for the walk and its counts for the check.
-void Read(int fd, const std::string& path, const ItemInfo& info, std::vector<std::string>& subs,
-          FolderSummary& s) {
+void Read(int fd, const std::string& path, bool fresh, bool oneRead,
+          std::vector<std::string>& subs, FolderSummary& s) {
     s = FolderSummary{};
-    s.id = info.id;
-    s.meta = info.meta;
     std::vector<DirEntryRaw> entries;
     int err = EnumerationFailureFor(path);
-    if (err || !ReadEntries(fd, entries, err)) {
+    if (err || !(fresh ? ReadFreshEntries(fd, entries, err, oneRead)
+                       : ReadEntries(fd, entries, err))) {
         ++s.others;  // cannot be read: never qualifies, offers no sub-folders
         return;
     }
@@ -59,10 +59,28 @@ void Read(int fd, const std::string& path, const ItemInfo& info, std::vector<std
             subs.push_back(e.name);
     }
     std::sort(subs.begin(), subs.end());
-    // The lone sub-folder's identity, and whether it is really another mount.
+}
+
+}  // namespace
+
+// The folder's own identity and attributes, read once; a folder that cannot be described
+// never qualifies. A lone sub-folder gets its identity too, and whether it is really
+// another mount.
+bool DirListBox::Describe(Level& l) {
+    if (l.described)
+        return l.summary.id.Known();
+    l.described = true;
+    FolderSummary& s = l.summary;
+    if (!InfoOf(l.fd.Get(), l.info)) {
+        s.folders = 0;
+        s.others = 1;
+        return false;
+    }
+    s.id = l.info.id;
+    s.meta = l.info.meta;
     if (s.folders == 1 && s.others == 0) {
         ItemInfo li;
-        if (!InfoAt(fd, s.lone, li) || !li.IsDir() || OtherMount(info, li)) {
+        if (!InfoAt(l.fd.Get(), s.lone, li) || !li.IsDir() || OtherMount(l.info, li)) {
             s.folders = 0;
             s.others = 1;
         } else {
@@ -70,9 +88,8 @@ void Read(int fd, const std::string& path, const ItemInfo& info, std::vector<std
             s.loneMeta = li.meta;
         }
     }
+    return true;
 }
-
-}  // namespace
 
 DirListBox::DirListBox() = default;
 DirListBox::~DirListBox() = default;
@@ -105,9 +122,13 @@ Error DirListBox::SetPath(const std::string& path) {
     auto level = std::make_unique<Level>();
     level->path = p;
     level->fd = OpenFolderPath(p);
-    if (!level->fd.Valid() || !InfoOf(level->fd.Get(), level->info))
+    if (!level->fd.Valid())
         return SystemError(errno, p);
-    Read(level->fd.Get(), p, level->info, level->subs, level->summary);
+    // Every folder of the walk is on this one's mount: its kind is asked once.
+    oneRead_ = ListingsFillReads(level->fd.Get());
+    Read(level->fd.Get(), p, true, oneRead_, level->subs, level->summary);
+    if (!Describe(*level))
+        return SystemError(errno, p);
     stack_.clear();
     stack_.push_back(std::move(level));
     return {};
@@ -118,8 +139,14 @@ DirListBox::Entered DirListBox::Enter(int i, Error& err) {
     const std::string& name = top.subs[static_cast<size_t>(i)];
     auto level = std::make_unique<Level>();
     level->path = AddBackslash(top.path) + name;
-    level->fd = OpenFolderAt(top.fd.Get(), name);
-    if (!level->fd.Valid() || !InfoOf(level->fd.Get(), level->info)) {
+    level->fd = OpenSubFolder(top.fd.Get(), name);
+    if (!level->fd.Valid() && errno == EXDEV) {
+        // Another file system (or a bind mount): an entry of this folder, never walked.
+        --top.summary.folders;
+        ++top.summary.others;
+        return Entered::Mount;
+    }
+    if (!level->fd.Valid()) {
         const int e = errno;
         err = SystemError(e, level->path);
         if (e == ENOENT || e == ELOOP || e == ENOTDIR) {
@@ -129,13 +156,7 @@ DirListBox::Entered DirListBox::Enter(int i, Error& err) {
         }
         return Entered::Failed;
     }
-    if (OtherMount(top.info, level->info)) {
-        // Another file system (or a bind mount): an entry of this folder, never walked.
-        --top.summary.folders;
-        ++top.summary.others;
-        return Entered::Mount;
-    }
-    Read(level->fd.Get(), level->path, level->info, level->subs, level->summary);
+    Read(level->fd.Get(), level->path, true, oneRead_, level->subs, level->summary);
     stack_.push_back(std::move(level));
     return Entered::Yes;
 }
@@ -158,18 +179,30 @@ const FolderSummary* DirListBox::Summary() const {
     return stack_.empty() ? nullptr : &stack_.back()->summary;
 }
 
-const FolderSummary* DirListBox::ParentSummary() const {
-    return stack_.size() < 2 ? nullptr : &stack_[stack_.size() - 2]->summary;
+const FolderSummary* DirListBox::Described() {
+    if (stack_.empty())
+        return nullptr;
+    Describe(*stack_.back());
+    return &stack_.back()->summary;
+}
+
+const FolderSummary* DirListBox::ParentDescribed() {
+    if (stack_.size() < 2)
+        return nullptr;
+    Level& parent = *stack_[stack_.size() - 2];
+    return Describe(parent) ? &parent.summary : nullptr;
 }
 
 Error DirListBox::Examine(const std::string& path, FolderSummary& summary) {
     const std::string p = Normal(path);
-    UniqueFd fd = OpenFolderPath(p);
-    ItemInfo info;
-    if (!fd.Valid() || !InfoOf(fd.Get(), info))
+    Level l;
+    l.fd = OpenFolderPath(p);
+    if (!l.fd.Valid())
         return SystemError(errno, p);
-    std::vector<std::string> subs;
-    Read(fd.Get(), p, info, subs, summary);
+    Read(l.fd.Get(), p, true, ListingsFillReads(l.fd.Get()), l.subs, l.summary);
+    if (!Describe(l))
+        return SystemError(errno, p);
+    summary = l.summary;
     return {};
 }
 

@@ -43,10 +43,13 @@ class DirListBox {
     int ListCount() const;
     // Full path of the sub-folder at position i.
     std::string List(int i) const;
-    // The current folder's listing, for the folder check (null before the first SetPath).
+    // The current folder's listing, for the folder check (null before the first SetPath):
+    // its counts and first sub-folder; id, meta and the lone sub-folder's identity only
+    // once Described() (a folder that cannot then be described no longer qualifies).
     const FolderSummary* Summary() const;
-    // The listing of the folder above the current one (null at the first folder).
-    const FolderSummary* ParentSummary() const;
+    const FolderSummary* Described();
+    // The folder above the current one, described (null at the first folder).
+    const FolderSummary* ParentDescribed();
     // Forgets every listing; the next SetPath reads the disk again.
     void Refresh();
 
@@ -55,7 +58,9 @@ class DirListBox {
 
   private:
     struct Level;
+    static bool Describe(Level& l);
     std::vector<std::unique_ptr<Level>> stack_;
+    bool oneRead_ = false;
 };
 
 }  // namespace corvelle

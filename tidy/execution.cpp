@@ -264,7 +264,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         plan.date = LocalTimeText("%Y-%m-%dT%H:%M:%S");
         std::map<Key, std::vector<JournalEntry>> contents;
         for (int i = 0; i < count; ++i) {
-            if (list.Row(i).checked)
+            if (list.Checked(i))
                 continue;
             plan.rows.emplace_back();
             Error problem;
@@ -309,7 +309,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
             }
         }
         if (ui.status)
-            ui.status(list.Row(i).before + "処理中");
+            ui.status(list.Cell(i, 0) + "処理中");
         if (ui.rowDone)
             ui.rowDone(i);
     }

@@ -129,27 +129,31 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     // The walk has just read this folder; any other folder is read now.
     FolderSummary fresh;
     const FolderSummary* s = dirList.Summary();
-    if (!s || AddBackslash(dirList.Path()) != AddBackslash(folder)) {
+    const bool walked = s && AddBackslash(dirList.Path()) == AddBackslash(folder);
+    if (!walked) {
         if (DirListBox::Examine(folder, fresh))
             fresh.others = 1;  // a folder that cannot be listed never qualifies
         s = &fresh;
     }
     if (s->folders > 0)
         Status(kPanelFileName, s->lone + "チェック中");
-    // The times of the folder holding the row's folder, so that Undo gives them back too.
-    const FolderSummary* parent = s == &fresh ? nullptr : dirList.ParentSummary();
-    switch (settings_.ShoriMode) {
-        case 0:
-            if (s->folders == 1 && s->others == 0)
-                list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta);
-            break;
-        case 1:
-            if (s->folders == 0 && s->others == 0)
-                list_.Append(folder, kDeleteMarker, s->id, {}, s->meta,
-                             parent ? parent->meta : FolderMeta{0, 0, 0, 0, 0});
-            break;
-        default:
-            break;
+    // Only a folder that may qualify is asked for its identity and attributes.
+    const int mode = settings_.ShoriMode;
+    const auto qualifies = [&] {
+        return mode == 0 ? s->folders == 1 && s->others == 0
+                         : mode == 1 && s->folders == 0 && s->others == 0;
+    };
+    if (walked && qualifies())
+        s = dirList.Described();
+    if (qualifies()) {
+        if (mode == 0) {
+            list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta);
+        } else {
+            // The times of the folder holding it, so that Undo gives them back too.
+            const FolderSummary* parent = walked ? dirList.ParentDescribed() : nullptr;
+            list_.Append(folder, kDeleteMarker, s->id, {}, s->meta,
+                         parent ? parent->meta : FolderMeta{0, 0, 0, 0, 0});
+        }
     }
     if (ui.autoSize)
         ui.autoSize();

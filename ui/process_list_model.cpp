@@ -70,7 +70,7 @@ QString ProcessListModel::Caption(int column) {
 }
 
 QString ProcessListModel::DisplayText(int row, int column) const {
-    return PathToQString(ProcessList::Cell(list_.Row(row), column));
+    return PathToQString(list_.Cell(row, column));
 }
 
 QVariant ProcessListModel::data(const QModelIndex& index, int role) const {
@@ -81,12 +81,13 @@ QVariant ProcessListModel::data(const QModelIndex& index, int role) const {
             return DisplayText(index.row(), index.column());
         case Qt::CheckStateRole:
             if (index.column() == 0)
-                return list_.Row(index.row()).checked ? Qt::Checked : Qt::Unchecked;
+                return list_.Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
             return {};
         case Qt::ToolTipRole:
             // A failed row says why where it says that it failed.
-            if (index.column() == 2 && list_.Row(index.row()).failure)
-                return PathToQString(ErrorMessage(list_.Row(index.row()).failure));
+            if (index.column() == 2)
+                if (const Error* failure = list_.Failure(index.row()); failure && *failure)
+                    return PathToQString(ErrorMessage(*failure));
             return {};
         default:
             return {};

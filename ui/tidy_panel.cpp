@@ -9,8 +9,8 @@
 #include <QStyle>
 #include <QTreeView>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "app/settings.h"
 #include "platform/os/local_time.h"
@@ -244,10 +244,18 @@ void TidyPanel::cmdUndo_Click() {
     Q_EMIT BusyChanged(true);
     UndoReport report;
     UndoUi ui;
+    // A row is where the run found it unless the list was sorted since: then every row is
+    // looked up by its text, through an index made once.
+    std::unordered_multimap<std::string, int> byText;
     ui.row = [&](const JournalRow& r, bool ok, const Error& e) {
-        for (int i = 0; i < list_.Count(); ++i) {
-            if (list_.Row(i).before == r.before)
-                list_.SetResult(i, ok ? kUndoSuccess : kUndoFailure);
+        const char* result = ok ? kUndoSuccess : kUndoFailure;
+        if (!list_.SortOn() && r.index < list_.Count() && list_.Cell(r.index, 0) == r.before) {
+            list_.SetResult(r.index, result);
+        } else {
+            if (byText.empty())
+                for (int i = 0; i < list_.Count(); ++i) byText.emplace(list_.Cell(i, 0), i);
+            const auto [from, to] = byText.equal_range(r.before);
+            for (auto it = from; it != to; ++it) list_.SetResult(it->second, result);
         }
         if (!ok)
             report.Add(ErrorMessage(e));
@@ -315,7 +323,7 @@ void TidyPanel::Measure(int row, int column) {
     // most once, and not at all when even its widest possible rendering (every byte as wide
     // as the font's widest glyph) cannot beat the widest cell so far, or when it repeats the
     // cell measured last (the delete marker on every row).
-    const std::string& text = ProcessList::Cell(list_.Row(row), column);
+    const std::string text = list_.Cell(row, column);
     const size_t c = static_cast<size_t>(column);
     if (text.empty() || text == lastMeasured_[c] ||
         static_cast<long long>(text.size()) * maxGlyphWidth_ <= contentWidth_[c])

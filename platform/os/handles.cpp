@@ -2,6 +2,8 @@
 // What the handle layer does the same on every system.
 #include "platform/os/handles.h"
 
+#include <cerrno>
+
 namespace corvelle {
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
@@ -22,6 +24,18 @@ bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
         return false;
     for (DirEntryRaw& e : entries) names.push_back(std::move(e.name));
     return true;
+}
+
+UniqueFd OpenSubFolderComparing(int dir, const std::string& name) {
+    UniqueFd sub = OpenFolderAt(dir, name);
+    ItemInfo outer, inner;
+    if (!sub.Valid() || !InfoOf(dir, outer) || !InfoOf(sub.Get(), inner))
+        return UniqueFd();
+    if (OtherMount(outer, inner)) {
+        errno = EXDEV;
+        return UniqueFd();
+    }
+    return sub;
 }
 
 }  // namespace corvelle

@@ -79,6 +79,19 @@ struct DirEntryRaw {
     bool KindUnlisted() const;
 };
 bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err);
+// The same for a handle opened just now (nothing to rewind). Where `oneRead` (the folder's
+// file system fills every read as far as it can), a first read that leaves room for the
+// longest entry is the whole folder: the walk's leaves cost one read, not two.
+bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool oneRead);
+// True when dir's file system is one whose reads fill the buffer (checked once per walk).
+bool ListingsFillReads(int dir);
+
+// Opens dir's entry `name` as a folder on dir's own mount, never following a link: the
+// root of another mount (a bind mount too) fails with EXDEV. One call where the kernel can
+// refuse the crossing itself.
+UniqueFd OpenSubFolder(int dir, const std::string& name);
+// The same by comparing both folders' identities after the open (two more calls).
+UniqueFd OpenSubFolderComparing(int dir, const std::string& name);
 bool ReadNames(int dir, std::vector<std::string>& names, int& err);
 
 // True when the folder `inner` is `outer` itself or lies anywhere below it (by identity).

@@ -3,9 +3,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <linux/openat2.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -226,7 +228,13 @@ UniqueFd OpenFolderAt(int dir, const std::string& name) {
     return UniqueFd(openat(dir, name.c_str(), kDirFlags | O_NOFOLLOW));
 }
 
-bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
+namespace {
+
+constexpr size_t kListBuffer = 64 * 1024;
+// A record of the longest name (255 bytes) with its header, rounded up.
+constexpr long kLongestRecord = 24 + 256 + 8;
+
+bool ReadFrom(int dir, std::vector<DirEntryRaw>& entries, int& err, bool oneRead) {
     struct Dirent64 {
         ino64_t d_ino;
         off64_t d_off;
@@ -234,11 +242,7 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
         unsigned char d_type;
         char d_name[1];
     };
-    if (lseek(dir, 0, SEEK_SET) < 0) {
-        err = errno;
-        return false;
-    }
-    alignas(8) static thread_local char buf[64 * 1024];
+    alignas(8) static thread_local char buf[kListBuffer];
     for (;;) {
         const long n = syscall(SYS_getdents64, dir, buf, sizeof buf);
         if (n < 0 && errno == EINTR)
@@ -257,9 +261,53 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
                 continue;
             entries.push_back(DirEntryRaw{nm, d->d_type, static_cast<ino_t>(d->d_ino)});
         }
+        if (oneRead && n + kLongestRecord <= static_cast<long>(kListBuffer))
+            break;
     }
     err = 0;
     return true;
+}
+
+}  // namespace
+
+bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
+    if (lseek(dir, 0, SEEK_SET) < 0) {
+        err = errno;
+        return false;
+    }
+    return ReadFrom(dir, entries, err, false);
+}
+
+bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool oneRead) {
+    return ReadFrom(dir, entries, err, oneRead);
+}
+
+bool ListingsFillReads(int dir) {
+    // Their readdir hands out entries until the caller's buffer is full; others (network
+    // and user-space file systems among them) may return less while more remain.
+    struct statfs fs;
+    if (fstatfs(dir, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case EXT4_SUPER_MAGIC:
+        case TMPFS_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case XFS_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+UniqueFd OpenSubFolder(int dir, const std::string& name) {
+    if (name.find('/') != std::string::npos || name == "." || name == "..") {
+        errno = EINVAL;
+        return UniqueFd();
+    }
+    const int fd = OpenAt2Beneath(dir, name);
+    if (fd >= 0 || errno != ENOSYS)
+        return UniqueFd(fd);
+    return OpenSubFolderComparing(dir, name);
 }
 
 bool FolderWithin(int inner, const FileId& outer) {

@@ -271,6 +271,18 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
     return ok;
 }
 
+bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool) {
+    return ReadEntries(dir, entries, err);
+}
+
+bool ListingsFillReads(int) {
+    return false;
+}
+
+UniqueFd OpenSubFolder(int dir, const std::string& name) {
+    return OpenSubFolderComparing(dir, name);
+}
+
 bool FolderWithin(int inner, const FileId& outer) {
     // Up the folder's own final path, comparing identities.
     std::wstring buf(32768, L'\0');
