@@ -71,34 +71,46 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
 
     SearchUi& ui = search_.ui;
     ui.yield = [this] {
-        if (ShowDue())
-            ShowProgress();
-        // The event queue runs every few milliseconds: far more often than anyone can press
-        // a button, and at a hundred thousand folders running it at each one would cost
-        // more than the walk itself.
+        // The event queue runs every few tens of milliseconds: a press of 検索中断 is
+        // answered at once to the eye, and at a hundred thousand folders running it at each
+        // one would cost more than the walk itself.
         const long long now = MonotonicMs();
-        if (now - lastEventsMs_ >= 4) {
-            lastEventsMs_ = now;
-            // Whatever repaints now shows the folder being examined.
-            ShowStatus();
-            QCoreApplication::processEvents();
-        }
+        if (now - lastEventsMs_ < kEventsEveryMs)
+            return;
+        // The rows, the newest in view and the pointer are brought up to date a few times a
+        // second; whatever repaints now shows the folder being examined.
+        if (ShowDue(now))
+            ShowProgress();
+        ShowStatus();
+        QCoreApplication::processEvents();
+        const long long done = MonotonicMs();
+        lastEventsMs_ = done;
+        // The window never takes more than a fifth of the time: when drawing is slow (a
+        // remote display), the rows are shown less often.
+        showGapMs_ = std::clamp(4 * (done - now), kShowEveryMs, 4 * kShowEveryMs);
     };
     ui.status = [this](const char* panel, const std::string& text) {
         const bool general = std::strcmp(panel, kPanelGeneral) == 0;
         pendingStatus_[general ? 0 : 1] = text;
         // Clearing shows at once; progress texts show before the window next repaints.
-        if (text.empty())
+        if (text.empty()) {
             ShowStatus();
-    };
-    ui.busy = [this](bool busy) { Q_EMIT BusyChanged(busy); };
-    ui.ensureVisible = [this](int row) {
-        // The first row (at the end) always; the newest row while searching, when due.
-        if (row != 0) {
-            if (ShowDue())
-                ShowProgress();
-            return;
+            ShowBusy();
         }
+    };
+    ui.busy = [this](bool busy) {
+        // The search sets it around each folder, thousands of times a second: while it
+        // runs, the hourglass shows at once and the normal pointer comes back when the
+        // window is next brought up to date, or before a box (which clears the status).
+        pendingBusy_ = busy;
+        if (busy || !search_.SearchRunning)
+            ShowBusy();
+    };
+    ui.ensureVisible = [this](int row) {
+        // The first row (at the end) always; the newest row while searching, when the
+        // event queue next runs.
+        if (row != 0)
+            return;
         model_->Flush();
         c_.lvwLog->scrollTo(model_->index(row, 0));
     };
@@ -113,6 +125,7 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
     };
     ui.walkEnded = [this] {
         ShowStatus();
+        ShowBusy();
         model_->Flush();
         LogColumnAutoSize();
         if (model_->rowCount() > 0)
@@ -126,9 +139,8 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
     };
 }
 
-bool TidyPanel::ShowDue() {
-    const long long now = MonotonicMs();
-    if (now - lastShownMs_ < 40)
+bool TidyPanel::ShowDue(long long now) {
+    if (now - lastShownMs_ < showGapMs_)
         return false;
     lastShownMs_ = now;
     return true;
@@ -140,6 +152,14 @@ void TidyPanel::ShowProgress() {
     if (model_->rowCount() > 0)
         c_.lvwLog->scrollTo(model_->index(model_->rowCount() - 1, 0));
     ShowStatus();
+    ShowBusy();
+}
+
+void TidyPanel::ShowBusy() {
+    if (shownBusy_ == pendingBusy_)
+        return;
+    shownBusy_ = pendingBusy_;
+    Q_EMIT BusyChanged(shownBusy_);
 }
 
 void TidyPanel::ShowStatus() {
@@ -164,6 +184,7 @@ void TidyPanel::cmdSearchStart_Click() {
     LogListInit();
     Q_EMIT TabRequested(2);
     search_.SearchRun();
+    ShowBusy();
     model_->SetDeferInserts(false);
     pendingStatus_ = {};
     shownStatus_ = {};

@@ -72,12 +72,15 @@ class TidyPanel : public QObject {
 
   private:
     void Measure(int row, int column);
-    // True at most every few tens of milliseconds: the search reports a folder at a time,
-    // faster than anyone can read, and redrawing that often would slow it many times over.
-    bool ShowDue();
+    // True at most every showGapMs_: the search reports a folder at a time, faster than
+    // anyone can read, and redrawing that often would slow it many times over.
+    bool ShowDue(long long now);
+    static constexpr long long kEventsEveryMs = 20;
+    static constexpr long long kShowEveryMs = 100;
     void ShowProgress();
     // The status panels' texts as the search last set them, where they differ from what shows.
     void ShowStatus();
+    void ShowBusy();
 
     TidyControls c_;
     QWidget* owner_;
@@ -91,6 +94,9 @@ class TidyPanel : public QObject {
     std::array<std::string, 2> shownStatus_;
     long long lastShownMs_ = 0;
     long long lastEventsMs_ = 0;
+    long long showGapMs_ = kShowEveryMs;
+    bool pendingBusy_ = false;
+    bool shownBusy_ = false;
     std::string journal_;  // the last run's journal, for Undo
 };
 
