@@ -263,6 +263,8 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         plan.startId = list.StartId();
         plan.date = LocalTimeText("%Y-%m-%dT%H:%M:%S");
         std::map<Key, std::vector<JournalEntry>> contents;
+        plan.rows.reserve(static_cast<size_t>(count));
+        planProblems.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             if (list.Checked(i))
                 continue;

@@ -35,11 +35,31 @@ namespace {
 
 constexpr const char* kMagic = "corvelle-journal 1";
 
+// Plans of a million rows are written in one go: numbers go straight into the text.
+template <typename T>
+void AppendNumber(std::string& out, T n) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, n);
+    out.append(buf, r.ptr);
+}
+
+void AppendId(std::string& out, const FileId& id) {
+    AppendNumber(out, id.volume);
+    out += ':';
+    AppendNumber(out, id.number);
+    out += ':';
+    AppendNumber(out, id.mount);
+    out += ':';
+    AppendNumber(out, id.birth);
+    if (id.numberHigh != 0) {
+        out += ':';  // a 128-bit number's upper half
+        AppendNumber(out, id.numberHigh);
+    }
+}
+
 std::string Id(const FileId& id) {
-    std::string text = std::to_string(id.volume) + ":" + std::to_string(id.number) + ":" +
-                       std::to_string(id.mount) + ":" + std::to_string(id.birth);
-    if (id.numberHigh != 0)
-        text += ":" + std::to_string(id.numberHigh);  // a 128-bit number's upper half
+    std::string text;
+    AppendId(text, id);
     return text;
 }
 
@@ -65,11 +85,19 @@ bool ParseId(const std::string& s, FileId& id) {
            (f.size() < 5 || (Number(f[4], id.numberHigh) && id.numberHigh != 0));
 }
 
-std::string Meta(const JournalRow& r) {
+void AppendMeta(std::string& out, const JournalRow& r) {
     const FolderMeta& m = r.meta;
-    return std::to_string(m.mode) + " " + std::to_string(m.uid) + " " + std::to_string(m.gid) +
-           " " + std::to_string(m.atimeNs) + " " + std::to_string(m.mtimeNs) + " " +
-           std::to_string(r.parentMeta.atimeNs) + " " + std::to_string(r.parentMeta.mtimeNs);
+    for (const std::int64_t n : {std::int64_t{m.mode}, std::int64_t{m.uid}, std::int64_t{m.gid},
+                                 m.atimeNs, m.mtimeNs, r.parentMeta.atimeNs,
+                                 r.parentMeta.mtimeNs}) {
+        out += ' ';
+        AppendNumber(out, n);
+    }
+}
+
+void AppendField(std::string& out, const std::string& bytes) {
+    out += ' ';
+    out += JournalEscape(bytes);
 }
 
 bool ParseMeta(const std::vector<std::string>& f, size_t at, JournalRow& r) {
@@ -135,17 +163,37 @@ std::string FormatJournalPlan(const RunJournal& j) {
     out += "start " + JournalEscape(j.startPath) + " " + Id(j.startId) + "\n";
     out += "date " + JournalEscape(j.date) + "\n";
     for (const JournalRow& r : j.rows) {
-        out += "row " + std::to_string(r.index);
+        out += "row ";
+        AppendNumber(out, r.index);
         if (r.raise) {
-            out += " raise " + JournalEscape(r.before) + " " + JournalEscape(r.after) + " " +
-                   Id(r.beforeId) + " " + Id(r.afterId) + " " + Meta(r) + "\n";
-            for (const JournalEntry& e : r.entries)
-                out += "entry " + JournalEscape(e.name) + " " + Id(e.id) + "\n";
-            if (!r.aside.empty())
-                out += "aside " + JournalEscape(r.aside) + "\n";
+            out += " raise";
+            AppendField(out, r.before);
+            AppendField(out, r.after);
+            out += ' ';
+            AppendId(out, r.beforeId);
+            out += ' ';
+            AppendId(out, r.afterId);
+            AppendMeta(out, r);
+            out += '\n';
+            for (const JournalEntry& e : r.entries) {
+                out += "entry";
+                AppendField(out, e.name);
+                out += ' ';
+                AppendId(out, e.id);
+                out += '\n';
+            }
+            if (!r.aside.empty()) {
+                out += "aside";
+                AppendField(out, r.aside);
+                out += '\n';
+            }
         } else {
-            out +=
-                " delete " + JournalEscape(r.before) + " " + Id(r.beforeId) + " " + Meta(r) + "\n";
+            out += " delete";
+            AppendField(out, r.before);
+            out += ' ';
+            AppendId(out, r.beforeId);
+            AppendMeta(out, r);
+            out += '\n';
         }
     }
     out += "plan " + std::to_string(j.rows.size()) + "\n";

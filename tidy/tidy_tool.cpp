@@ -127,15 +127,18 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
     return -1;
 }
 
-// Rows go out one by one as they are settled, each flushed: a pipe sees them at once.
+// Rows go out one by one as they are settled, each flushed where something reads them as
+// they come (a pipe sees them at once); into a file they go in large writes.
 class RowPrinter {
   public:
-    RowPrinter(FILE* out, RowFormat format) : out_(out), format_(format) {}
+    RowPrinter(FILE* out, RowFormat format)
+        : out_(out), format_(format), streamed_(IsStreamed(out)) {}
     void Print(const ProcessRow& row) {
         const std::string error = row.failure ? ErrorMessage(row.failure) : std::string();
         const std::string text = FormatToolRow(row, format_, error);
         std::fwrite(text.data(), 1, text.size(), out_);
-        std::fflush(out_);
+        if (streamed_)
+            std::fflush(out_);
     }
     // The rows of a kept list up to `row`, those not printed yet.
     void PrintUpTo(const ProcessList& list, int row) {
@@ -145,6 +148,7 @@ class RowPrinter {
   private:
     FILE* out_;
     RowFormat format_;
+    bool streamed_;
     int printed_ = 0;
 };
 

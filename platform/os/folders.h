@@ -44,6 +44,9 @@ std::vector<std::string> DriveRoots(unsigned long mask, DriveKind (*kindOf)(char
 std::string WindowsDirGet();
 // True when the stream is a terminal (a person watching), not a file or a pipe.
 bool IsTerminal(std::FILE* stream);
+// True when something reads the stream as it comes: a terminal, a pipe or a socket (not a
+// file, nor the null device).
+bool IsStreamed(std::FILE* stream);
 // The program's arguments as UTF-8 (on Windows from the wide command line: argv there holds
 // only what fits the code page).
 std::vector<std::string> ProgramArguments(int argc, char** argv);

@@ -60,6 +60,13 @@ bool IsTerminal(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 }
 
+bool IsStreamed(std::FILE* stream) {
+    struct stat st;
+    if (fstat(fileno(stream), &st) != 0)
+        return true;
+    return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || isatty(fileno(stream));
+}
+
 std::string CurrentFolder() {
     std::string buf(PATH_MAX, '\0');
     if (!getcwd(buf.data(), buf.size()))

@@ -212,6 +212,12 @@ UniqueFd OpenBeneath(int root, const std::string& rel) {
         errno = EXDEV;
         return UniqueFd();
     }
+    // The usual case: the kernel resolves the whole path beneath root in one call.
+    if (rel.size() < PATH_MAX) {
+        const int fd = OpenAt2Beneath(root, rel);
+        if (fd >= 0 || errno != ENOSYS)
+            return UniqueFd(fd);
+    }
     UniqueFd cur(openat(root, ".", kDirFlags));
     for (const std::string& piece : Chunks(rel)) {
         if (!cur.Valid())

@@ -101,6 +101,12 @@ bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
 
+bool IsStreamed(std::FILE* stream) {
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    const DWORD type = GetFileType(h);
+    return type == FILE_TYPE_PIPE || IsTerminal(stream) || type == FILE_TYPE_UNKNOWN;
+}
+
 std::string CurrentFolder() {
     std::wstring buf(32768, L'\0');
     const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
