@@ -46,7 +46,8 @@ long ResidentKib() {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_search MODE FOLDER [--window|--shown] [--stop-after MS]\n");
+        std::fprintf(stderr,
+                     "usage: bench_search MODE FOLDER [--window|--shown] [--stop-after MS]\n");
         return 2;
     }
     const int mode = std::atoi(argv[1]);

@@ -3,11 +3,14 @@
 // the search must list exactly the model's rows (both modes, sub-folders on and off, stops
 // at random yields), and executing a plan, after random ticks and random changes to the
 // tree, must lose or change no file, remove no folder outside the plan, and mean what each
-// result says. Seeded: a failure names its seed. CORVELLE_SOAK_SECONDS runs more seeds.
+// result says. The plan list, which shares its rows' path texts, must hold what a plain list of
+// whole rows holds, sorted or not. Seeded: a failure names its seed. CORVELLE_SOAK_SECONDS runs
+// more seeds.
 #include <QtTest>
 #include <chrono>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "app/settings.h"
 #include "platform/os/folder_changes.h"
@@ -17,6 +20,7 @@
 #include "tests/support/test_dir.h"
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
+#include "tidy/process_log.h"
 #include "tidy/search.h"
 #include "util/paths.h"
 
@@ -157,6 +161,64 @@ int Seeds() {
     return 3000;
 }
 
+// ---- The list as it was: every row kept whole, in a plain vector. ----
+
+bool SameRow(const ProcessRow& a, const ProcessRow& b) {
+    auto meta = [](const FolderMeta& m) {
+        return std::tuple(m.mode, m.uid, m.gid, m.atimeNs, m.mtimeNs);
+    };
+    auto id = [](const FileId& i) {
+        return std::tuple(i.volume, i.number, i.numberHigh, i.mount, i.birth);
+    };
+    return a.before == b.before && a.after == b.after && a.result == b.result &&
+           a.checked == b.checked && id(a.beforeId) == id(b.beforeId) &&
+           id(a.afterId) == id(b.afterId) && meta(a.beforeMeta) == meta(b.beforeMeta) &&
+           meta(a.parentMeta) == meta(b.parentMeta);
+}
+
+struct PlainList {
+    std::vector<ProcessRow> rows;
+    bool sortOn = false;
+    int key = 0;
+    bool descending = false;
+
+    bool Less(const ProcessRow& a, const ProcessRow& b) const {
+        const int c = ProcessList::Cell(a, key).compare(ProcessList::Cell(b, key));
+        return descending ? c > 0 : c < 0;
+    }
+    size_t Append(const ProcessRow& r) {
+        auto at = rows.end();
+        if (sortOn)
+            at = std::upper_bound(
+                rows.begin(), rows.end(), r,
+                [this](const ProcessRow& a, const ProcessRow& b) { return Less(a, b); });
+        const auto it = rows.insert(at, r);
+        return static_cast<size_t>(it - rows.begin());
+    }
+    void Click(int column) {
+        key = column;
+        sortOn = true;
+        descending = !descending;
+        std::stable_sort(rows.begin(), rows.end(),
+                         [this](const ProcessRow& a, const ProcessRow& b) { return Less(a, b); });
+    }
+    std::string Log() const {
+        std::string text;
+        for (const ProcessRow& r : rows) text += r.before + ',' + r.after + ',' + r.result + "\r\n";
+        return text;
+    }
+};
+
+// The list holds exactly the plain list's rows, in its order, with its log.
+bool SameAsPlain(const ProcessList& list, const PlainList& plain) {
+    if (list.Count() != static_cast<int>(plain.rows.size()))
+        return false;
+    for (int i = 0; i < list.Count(); ++i)
+        if (!SameRow(list.Row(i), plain.rows[static_cast<size_t>(i)]))
+            return false;
+    return LogTextUtf8(list) == plain.Log();
+}
+
 }  // namespace
 
 class TestModel : public QObject {
@@ -205,6 +267,9 @@ class TestModel : public QObject {
         ProcessList list;
         list.Init();
         TidySearch search(s, list);
+        // Every row as the search hands it over, kept whole.
+        PlainList plain;
+        list.PassRowsTo([&](const ProcessRow& r) { plain.Append(r); }, true);
         int yields = 0;
         search.ui.yield = [&] {
             if (++yields == stopAt)
@@ -220,10 +285,42 @@ class TestModel : public QObject {
                                                     .arg(model.rows.size())));
         if (rows.empty())
             return;
-        // Random ticks, then random changes by "another program".
+        // Random ticks, results and failures, then header clicks, with rows arriving while
+        // sorted; the shared-path list must hold what a plain list of whole rows holds.
+        QVERIFY2(SameAsPlain(list, plain), qPrintable(QString("seed %1: as stored").arg(seed)));
         for (int i = 0; i < list.Count(); ++i)
-            if (rng() % 4 == 0)
+            if (rng() % 4 == 0) {
                 list.SetChecked(i, true);
+                plain.rows[static_cast<size_t>(i)].checked = true;
+            }
+        {
+            ProcessList sorted;
+            sorted.Init();
+            PlainList expected;
+            const char* results[] = {kResultSuccess, kResultFailure, "", "Undo成功"};
+            for (size_t k = 0; k < plain.rows.size(); ++k) {
+                ProcessRow r = plain.rows[k];
+                r.checked = false;
+                const int at = sorted.Append(r.before, r.after, r.beforeId, r.afterId, r.beforeMeta,
+                                             r.parentMeta);
+                const size_t there = expected.Append(r);
+                QCOMPARE(size_t(at), there);
+                const std::string result = results[rng() % 4];
+                sorted.SetResult(at, result);
+                expected.rows[there].result = result;
+                const bool checked = rng() % 2;
+                sorted.SetChecked(at, checked);
+                expected.rows[there].checked = checked;
+                if (rng() % 3 == 0) {
+                    const int column = static_cast<int>(rng() % 3);
+                    sorted.ColumnClick(column);
+                    expected.Click(column);
+                }
+            }
+            QVERIFY2(SameAsPlain(sorted, expected),
+                     qPrintable(QString("seed %1: sorted").arg(seed)));
+        }
+        // Random changes by "another program".
         const auto snapshot = t.Snapshot("r");
         std::vector<std::string> folders;
         for (const auto& [rel, c] : snapshot)

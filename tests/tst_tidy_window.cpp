@@ -4,9 +4,9 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeView>
 #include <QThread>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include "app/settings.h"
@@ -206,6 +206,51 @@ class TestTidyWindow : public QObject {
         QCOMPARE(atTheEnd, QString::fromStdString(data.Root() + "を検索中"));
     }
 
+    // However many folders the walk meets, the window runs its events often enough that a
+    // press of 検索中断 is answered, and the search over, within 100 ms. The walk's time is
+    // stepped through the yield: each folder takes the given milliseconds.
+    void stopIsAnsweredWithin100Ms_data() {
+        QTest::addColumn<int>("msPerFolder");
+        QTest::newRow("fast folders") << 1;
+        QTest::newRow("slow folders") << 15;
+    }
+    void stopIsAnsweredWithin100Ms() {
+        QFETCH(int, msPerFolder);
+        test::TestDir data;
+        for (int i = 0; i < 60; ++i) data.Dir("d" + std::to_string(i) + "/e");
+        data.File("keep");
+        Running r("CurrentDirectory=" + data.Root() + "\r\nShoriMode= 1 \r\n");
+        frmMain& w = *r.w;
+        long long now = 0;
+        w.Tidy().SetClock([&] { return now; });
+        auto& ui = w.Tidy().Search().ui;
+        long long pressed = -1, answered = -1, ended = -1;
+        int yields = 0;
+        auto yield = ui.yield;
+        ui.yield = [&] {
+            now += msPerFolder;
+            if (++yields == 40) {
+                pressed = now;
+                QTimer::singleShot(0, &w, [&] {
+                    answered = now;
+                    w.findChild<QPushButton*>(QStringLiteral("cmdSearchStop"))->click();
+                });
+            }
+            yield();
+        };
+        auto walkEnded = ui.walkEnded;
+        ui.walkEnded = [&] {
+            ended = now;
+            walkEnded();
+        };
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        w.cmdSearchStart_Click();
+        QVERIFY(answered >= 0);
+        QVERIFY2(answered - pressed <= 100, qPrintable(QString::number(answered - pressed)));
+        QVERIFY2(ended - pressed <= 100, qPrintable(QString::number(ended - pressed)));
+        QVERIFY(w.Tidy().List().Count() < 60);  // the stop was heeded
+    }
+
     void searchTickExecuteAndSaveLog() {
         test::TestDir data;
         data.File("A/B/x", "x");
@@ -252,7 +297,9 @@ class TestTidyWindow : public QObject {
             for (int c = 0; c < 3; ++c)
                 for (const QString& text : r.LogColumn(c))
                     QVERIFY2(h->sectionSize(c) > fm.horizontalAdvance(text),
-                             qPrintable(QString("%1: %2 < %3").arg(text).arg(h->sectionSize(c))
+                             qPrintable(QString("%1: %2 < %3")
+                                            .arg(text)
+                                            .arg(h->sectionSize(c))
                                             .arg(fm.horizontalAdvance(text))));
             // Narrower, by half the after column: that column gives way, the folders stay whole.
             const int fitted0 = h->sectionSize(0), fitted1 = h->sectionSize(1);

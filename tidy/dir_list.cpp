@@ -33,13 +33,13 @@ const std::string& Empty() {
 }
 
 // One read of the open folder: its sub-folders for the walk and its counts for the check.
-void Read(int fd, const std::string& path, bool fresh, bool oneRead,
-          std::vector<std::string>& subs, FolderSummary& s) {
+void Read(int fd, const std::string& path, bool fresh, bool oneRead, std::vector<std::string>& subs,
+          FolderSummary& s) {
     s = FolderSummary{};
     std::vector<DirEntryRaw> entries;
     int err = EnumerationFailureFor(path);
-    if (err || !(fresh ? ReadFreshEntries(fd, entries, err, oneRead)
-                       : ReadEntries(fd, entries, err))) {
+    if (err ||
+        !(fresh ? ReadFreshEntries(fd, entries, err, oneRead) : ReadEntries(fd, entries, err))) {
         ++s.others;  // cannot be read: never qualifies, offers no sub-folders
         return;
     }

@@ -87,9 +87,9 @@ bool ParseId(const std::string& s, FileId& id) {
 
 void AppendMeta(std::string& out, const JournalRow& r) {
     const FolderMeta& m = r.meta;
-    for (const std::int64_t n : {std::int64_t{m.mode}, std::int64_t{m.uid}, std::int64_t{m.gid},
-                                 m.atimeNs, m.mtimeNs, r.parentMeta.atimeNs,
-                                 r.parentMeta.mtimeNs}) {
+    for (const std::int64_t n :
+         {std::int64_t{m.mode}, std::int64_t{m.uid}, std::int64_t{m.gid}, m.atimeNs, m.mtimeNs,
+          r.parentMeta.atimeNs, r.parentMeta.mtimeNs}) {
         out += ' ';
         AppendNumber(out, n);
     }

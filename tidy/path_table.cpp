@@ -74,6 +74,11 @@ void PathTable::Clear() {
     last_.clear();
 }
 
+void PathTable::Compact() {
+    pieces_.shrink_to_fit();
+    names_.shrink_to_fit();
+}
+
 std::size_t PathTable::Bytes() const {
     return pieces_.capacity() * sizeof(Piece) + names_.capacity();
 }

@@ -22,6 +22,7 @@ class PathTable {
     std::string Text(Node node) const;
     void AppendText(Node node, std::string& out) const;
     void Clear();
+    void Compact();  // lets go of room kept for texts to come
     std::size_t Bytes() const;
 
   private:

@@ -107,6 +107,12 @@ bool ProcessList::Less(const std::string& x, const std::string& y) const {
     return descending_ ? c > 0 : c < 0;
 }
 
+void ProcessList::Compact() {
+    rows_.shrink_to_fit();
+    seconds_.shrink_to_fit();
+    paths_.Compact();
+}
+
 void ProcessList::SetStart(const std::string& path, const FileId& id) {
     startPath_ = path;
     startId_ = id;

@@ -88,6 +88,8 @@ class ProcessList {
     const Error* Failure(int row) const;
     // What the list holds, in bytes (its records, texts and failures).
     size_t Bytes() const;
+    // Lets go of room kept for rows to come (a search calls it when its walk ends).
+    void Compact();
 
     // Rows handed to `sink` as they come; unless `keep`, not kept: a preview that streams
     // holds no rows (Count() counts them still; Row() and Rows() have none of them).

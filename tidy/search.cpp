@@ -51,6 +51,7 @@ void TidySearch::SearchRun() {
         FolderTreeSearch(startPath, {});
     }
     Busy(false);
+    list_.Compact();
     // The walk's folders are let go: a folder held open cannot be removed at once everywhere.
     dirList.Refresh();
     // The list is brought up to date before the box covers it.

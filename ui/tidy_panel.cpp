@@ -30,7 +30,8 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
       c_(controls),
       owner_(owner),
       model_(new ProcessListModel(list_, this)),
-      search_(Settings(), list_) {
+      search_(Settings(), list_),
+      clock_(MonotonicMs) {
     c_.lvwLog->setModel(model_);
     c_.lvwLog->setToolTip(QStringLiteral("チェックボックスをオンにすると処理対象外になります"));
     c_.lvwLog->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -74,7 +75,7 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
         // The event queue runs every few tens of milliseconds: a press of 検索中断 is
         // answered at once to the eye, and at a hundred thousand folders running it at each
         // one would cost more than the walk itself.
-        const long long now = MonotonicMs();
+        const long long now = clock_();
         if (now - lastEventsMs_ < kEventsEveryMs)
             return;
         // The rows, the newest in view and the pointer are brought up to date a few times a
@@ -83,7 +84,7 @@ TidyPanel::TidyPanel(const TidyControls& controls, QWidget* owner)
             ShowProgress();
         ShowStatus();
         QCoreApplication::processEvents();
-        const long long done = MonotonicMs();
+        const long long done = clock_();
         lastEventsMs_ = done;
         // The window never takes more than a fifth of the time: when drawing is slow (a
         // remote display), the rows are shown less often.

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "tidy/process_list.h"
@@ -57,6 +58,8 @@ class TidyPanel : public QObject {
     void cmdUndo_Click();
     // Offers to put back runs that a crash or a kill interrupted (at start-up).
     void RecoverInterruptedRuns();
+    // Where the search's pacing reads the time (milliseconds); tests step it themselves.
+    void SetClock(std::function<long long()> clock) { clock_ = std::move(clock); }
 
   Q_SIGNALS:
     // A keyed status-bar panel ("pbgeneral", "pbFileName") shows this text.
@@ -95,6 +98,7 @@ class TidyPanel : public QObject {
     long long lastShownMs_ = 0;
     long long lastEventsMs_ = 0;
     long long showGapMs_ = kShowEveryMs;
+    std::function<long long()> clock_;
     bool pendingBusy_ = false;
     bool shownBusy_ = false;
     std::string journal_;  // the last run's journal, for Undo

@@ -12,8 +12,8 @@ namespace corvelle {
 
 struct FileLocations {
     bool portable = true;
-    std::string settingsFolder;              // ends in "/"
-    std::string logFolder;                   // ends in "/"
+    std::string settingsFolder;  // ends in "/"
+    std::string logFolder;       // ends in "/"
     // Read when the settings folder has no settings file yet: one beside the program that
     // the program cannot write ("" when there is none). Writing goes to the settings folder.
     std::string settingsSeed;
@@ -26,8 +26,8 @@ struct LocationInputs {
     std::string home;
     std::string xdgConfigHome;  // as the environment has them ("" when unset)
     std::string xdgStateHome;
-    std::string appData;             // Windows: %APPDATA%
-    std::string installedBinFolder;  // where an installation puts the program
+    std::string appData;              // Windows: %APPDATA%
+    std::string installedBinFolder;   // where an installation puts the program
     std::string installedDataFolder;  // and its own data (the guide)
 };
 
