@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Execution: deleting 50,000 empty folders against `find -type d -empty -delete`, and 10,000
-# raise rows against a minimal rename + rmdir loop; each also without its journal, to show
-# what the journal costs; and the Undo of the raise run. Every tree is made anew each run.
+# Execution: deleting empty folders (DELETE_ROWS, 100,000) against `find -type d -empty
+# -delete`, and raise rows (RAISE_ROWS, 10,000) against a minimal rename + rmdir loop; each
+# also without its journal, to show what the journal costs; and the Undo of the raise run.
+# Every tree is made anew each run, below BENCH_DIR (/tmp; /dev/shm leaves the disk out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . bench/stats.sh
 runs=${RUNS:-3}
 cmake --build build --target corvelle-tidy raise_reference >/dev/null
-work=$(mktemp -d /tmp/corvelle-bench-exec-XXXXXX)
+nd=${DELETE_ROWS:-100000}
+nr=${RAISE_ROWS:-10000}
+work=$(mktemp -d "${BENCH_DIR:-/tmp}/corvelle-bench-exec-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export XDG_STATE_HOME="$work/state"
 timed() { local s e; s=$(now); "$@" >/dev/null 2>&1; e=$(now); secs "$s" "$e"; }
@@ -16,8 +19,8 @@ tool=build/corvelle-tidy
 
 ref="" ours="" bare="" rref="" rours="" rbare="" undo=""
 for i in $(seq "$runs"); do
-  for t in a b c; do python3 bench/make_tree.py empty "$work/$t$i" 50000; done
-  for t in r s u; do python3 bench/make_tree.py raise "$work/$t$i" 10000; done
+  for t in a b c; do python3 bench/make_tree.py empty "$work/$t$i" "$nd"; done
+  for t in r s u; do python3 bench/make_tree.py raise "$work/$t$i" "$nr"; done
   sync
   ref+="$(timed find "$work/a$i" -type d -empty -delete) "
   ours+="$(timed $tool --mode empty --execute "$work/b$i") "
@@ -32,14 +35,14 @@ for i in $(seq "$runs"); do
   back=$(find "$work/s$i" -mindepth 2 -type d | wc -l)
   rm -rf "$work/a$i" "$work/b$i" "$work/c$i" "$work/r$i" "$work/s$i" "$work/u$i"
 done
-echo "empty folders 50000: find -delete            $(summary "$ref")"
+echo "empty folders $nd: find -delete            $(summary "$ref")"
 echo "                     corvelle-tidy            $(summary "$ours") (folders left: $left)"
 echo "                     corvelle-tidy no journal $(summary "$bare")"
-echo "raise rows 10000:    reference loop           $(summary "$rref")"
+echo "raise rows $nr:    reference loop           $(summary "$rref")"
 echo "                     corvelle-tidy            $(summary "$rours") (folders left: $rleft," \
-     "$(echo "scale=0; 10000 / $(med "$rours")" | bc) rows/s, search included)"
+     "$(echo "scale=0; $nr / $(med "$rours")" | bc) rows/s, search included)"
 echo "                     corvelle-tidy no journal $(summary "$rbare")"
-echo "undo of the raise run: $(summary "$undo"), $(echo "scale=0; 10000 / $(med "$undo")" | bc) rows/s" \
+echo "undo of the raise run: $(summary "$undo"), $(echo "scale=0; $nr / $(med "$undo")" | bc) rows/s" \
      "(inner folders back: $back)"
 echo "journal cost: delete rows $(ratio "$(med "$ours")" "$(med "$bare")") x, raise rows" \
      "$(ratio "$(med "$rours")" "$(med "$rbare")") x"

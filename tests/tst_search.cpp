@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "platform/os/enumeration.h"
+#include "platform/os/handles.h"
 #include "platform/os/message_service.h"
 #include "tests/support/test_dir.h"
 #include "tidy/process_list.h"
@@ -164,6 +165,33 @@ class TestSearch : public QObject {
         for (const auto& [folder, n] : reads) QVERIFY2(n == 1, folder.c_str());
         QCOMPARE(examined.size(), size_t(421));
         for (const auto& [folder, n] : examined) QVERIFY2(n == 1, folder.c_str());
+    }
+
+    // A folder whose listing takes several reads: all of it is seen, however the file
+    // system fills its reads (one read is trusted only where it fills them).
+    void largeFolderReadWhole_data() {
+        QTest::addColumn<int>("traits");  // 0: the file system's own, 1: fills, 2: may not
+        QTest::newRow("as the file system says") << 0;
+        QTest::newRow("reads filled") << 1;
+        QTest::newRow("reads maybe short") << 2;
+    }
+    void largeFolderReadWhole() {
+        QFETCH(int, traits);
+        const FileSystemTraits assumed{traits == 1, traits == 1};
+        AssumeTraits(traits == 0 ? nullptr : &assumed);
+        struct Reset {
+            ~Reset() { AssumeTraits(nullptr); }
+        } reset;
+        test::TestDir t;
+        // About 200 KiB of entries: several 64 KiB reads.
+        const std::string pad(60, 'n');
+        for (int i = 0; i < 2500; ++i) t.Dir("big/" + pad + std::to_string(i));
+        t.File("big/zz-a-file");
+        Run r(t.Root(), 1, true);
+        r.Go();
+        QCOMPARE(r.list.Count(), 2500);
+        // The file at the end of the listing keeps "big" from being a row of its own.
+        for (const ProcessRow& row : r.list.Rows()) QVERIFY(row.before != t.Path("big/"));
     }
 
     void stopDuringTheWalk_data() {

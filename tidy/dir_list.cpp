@@ -15,8 +15,10 @@ struct DirListBox::Level {
     UniqueFd fd;
     std::vector<std::string> subs;
     FolderSummary summary;
-    bool described = false;  // summary.id and .meta read
-    ItemInfo info;           // valid once described
+    bool identified = false;  // info read (known: it could be)
+    bool known = false;
+    bool described = false;  // and the lone sub-folder checked
+    ItemInfo info;
 };
 
 namespace {
@@ -33,13 +35,14 @@ const std::string& Empty() {
 }
 
 // One read of the open folder: its sub-folders for the walk and its counts for the check.
-void Read(int fd, const std::string& path, bool fresh, bool oneRead, std::vector<std::string>& subs,
+// The handle was opened just now: nothing to rewind.
+void Read(int fd, const std::string& path, bool oneRead, std::vector<std::string>& subs,
           FolderSummary& s) {
-    s = FolderSummary{};
+    s.folders = s.others = 0;
+    s.lone.clear();
     std::vector<DirEntryRaw> entries;
     int err = EnumerationFailureFor(path);
-    if (err ||
-        !(fresh ? ReadFreshEntries(fd, entries, err, oneRead) : ReadEntries(fd, entries, err))) {
+    if (err || !ReadFreshEntries(fd, entries, err, oneRead)) {
         ++s.others;  // cannot be read: never qualifies, offers no sub-folders
         return;
     }
@@ -63,21 +66,31 @@ void Read(int fd, const std::string& path, bool fresh, bool oneRead, std::vector
 
 }  // namespace
 
-// The folder's own identity and attributes, read once; a folder that cannot be described
-// never qualifies. A lone sub-folder gets its identity too, and whether it is really
-// another mount.
-bool DirListBox::Describe(Level& l) {
+// The folder's own identity and attributes, read once.
+bool DirListBox::Identify(Level& l) {
+    if (!l.identified) {
+        l.identified = true;
+        l.known = InfoOf(l.fd.Get(), l.info);
+        if (l.known) {
+            l.summary.id = l.info.id;
+            l.summary.meta = l.info.meta;
+        }
+    }
+    return l.known;
+}
+
+// Identified, and a lone sub-folder with its identity, when it is really one on this mount.
+// A folder that cannot be described never qualifies.
+void DirListBox::Describe(Level& l) {
     if (l.described)
-        return l.summary.id.Known();
+        return;
     l.described = true;
     FolderSummary& s = l.summary;
-    if (!InfoOf(l.fd.Get(), l.info)) {
+    if (!Identify(l)) {
         s.folders = 0;
         s.others = 1;
-        return false;
+        return;
     }
-    s.id = l.info.id;
-    s.meta = l.info.meta;
     if (s.folders == 1 && s.others == 0) {
         ItemInfo li;
         if (!InfoAt(l.fd.Get(), s.lone, li) || !li.IsDir() || OtherMount(l.info, li)) {
@@ -88,7 +101,6 @@ bool DirListBox::Describe(Level& l) {
             s.loneMeta = li.meta;
         }
     }
-    return true;
 }
 
 DirListBox::DirListBox() = default;
@@ -125,9 +137,9 @@ Error DirListBox::SetPath(const std::string& path) {
     if (!level->fd.Valid())
         return SystemError(errno, p);
     // Every folder of the walk is on this one's mount: its kind is asked once.
-    oneRead_ = ListingsFillReads(level->fd.Get());
-    Read(level->fd.Get(), p, true, oneRead_, level->subs, level->summary);
-    if (!Describe(*level))
+    traits_ = TraitsOf(level->fd.Get());
+    Read(level->fd.Get(), p, traits_.fillsReads, level->subs, level->summary);
+    if (!Identify(*level))
         return SystemError(errno, p);
     stack_.clear();
     stack_.push_back(std::move(level));
@@ -140,6 +152,13 @@ DirListBox::Entered DirListBox::Enter(int i, Error& err) {
     auto level = std::make_unique<Level>();
     level->path = AddBackslash(top.path) + name;
     level->fd = OpenSubFolder(top.fd.Get(), name);
+    // Where a sub-volume has a device of its own, it is a boundary too, as it always was:
+    // the devices are compared (the folder is then described already).
+    if (level->fd.Valid() && !traits_.devicePerMount &&
+        (!Identify(top) || !Identify(*level) || OtherMount(top.info, level->info))) {
+        level->fd.Reset();
+        errno = EXDEV;
+    }
     if (!level->fd.Valid() && errno == EXDEV) {
         // Another file system (or a bind mount): an entry of this folder, never walked.
         --top.summary.folders;
@@ -156,7 +175,7 @@ DirListBox::Entered DirListBox::Enter(int i, Error& err) {
         }
         return Entered::Failed;
     }
-    Read(level->fd.Get(), level->path, true, oneRead_, level->subs, level->summary);
+    Read(level->fd.Get(), level->path, traits_.fillsReads, level->subs, level->summary);
     stack_.push_back(std::move(level));
     return Entered::Yes;
 }
@@ -190,7 +209,7 @@ const FolderSummary* DirListBox::ParentDescribed() {
     if (stack_.size() < 2)
         return nullptr;
     Level& parent = *stack_[stack_.size() - 2];
-    return Describe(parent) ? &parent.summary : nullptr;
+    return Identify(parent) ? &parent.summary : nullptr;
 }
 
 Error DirListBox::Examine(const std::string& path, FolderSummary& summary) {
@@ -199,9 +218,10 @@ Error DirListBox::Examine(const std::string& path, FolderSummary& summary) {
     l.fd = OpenFolderPath(p);
     if (!l.fd.Valid())
         return SystemError(errno, p);
-    Read(l.fd.Get(), p, true, ListingsFillReads(l.fd.Get()), l.subs, l.summary);
-    if (!Describe(l))
+    Read(l.fd.Get(), p, TraitsOf(l.fd.Get()).fillsReads, l.subs, l.summary);
+    if (!Identify(l))
         return SystemError(errno, p);
+    Describe(l);
     summary = l.summary;
     return {};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/os/file_id.h"
+#include "platform/os/handles.h"
 #include "util/error.h"
 
 namespace corvelle {
@@ -48,7 +49,8 @@ class DirListBox {
     // once Described() (a folder that cannot then be described no longer qualifies).
     const FolderSummary* Summary() const;
     const FolderSummary* Described();
-    // The folder above the current one, described (null at the first folder).
+    // The folder above the current one, its identity and attributes read (null at the first
+    // folder).
     const FolderSummary* ParentDescribed();
     // Forgets every listing; the next SetPath reads the disk again.
     void Refresh();
@@ -58,9 +60,10 @@ class DirListBox {
 
   private:
     struct Level;
-    static bool Describe(Level& l);
+    static bool Identify(Level& l);
+    static void Describe(Level& l);
     std::vector<std::unique_ptr<Level>> stack_;
-    bool oneRead_ = false;
+    FileSystemTraits traits_;
 };
 
 }  // namespace corvelle

@@ -26,6 +26,18 @@ bool ReadNames(int dir, std::vector<std::string>& names, int& err) {
     return true;
 }
 
+namespace {
+const FileSystemTraits* g_assumed = nullptr;
+}
+
+void AssumeTraits(const FileSystemTraits* traits) {
+    g_assumed = traits;
+}
+
+FileSystemTraits TraitsOf(int dir) {
+    return g_assumed ? *g_assumed : TraitsOfSystem(dir);
+}
+
 UniqueFd OpenSubFolderComparing(int dir, const std::string& name) {
     UniqueFd sub = OpenFolderAt(dir, name);
     ItemInfo outer, inner;

@@ -83,8 +83,16 @@ bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err);
 // file system fills every read as far as it can), a first read that leaves room for the
 // longest entry is the whole folder: the walk's leaves cost one read, not two.
 bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool oneRead);
-// True when dir's file system is one whose reads fill the buffer (checked once per walk).
-bool ListingsFillReads(int dir);
+// What a walk may take for granted on dir's file system (asked once per walk).
+struct FileSystemTraits {
+    bool fillsReads = false;  // every read of a folder fills the buffer as far as it can
+    // Only a mount changes the device: no sub-volumes with devices of their own (btrfs).
+    bool devicePerMount = false;
+};
+FileSystemTraits TraitsOf(int dir);
+// Tests: what TraitsOf reports whatever the file system (nullptr: the truth again), so that
+// the careful ways are walked on any disk.
+void AssumeTraits(const FileSystemTraits* traits);
 
 // Opens dir's entry `name` as a folder on dir's own mount, never following a link: the
 // root of another mount (a bind mount too) fails with EXDEV. One call where the kernel can
@@ -92,6 +100,8 @@ bool ListingsFillReads(int dir);
 UniqueFd OpenSubFolder(int dir, const std::string& name);
 // The same by comparing both folders' identities after the open (two more calls).
 UniqueFd OpenSubFolderComparing(int dir, const std::string& name);
+// What the system says of dir's file system (TraitsOf without the tests' assumption).
+FileSystemTraits TraitsOfSystem(int dir);
 bool ReadNames(int dir, std::vector<std::string>& names, int& err);
 
 // True when the folder `inner` is `outer` itself or lies anywhere below it (by identity).

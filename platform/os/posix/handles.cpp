@@ -288,20 +288,22 @@ bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool
     return ReadFrom(dir, entries, err, oneRead);
 }
 
-bool ListingsFillReads(int dir) {
+FileSystemTraits TraitsOfSystem(int dir) {
     // Their readdir hands out entries until the caller's buffer is full; others (network
-    // and user-space file systems among them) may return less while more remain.
+    // and user-space file systems among them) may return less while more remain. btrfs
+    // gives each sub-volume a device of its own.
     struct statfs fs;
     if (fstatfs(dir, &fs) != 0)
-        return false;
+        return {};
     switch (static_cast<unsigned long>(fs.f_type)) {
         case EXT4_SUPER_MAGIC:
         case TMPFS_MAGIC:
-        case BTRFS_SUPER_MAGIC:
         case XFS_SUPER_MAGIC:
-            return true;
+            return {true, true};
+        case BTRFS_SUPER_MAGIC:
+            return {true, false};
         default:
-            return false;
+            return {};
     }
 }
 

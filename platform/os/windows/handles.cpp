@@ -275,8 +275,8 @@ bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool
     return ReadEntries(dir, entries, err);
 }
 
-bool ListingsFillReads(int) {
-    return false;
+FileSystemTraits TraitsOfSystem(int) {
+    return {};
 }
 
 UniqueFd OpenSubFolder(int dir, const std::string& name) {
