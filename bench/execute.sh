@@ -17,7 +17,7 @@ export XDG_STATE_HOME="$work/state"
 timed() { local s e; s=$(now); "$@" >/dev/null 2>&1; e=$(now); secs "$s" "$e"; }
 tool=build/corvelle-tidy
 
-ref="" ours="" bare="" rref="" rours="" rbare="" undo=""
+ref="" ours="" bare="" rref="" rours="" rbare="" undo="" dundo=""
 for i in $(seq "$runs"); do
   for t in a b c; do python3 bench/make_tree.py empty "$work/$t$i" "$nd"; done
   for t in r s u; do python3 bench/make_tree.py raise "$work/$t$i" "$nr"; done
@@ -26,6 +26,9 @@ for i in $(seq "$runs"); do
   ours+="$(timed $tool --mode empty --execute "$work/b$i") "
   bare+="$(timed $tool --mode empty --execute --no-journal "$work/c$i") "
   left=$(find "$work/b$i" -mindepth 2 -type d | wc -l)
+  journal=$($tool --journals | awk -F'\t' -v d="$work/b$i" '$2 == d {print $6}')
+  dundo+="$(timed $tool --undo "$journal") "
+  dback=$(find "$work/b$i" -mindepth 2 -type d | wc -l)
   rref+="$(timed build/bench/raise_reference "$work/r$i") "
   rours+="$(timed $tool --mode raise --execute "$work/s$i") "
   rbare+="$(timed $tool --mode raise --execute --no-journal "$work/u$i") "
@@ -38,6 +41,8 @@ done
 echo "empty folders $nd: find -delete            $(summary "$ref")"
 echo "                     corvelle-tidy            $(summary "$ours") (folders left: $left)"
 echo "                     corvelle-tidy no journal $(summary "$bare")"
+echo "undo of the delete run: $(summary "$dundo"), $(echo "scale=0; $nd / $(med "$dundo")" | bc) rows/s" \
+     "(folders back: $dback)"
 echo "raise rows $nr:    reference loop           $(summary "$rref")"
 echo "                     corvelle-tidy            $(summary "$rours") (folders left: $rleft," \
      "$(echo "scale=0; $nr / $(med "$rours")" | bc) rows/s, search included)"

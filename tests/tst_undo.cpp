@@ -40,6 +40,47 @@ class TestUndo : public QObject {
         MessageService::ResetScript();
     }
 
+    // Journals written by one version are read by the next: the plan's lines keep their
+    // documented form, and read back to the same journal.
+    void journalLinesKeepTheirForm() {
+        RunJournal j;
+        j.startPath = "/t/";
+        j.startId = {2049, 2, 27, 5};
+        j.date = "2026-12-08T21:00:00";
+        JournalRow raise;
+        raise.index = 0;
+        raise.raise = true;
+        raise.before = "/t/C/C";
+        raise.after = "/t/C/";
+        raise.beforeId = {2049, 13, 27, 7, 9};
+        raise.afterId = {2049, 14, 27, 0};
+        raise.meta = {0755, 1000, 100, -3, 4};
+        raise.parentMeta = {0, 0, 0, 5, 6};
+        raise.entries = {{"C", {2049, 15, 0, 0}}, {"a b%", {2049, 16, 0, 0}}};
+        raise.aside = "corvelle-raising-1-0";
+        JournalRow del;
+        del.index = 1;
+        del.before = "/t/\xff/";
+        del.beforeId = {2049, 17, 27, 8};
+        del.meta = {0700, 0, 0, 1, 2};
+        del.parentMeta = {0, 0, 0, 0, 0};
+        j.rows = {raise, del};
+        const std::string text = FormatJournalPlan(j);
+        QCOMPARE(text, std::string("corvelle-journal 1\n"
+                                   "start /t/ 2049:2:27:5\n"
+                                   "date 2026-12-08T21:00:00\n"
+                                   "row 0 raise /t/C/C /t/C/ 2049:13:27:7:9 2049:14:27:0 493 1000 "
+                                   "100 -3 4 5 6\n"
+                                   "entry C 2049:15:0:0\n"
+                                   "entry a%20b%25 2049:16:0:0\n"
+                                   "aside corvelle-raising-1-0\n"
+                                   "row 1 delete /t/%FF/ 2049:17:27:8 448 0 0 1 2 0 0\n"
+                                   "plan 2\n"));
+        RunJournal back;
+        QVERIFY(!ParseJournal(text, back));
+        QCOMPARE(FormatJournalPlan(back), text);
+    }
+
     // A real run and its Undo: names as bytes, contents, folder modes and times, all back.
     void undoRestoresExactly_data() {
         QTest::addColumn<QStringList>("tree");

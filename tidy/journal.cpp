@@ -100,6 +100,11 @@ void AppendField(std::string& out, const std::string& bytes) {
     out += JournalEscape(bytes);
 }
 
+void AppendIdField(std::string& out, const FileId& id) {
+    out += ' ';
+    AppendId(out, id);
+}
+
 bool ParseMeta(const std::vector<std::string>& f, size_t at, JournalRow& r) {
     FolderMeta& m = r.meta;
     return f.size() == at + 7 && Number(f[at], m.mode) && Number(f[at + 1], m.uid) &&
@@ -169,17 +174,14 @@ std::string FormatJournalPlan(const RunJournal& j) {
             out += " raise";
             AppendField(out, r.before);
             AppendField(out, r.after);
-            out += ' ';
-            AppendId(out, r.beforeId);
-            out += ' ';
-            AppendId(out, r.afterId);
+            AppendIdField(out, r.beforeId);
+            AppendIdField(out, r.afterId);
             AppendMeta(out, r);
             out += '\n';
             for (const JournalEntry& e : r.entries) {
                 out += "entry";
                 AppendField(out, e.name);
-                out += ' ';
-                AppendId(out, e.id);
+                AppendIdField(out, e.id);
                 out += '\n';
             }
             if (!r.aside.empty()) {
@@ -190,8 +192,7 @@ std::string FormatJournalPlan(const RunJournal& j) {
         } else {
             out += " delete";
             AppendField(out, r.before);
-            out += ' ';
-            AppendId(out, r.beforeId);
+            AppendIdField(out, r.beforeId);
             AppendMeta(out, r);
             out += '\n';
         }
