@@ -61,7 +61,14 @@ class TestPanels : public QObject {
         Settings() = SettingsRecord{};
     }
 
+    // The list may be sorted between the run and its Undo: each row still gets its own result.
+    void tidySearchExecuteUndo_data() {
+        QTest::addColumn<bool>("sortedBeforeUndo");
+        QTest::newRow("in the run's order") << false;
+        QTest::newRow("sorted after the run") << true;
+    }
     void tidySearchExecuteUndo() {
+        QFETCH(bool, sortedBeforeUndo);
         test::TestDir d;
         d.Dir("empty1");
         d.Dir("empty2");
@@ -121,13 +128,20 @@ class TestPanels : public QObject {
         QVERIFY(status.last().at(1).toString().isEmpty());
         QVERIFY(host.c.cmdUndo->isEnabled());
 
+        if (sortedBeforeUndo) {
+            panel.lvwLog_ColumnClick(0);  // descending: "late" first
+            QCOMPARE(panel.List().Row(0).before, d.Path("late/"));
+        }
         MessageService::QueueAnswer(MsgAnswer::Ok);
         host.c.cmdUndo->click();
         QVERIFY(d.Exists("empty1") && d.Exists("empty2"));
         QCOMPARE(redisplay.count(), 2);
-        for (int r = 0; r < 3; ++r)
-            QCOMPARE(QString::fromStdString(panel.List().Row(r).result),
-                     QString::fromUtf8(r == late ? kResultFailure : kUndoSuccess));
+        for (int r = 0; r < 3; ++r) {
+            const ProcessRow row = panel.List().Row(r);
+            QCOMPARE(
+                QString::fromStdString(row.result),
+                QString::fromUtf8(row.before == d.Path("late/") ? kResultFailure : kUndoSuccess));
+        }
     }
 
     void navigationTellsTheWindow() {
