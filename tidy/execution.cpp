@@ -254,7 +254,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
     Runner runner(list, ui.owner);
     // The plan is journaled, and durable, before anything changes.
     RunJournal plan;
-    std::vector<Error> planProblems;
+    std::map<size_t, Error> planProblems;  // by plan row; most rows have none
     JournalFile journal;
     Error refusal;
     bool journaled = false;
@@ -264,14 +264,14 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         plan.date = LocalTimeText("%Y-%m-%dT%H:%M:%S");
         std::map<Key, std::vector<JournalEntry>> contents;
         plan.rows.reserve(static_cast<size_t>(count));
-        planProblems.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             if (list.Checked(i))
                 continue;
             plan.rows.emplace_back();
             Error problem;
             runner.Plan(i, list.Row(i), contents, plan.rows.back(), problem);
-            planProblems.push_back(problem);
+            if (problem)
+                planProblems.emplace(plan.rows.size() - 1, std::move(problem));
         }
         if (!plan.rows.empty()) {
             PruneJournals();
@@ -294,8 +294,9 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
             Error error = refusal;
             const JournalRow* p = nullptr;
             if (ui.journal) {
-                if (!error)
-                    error = std::move(planProblems[k]);
+                const auto it = planProblems.find(k);
+                if (!error && it != planProblems.end())
+                    error = std::move(it->second);
                 p = &plan.rows[k++];
             }
             const bool ok = !error && runner.Run(row, p, error);
