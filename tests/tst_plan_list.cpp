@@ -53,7 +53,7 @@ class TestPlanList : public QObject {
         const size_t one = t.Bytes();
         for (int i = 1; i < 1000; ++i) t.Intern("/photos/2019/album/e" + std::to_string(i));
         // Each further text adds one piece and its name, not its whole path.
-        QVERIFY2(t.Bytes() - one < 1000 * 32, qPrintable(QString::number(t.Bytes() - one)));
+        QVERIFY2(t.Bytes() - one < size_t{1000} * 32, qPrintable(QString::number(t.Bytes() - one)));
     }
 
     void aMillionRowsFitInTheTarget_data() {

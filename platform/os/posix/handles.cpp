@@ -236,7 +236,7 @@ UniqueFd OpenFolderAt(int dir, const std::string& name) {
 
 namespace {
 
-constexpr size_t kListBuffer = 64 * 1024;
+constexpr size_t kListBuffer = size_t{64} * 1024;
 // A record of the longest name (255 bytes) with its header, rounded up.
 constexpr long kLongestRecord = 24 + 256 + 8;
 
