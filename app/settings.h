@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tidy/tidy_rules.h"
 #include "util/error.h"
 
 namespace corvelle {
@@ -29,6 +30,8 @@ struct SettingsRecord {
     bool FolderChangeMode = true;
     bool IgcMode = true;
     int16_t ShoriMode = 0;
+    // The search's optional rules: lines after the last one above, which older copies skip.
+    TidyRules Rules;
     // What the file held (or the start folder): written instead of a path with a CR in it,
     // which would end its line early and inject a line of its own.
     std::string StoredCurrentDirectory;

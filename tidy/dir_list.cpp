@@ -36,16 +36,18 @@ const std::string& Empty() {
 
 // One read of the open folder: its sub-folders for the walk and its counts for the check.
 // The handle was opened just now: nothing to rewind.
-void Read(int fd, const std::string& path, bool oneRead, std::vector<std::string>& subs,
-          FolderSummary& s) {
+void Read(int fd, const std::string& path, bool oneRead, const TidyRules* rules,
+          std::vector<std::string>& subs, FolderSummary& s) {
     s.folders = s.others = 0;
     s.lone.clear();
+    s.junk.clear();
     std::vector<DirEntryRaw> entries;
     int err = EnumerationFailureFor(path);
     if (err || !ReadFreshEntries(fd, entries, err, oneRead)) {
         ++s.others;  // cannot be read: never qualifies, offers no sub-folders
         return;
     }
+    std::vector<bool> appleDouble;  // of each junk file
     for (const DirEntryRaw& e : entries) {
         bool folder = e.ListedAsFolder();
         if (e.KindUnlisted()) {
@@ -53,7 +55,13 @@ void Read(int fd, const std::string& path, bool oneRead, std::vector<std::string
             folder = InfoAt(fd, e.name, ei) && ei.IsDir();
         }
         if (!folder) {
-            ++s.others;
+            bool partnered = false;
+            if (rules && rules->junk && MatchesJunkPattern(*rules, e.name, partnered)) {
+                s.junk.emplace_back().name = e.name;
+                appleDouble.push_back(partnered);
+            } else {
+                ++s.others;
+            }
             continue;
         }
         if (s.folders++ == 0)
@@ -62,6 +70,21 @@ void Read(int fd, const std::string& path, bool oneRead, std::vector<std::string
             subs.push_back(e.name);
     }
     std::sort(subs.begin(), subs.end());
+    if (std::find(appleDouble.begin(), appleDouble.end(), true) == appleDouble.end())
+        return;
+    // An AppleDouble file belongs to the item it is named after while that item is there.
+    std::vector<std::string> names;
+    for (const DirEntryRaw& e : entries) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    std::vector<JunkFile> junk;
+    for (size_t i = 0; i < s.junk.size(); ++i) {
+        if (appleDouble[i] &&
+            std::binary_search(names.begin(), names.end(), s.junk[i].name.substr(2)))
+            ++s.others;
+        else
+            junk.push_back(std::move(s.junk[i]));
+    }
+    s.junk = std::move(junk);
 }
 
 }  // namespace
@@ -90,6 +113,19 @@ void DirListBox::Describe(Level& l) {
         s.folders = 0;
         s.others = 1;
         return;
+    }
+    // Junk is only junk as a plain file of this mount, too large for nothing.
+    for (JunkFile& j : s.junk) {
+        ItemInfo ji;
+        if (!InfoAt(l.fd.Get(), j.name, ji) || !ji.IsFile() || OtherMount(l.info, ji) ||
+            ji.size > kMaxJunkBytes) {
+            s.folders = 0;
+            s.others = 1;
+            return;
+        }
+        j.id = ji.id;
+        j.meta = ji.meta;
+        j.size = ji.size;
     }
     if (s.folders == 1 && s.others == 0) {
         ItemInfo li;
@@ -138,7 +174,7 @@ Error DirListBox::SetPath(const std::string& path) {
         return SystemError(errno, p);
     // Every folder of the walk is on this one's mount: its kind is asked once.
     traits_ = TraitsOf(level->fd.Get());
-    Read(level->fd.Get(), p, traits_.fillsReads, level->subs, level->summary);
+    Read(level->fd.Get(), p, traits_.fillsReads, rules_, level->subs, level->summary);
     if (!Identify(*level))
         return SystemError(errno, p);
     stack_.clear();
@@ -175,7 +211,7 @@ DirListBox::Entered DirListBox::Enter(int i, Error& err) {
         }
         return Entered::Failed;
     }
-    Read(level->fd.Get(), level->path, traits_.fillsReads, level->subs, level->summary);
+    Read(level->fd.Get(), level->path, traits_.fillsReads, rules_, level->subs, level->summary);
     stack_.push_back(std::move(level));
     return Entered::Yes;
 }
@@ -212,13 +248,18 @@ const FolderSummary* DirListBox::ParentDescribed() {
     return Identify(parent) ? &parent.summary : nullptr;
 }
 
-Error DirListBox::Examine(const std::string& path, FolderSummary& summary) {
+void DirListBox::CountQualified() {
+    if (stack_.size() >= 2)
+        ++stack_[stack_.size() - 2]->summary.qualified;
+}
+
+Error DirListBox::Examine(const std::string& path, FolderSummary& summary, const TidyRules* rules) {
     const std::string p = Normal(path);
     Level l;
     l.fd = OpenFolderPath(p);
     if (!l.fd.Valid())
         return SystemError(errno, p);
-    Read(l.fd.Get(), p, TraitsOf(l.fd.Get()).fillsReads, l.subs, l.summary);
+    Read(l.fd.Get(), p, TraitsOf(l.fd.Get()).fillsReads, rules, l.subs, l.summary);
     if (!Identify(l))
         return SystemError(errno, p);
     Describe(l);

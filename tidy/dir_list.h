@@ -10,6 +10,7 @@
 
 #include "platform/os/file_id.h"
 #include "platform/os/handles.h"
+#include "tidy/tidy_rules.h"
 #include "util/error.h"
 
 namespace corvelle {
@@ -23,6 +24,10 @@ struct FolderSummary {
     FolderMeta meta;
     FileId loneId;  // that sub-folder, when it is the only entry
     FolderMeta loneMeta;
+    // With the junk rule: files that count as junk (not among `others`); their identities
+    // and attributes once described (one that is then no plain file counts as an other).
+    std::vector<JunkFile> junk;
+    int qualified = 0;  // sub-folders the search listed (nested rows)
 };
 
 class DirListBox {
@@ -54,9 +59,14 @@ class DirListBox {
     const FolderSummary* ParentDescribed();
     // Forgets every listing; the next SetPath reads the disk again.
     void Refresh();
+    // The rules listings follow from the next SetPath on (null: none).
+    void SetRules(const TidyRules* rules) { rules_ = rules; }
+    // The current folder was listed: one more of its parent's sub-folders qualified.
+    void CountQualified();
 
     // A summary of any folder read afresh, opened as given.
-    static Error Examine(const std::string& path, FolderSummary& summary);
+    static Error Examine(const std::string& path, FolderSummary& summary,
+                         const TidyRules* rules = nullptr);
 
   private:
     struct Level;
@@ -64,6 +74,7 @@ class DirListBox {
     static void Describe(Level& l);
     std::vector<std::unique_ptr<Level>> stack_;
     FileSystemTraits traits_;
+    const TidyRules* rules_ = nullptr;
 };
 
 }  // namespace corvelle

@@ -28,6 +28,7 @@ void ProcessList::Init() {
     seconds_.clear();
     seconds_.shrink_to_fit();
     failures_.clear();
+    junks_.clear();
     results_.assign(1, std::string());
     paths_.Clear();
     passed_ = 0;
@@ -74,10 +75,17 @@ ProcessRow ProcessList::Row(int i) const {
     const Record& r = rows_[static_cast<size_t>(i)];
     const Ident& second = seconds_[r.second];
     ProcessRow row{Cell(i, 0),  Cell(i, 1),      results_[r.result], r.checked, r.before.Id(),
-                   second.Id(), r.before.Meta(), second.Meta(),      {}};
+                   second.Id(), r.before.Meta(), second.Meta(),      {}, {}};
     if (r.failure != Record::kNoFailure)
         row.failure = failures_[r.failure];
+    row.junk = Junk(i);
     return row;
+}
+
+const std::vector<JunkFile>& ProcessList::Junk(int row) const {
+    static const std::vector<JunkFile> none;
+    const Record& r = rows_[static_cast<size_t>(row)];
+    return r.junk == Record::kNoJunk ? none : junks_[r.junk];
 }
 
 int ProcessList::Kept() const {
@@ -98,6 +106,8 @@ size_t ProcessList::Bytes() const {
                paths_.Bytes() + failures_.capacity() * sizeof(Error);
     for (const Error& e : failures_)
         n += e.description.capacity() + e.path.capacity() + e.detail.capacity();
+    for (const std::vector<JunkFile>& j : junks_)
+        n += j.capacity() * sizeof(JunkFile);
     return n;
 }
 
@@ -138,13 +148,18 @@ ProcessList::Record ProcessList::MakeRecord(const std::string& before, const std
 
 int ProcessList::Append(const std::string& before, const std::string& after, const FileId& beforeId,
                         const FileId& afterId, const FolderMeta& beforeMeta,
-                        const FolderMeta& parentMeta) {
+                        const FolderMeta& parentMeta, std::vector<JunkFile> junk) {
     if (sink_) {
-        sink_(ProcessRow{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta, {}});
+        sink_(ProcessRow{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta, {},
+                         junk});
         if (!keepPassed_)
             return passed_++;
     }
-    const Record r = MakeRecord(before, after, beforeId, afterId, beforeMeta, parentMeta);
+    Record r = MakeRecord(before, after, beforeId, afterId, beforeMeta, parentMeta);
+    if (!junk.empty()) {
+        r.junk = static_cast<std::uint32_t>(junks_.size());
+        junks_.push_back(std::move(junk));
+    }
     size_t pos = rows_.size();
     if (sortOn_) {
         const std::string& key = sortKey_ == 0 ? before : sortKey_ == 1 ? after : results_[0];

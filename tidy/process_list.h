@@ -10,6 +10,7 @@
 
 #include "platform/os/file_id.h"
 #include "tidy/path_table.h"
+#include "tidy/tidy_rules.h"
 #include "util/error.h"
 
 namespace corvelle {
@@ -29,6 +30,9 @@ struct ProcessRow {
     FolderMeta beforeMeta;
     FolderMeta parentMeta;  // the folder holding the before folder (times 0: not known)
     Error failure;          // why the row failed, after execution
+    // Junk files the folder held (the examined folder's: a delete row's own, a raise row's
+    // after folder's); they go before the row acts.
+    std::vector<JunkFile> junk;
 
     bool IsDeleteRow() const { return after == kDeleteMarker; }
 };
@@ -81,6 +85,8 @@ class ProcessList {
     int Count() const { return Kept() + passed_; }
     int Kept() const;  // rows held (Count() less the rows passed on)
     ProcessRow Row(int i) const;
+    // The row's junk files (none without the junk rule).
+    const std::vector<JunkFile>& Junk(int row) const;
     Range Rows() const { return Range(*this); }
     // One cell's text, built from the row's record.
     std::string Cell(int row, int column) const;
@@ -101,7 +107,7 @@ class ProcessList {
     // Appends (or, while sorting is on, inserts in order); returns the row's position.
     int Append(const std::string& before, const std::string& after, const FileId& beforeId = {},
                const FileId& afterId = {}, const FolderMeta& beforeMeta = {},
-               const FolderMeta& parentMeta = {0, 0, 0, 0, 0});
+               const FolderMeta& parentMeta = {0, 0, 0, 0, 0}, std::vector<JunkFile> junk = {});
     // The folder the search started from (as opened) and its identity.
     void SetStart(const std::string& path, const FileId& id);
     const std::string& StartPath() const { return startPath_; }
@@ -145,11 +151,13 @@ class ProcessList {
         std::uint32_t afterText;   // kNone with kMarker: the delete marker
         std::uint32_t second;      // seconds_: the after folder's identity, the parent's meta
         std::uint32_t failure = kNoFailure;
-        std::uint8_t result = 0;  // results_
+        std::uint32_t junk = kNoJunk;  // junks_
+        std::uint8_t result = 0;       // results_
         bool checked = false;
         std::uint8_t flags = 0;
 
         static constexpr std::uint32_t kNoFailure = UINT32_MAX;
+        static constexpr std::uint32_t kNoJunk = UINT32_MAX;
         static constexpr std::uint8_t kBeforeSlash = 1;  // the text ends in one more "/"
         static constexpr std::uint8_t kAfterSlash = 2;
         static constexpr std::uint8_t kMarker = 4;
@@ -168,6 +176,7 @@ class ProcessList {
     std::vector<Ident> seconds_;  // after folders' identities with the parents' attributes
     std::vector<std::string> results_{std::string()};
     std::vector<Error> failures_;
+    std::vector<std::vector<JunkFile>> junks_;
     PathTable paths_;
     std::string startPath_;
     FileId startId_;
@@ -181,6 +190,6 @@ class ProcessList {
     int passed_ = 0;
 };
 
-static_assert(sizeof(ProcessList::Record) <= 88);
+static_assert(sizeof(ProcessList::Record) <= 92);
 
 }  // namespace corvelle

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tidy/search.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "app/app_state.h"
 #include "app/settings.h"
 #include "platform/os/guarded_steps.h"
@@ -30,8 +33,34 @@ bool TidySearch::SetDirListPath(const std::string& path) {
                       });
 }
 
+std::string TidySearch::Relative(const std::string& path) const {
+    const std::string base = AddBackslash(start_);
+    std::string rel = path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : path;
+    if (kSep != '/')
+        std::replace(rel.begin(), rel.end(), kSep, '/');
+    return RemoveBackslash(rel);
+}
+
+// The folder, and what its row removes with it, last changed before the cut-off.
+bool TidySearch::OldEnough(const FolderSummary& s, int mode) const {
+    if (cutOffNs_ == 0)
+        return true;
+    if (!corvelle::OldEnough(s.meta.mtimeNs, cutOffNs_) ||
+        (mode == 0 && !corvelle::OldEnough(s.loneMeta.mtimeNs, cutOffNs_)))
+        return false;
+    for (const JunkFile& j : s.junk)
+        if (!corvelle::OldEnough(j.meta.mtimeNs, cutOffNs_))
+            return false;
+    return true;
+}
+
 void TidySearch::SearchRun() {
     RaiseOpenFileLimit();  // one handle per level of the walk
+    rules_ = settings_.Rules;
+    cutOffNs_ = AgeCutOffNs(rules_, std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                        std::chrono::system_clock::now().time_since_epoch())
+                                        .count());
+    dirList.SetRules(&rules_);
     dirList.Refresh();
     const bool listed = RunGuarded([&] { return dirList.SetPath(settings_.CurrentDirectory); }, {},
                                    [this] {
@@ -43,6 +72,7 @@ void TidySearch::SearchRun() {
         return;
     const std::string start = settings_.CurrentDirectory;
     const std::string startPath = dirList.Path();
+    start_ = startPath;
     if (ui.buttons)
         ui.buttons(true);
     // A start folder that could not be opened (the user chose Ignore) leaves nothing to walk.
@@ -82,7 +112,10 @@ bool TidySearch::FolderTreeSearch(const std::string& path, const std::string& pa
             return false;
         bool stopped = false;
         // Read afresh: the user may switch the option while the search runs.
-        if (dirList.ListCount() > 0 && settings_.SubFolderMode) {
+        // An excluded folder is neither entered nor listed.
+        if (dirList.ListCount() > 0 && settings_.SubFolderMode &&
+            !(rules_.exclude && IsExcluded(rules_, PathLeaf(dirList.List(n - 1)),
+                                           Relative(dirList.List(n - 1))))) {
             DirListBox::Entered entered = DirListBox::Entered::Failed;
             Seam("search:enter", dirList.List(n - 1));
             // A sub-folder that vanished or cannot be opened is reported once; Ignore goes on
@@ -132,7 +165,7 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     const FolderSummary* s = dirList.Summary();
     const bool walked = s && AddBackslash(dirList.Path()) == AddBackslash(folder);
     if (!walked) {
-        if (DirListBox::Examine(folder, fresh))
+        if (DirListBox::Examine(folder, fresh, &rules_))
             fresh.others = 1;  // a folder that cannot be listed never qualifies
         s = &fresh;
     }
@@ -140,20 +173,30 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
         Status(kPanelFileName, s->lone + "チェック中");
     // Only a folder that may qualify is asked for its identity and attributes.
     const int mode = settings_.ShoriMode;
+    // Nested: every sub-folder was listed itself (hidden ones are never walked, so never).
+    const bool nested = rules_.nested && mode == 1;
     const auto qualifies = [&] {
-        return mode == 0 ? s->folders == 1 && s->others == 0
-                         : mode == 1 && s->folders == 0 && s->others == 0;
+        if (s->others != 0)
+            return false;
+        if (mode == 0)
+            return s->folders == 1 &&
+                   (!rules_.exclude ||
+                    !IsExcluded(rules_, s->lone, Relative(AddBackslash(folder) + s->lone)));
+        return mode == 1 && (s->folders == 0 || (nested && s->folders == s->qualified));
     };
     if (walked && qualifies())
         s = dirList.Described();
-    if (qualifies()) {
+    if (qualifies() && OldEnough(*s, mode)) {
         if (mode == 0) {
-            list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta);
+            list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta,
+                         s->junk);
         } else {
             // The times of the folder holding it, so that Undo gives them back too.
             const FolderSummary* parent = walked ? dirList.ParentDescribed() : nullptr;
             list_.Append(folder, kDeleteMarker, s->id, {}, s->meta,
-                         parent ? parent->meta : FolderMeta{0, 0, 0, 0, 0});
+                         parent ? parent->meta : FolderMeta{0, 0, 0, 0, 0}, s->junk);
+            if (nested && walked)
+                dirList.CountQualified();
         }
     }
     if (ui.autoSize)

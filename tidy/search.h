@@ -3,10 +3,12 @@
 // and lists the folders that qualify under the processing mode.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "tidy/dir_list.h"
+#include "tidy/tidy_rules.h"
 
 namespace corvelle {
 
@@ -50,9 +52,15 @@ class TidySearch {
     void Status(const char* panel, const std::string& text);
     void Busy(bool busy);
     bool SetDirListPath(const std::string& path);
+    // The path below the start folder, "/" between names.
+    std::string Relative(const std::string& path) const;
+    bool OldEnough(const FolderSummary& s, int mode) const;
 
     SettingsRecord& settings_;
     ProcessList& list_;
+    TidyRules rules_;  // as they were when the search started
+    std::int64_t cutOffNs_ = 0;
+    std::string start_;
 };
 
 }  // namespace corvelle

@@ -30,6 +30,13 @@ bool MadeByUndoFor(const ItemInfo& folder, const FolderMeta& meta);
 // A folder made private by this user and not yet given anything else.
 bool PrivateToUser(const ItemInfo& folder);
 
+// dir's entry `name`, made as a new file that only the user can read, open for writing;
+// fails when the name is taken.
+UniqueFd MakeFileAt(int dir, const std::string& name);
+// A file made again gets its recorded attributes and times: owner and mode as
+// SetFolderOwnerAndMode gives them.
+void SetFileAttributesAndTimes(int file, const FolderMeta& meta);
+
 // This process, for names that must differ from another run's.
 int ProcessId();
 

@@ -42,7 +42,9 @@ struct ItemInfo {
     bool mountRoot = false;       // the root of a mount (bind mounts included)
     bool mountRootKnown = false;  // the kernel says whether it is (else compare devices)
     FolderMeta meta;              // mode bits, owner, times
+    std::uint64_t size = 0;       // a file's length in bytes
     bool IsDir() const;
+    bool IsFile() const { return !IsDir() && !IsLink() && !mountRoot; }  // regular file
     bool IsLink() const;  // a symbolic link; on Windows any reparse point
 };
 
@@ -68,6 +70,9 @@ UniqueFd OpenBeneath(int root, const std::string& rel);
 
 // Opens dir's entry `name` as a folder, never following a link.
 UniqueFd OpenFolderAt(int dir, const std::string& name);
+// Opens dir's entry `name` to read it, never following a link (a link fails with ELOOP) and
+// never waiting on a pipe or a device.
+UniqueFd OpenFileAt(int dir, const std::string& name);
 
 // Every entry of an open folder but "." and ".."; false with err set when it cannot be read.
 struct DirEntryRaw {

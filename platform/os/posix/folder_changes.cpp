@@ -51,6 +51,16 @@ void SetFolderOwnerAndMode(int folder, const FolderMeta& m) {
     fchmod(folder, ModeFor(m));
 }
 
+UniqueFd MakeFileAt(int dir, const std::string& name) {
+    return UniqueFd(
+        openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+}
+
+void SetFileAttributesAndTimes(int file, const FolderMeta& m) {
+    SetFolderOwnerAndMode(file, m);
+    SetFolderTimes(file, m);
+}
+
 bool MadeByUndoFor(const ItemInfo& folder, const FolderMeta& m) {
     const uid_t me = geteuid();
     const bool owner = folder.meta.uid == me || (me == 0 && folder.meta.uid == m.uid);

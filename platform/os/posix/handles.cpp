@@ -51,6 +51,7 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
     info.meta.gid = s.stx_gid;
     info.meta.atimeNs = s.stx_atime.tv_sec * 1000000000LL + s.stx_atime.tv_nsec;
     info.meta.mtimeNs = s.stx_mtime.tv_sec * 1000000000LL + s.stx_mtime.tv_nsec;
+    info.size = s.stx_size;
     info.mountRootKnown = (s.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
     info.mountRoot = info.mountRootKnown && (s.stx_attributes & STATX_ATTR_MOUNT_ROOT);
     return true;
@@ -72,7 +73,8 @@ bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
                     false,
                     {st.st_mode & 07777u, st.st_uid, st.st_gid,
                      st.st_atim.tv_sec * 1000000000LL + st.st_atim.tv_nsec,
-                     st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec}};
+                     st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec},
+                    static_cast<std::uint64_t>(st.st_size)};
     return true;
 }
 
@@ -232,6 +234,11 @@ UniqueFd OpenBeneath(int root, const std::string& rel) {
 
 UniqueFd OpenFolderAt(int dir, const std::string& name) {
     return UniqueFd(openat(dir, name.c_str(), kDirFlags | O_NOFOLLOW));
+}
+
+UniqueFd OpenFileAt(int dir, const std::string& name) {
+    return UniqueFd(
+        openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
 namespace {

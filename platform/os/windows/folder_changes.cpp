@@ -82,6 +82,22 @@ void SetFolderOwnerAndMode(int folder, const FolderMeta& m) {
     SetFileInformationByHandle(H(folder), FileBasicInfo, &basic, sizeof basic);
 }
 
+UniqueFd MakeFileAt(int dir, const std::string& name) {
+    return UniqueFd(OpenAt(dir, Wide(name), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_CREATE,
+                           FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL));
+}
+
+void SetFileAttributesAndTimes(int file, const FolderMeta& m) {
+    FILE_BASIC_INFO basic = {};
+    const DWORD attributes = m.mode & kRestorable;
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    if (m.mtimeNs != 0) {
+        basic.LastAccessTime.QuadPart = FileTimeOf(m.atimeNs);
+        basic.LastWriteTime.QuadPart = FileTimeOf(m.mtimeNs);
+    }
+    SetFileInformationByHandle(H(file), FileBasicInfo, &basic, sizeof basic);
+}
+
 bool MadeByUndoFor(const ItemInfo& folder, const FolderMeta& m) {
     return folder.IsDir() && (folder.meta.mode == 0 || folder.meta.mode == (m.mode & kRestorable));
 }

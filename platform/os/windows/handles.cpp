@@ -180,7 +180,21 @@ bool InfoOf(int fd, ItemInfo& info) {
     info.meta.mode = attributes & kRestorable;
     info.meta.atimeNs = UnixNs(basic.LastAccessTime.QuadPart);
     info.meta.mtimeNs = UnixNs(basic.LastWriteTime.QuadPart);
+    FILE_STANDARD_INFO standard;
+    if (!info.IsDir() &&
+        GetFileInformationByHandleEx(H(fd), FileStandardInfo, &standard, sizeof standard))
+        info.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
     return true;
+}
+
+UniqueFd OpenFileAt(int dir, const std::string& name) {
+    UniqueFd fd(OpenAt(dir, Wide(name), GENERIC_READ, FILE_OPEN, FILE_NON_DIRECTORY_FILE));
+    ItemInfo info;
+    if (fd.Valid() && (!InfoOf(fd.Get(), info) || info.IsLink())) {
+        fd.Reset();
+        errno = ELOOP;
+    }
+    return fd;
 }
 
 bool InfoAt(int dir, const std::string& name, ItemInfo& info) {

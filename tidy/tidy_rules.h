@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The search's optional rules: junk files that do not stop a folder from counting as empty,
+// nested empty folders in one pass, folders never listed nor entered, a minimum age. All
+// off by default; then the search lists exactly what it always did.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/os/file_id.h"
+
+namespace corvelle {
+
+struct TidyRules {
+    bool junk = false;
+    std::vector<std::string> junkNames;  // patterns, ASCII letters in either case
+    bool nested = false;                 // delete mode only
+    bool exclude = false;
+    std::vector<std::string> excludePatterns;  // a name, or with a "/" a path below the start
+    int olderThanDays = 0;                     // 0: any age
+
+    TidyRules();
+    bool operator==(const TidyRules&) const = default;
+};
+
+// A file larger than this is never taken for junk: its contents are kept until Undo.
+inline constexpr std::uint64_t kMaxJunkBytes = std::uint64_t{64} << 20;
+
+std::vector<std::string> DefaultJunkNames();
+std::vector<std::string> DefaultExcludePatterns();
+
+// A junk file of the folder as the search saw it; execution and Undo check it by all of this.
+struct JunkFile {
+    std::string name;
+    FileId id;
+    FolderMeta meta;
+    std::uint64_t size = 0;
+    std::uint64_t kept = 0;  // where its contents are kept beside the journal
+    std::uint64_t hash = 0;  // of its contents
+};
+
+// True when `name` matches a junk pattern; `appleDouble` when that pattern is one ("._…")
+// whose file only counts as junk while the item it belongs to is missing.
+bool MatchesJunkPattern(const TidyRules& rules, std::string_view name, bool& appleDouble);
+
+// The walk leaves the folder out: `relative` is its path below the start folder, "/" between
+// the names.
+bool IsExcluded(const TidyRules& rules, std::string_view name, std::string_view relative);
+
+// Modified before the cut-off (nanoseconds since 1970) that `now` gives.
+std::int64_t AgeCutOffNs(const TidyRules& rules, std::int64_t nowNs);
+inline bool OldEnough(std::int64_t mtimeNs, std::int64_t cutOffNs) {
+    return cutOffNs == 0 || mtimeNs < cutOffNs;
+}
+
+// Texts for one line or one argument: names separated by "," (a "," in a name as "\,").
+std::string JoinPatterns(const std::vector<std::string>& patterns);
+std::vector<std::string> SplitPatterns(std::string_view text);
+
+}  // namespace corvelle
