@@ -12,6 +12,7 @@
 #include "platform/os/local_time.h"
 #include "platform/os/test_seam.h"
 #include "tidy/journal_store.h"
+#include "tidy/junk_files.h"
 #include "tidy/process_list.h"
 #include "tidy/row_access.h"
 #include "util/paths.h"
@@ -47,6 +48,8 @@ class Runner {
             error = KindError(kErrNotFromSearch, row.before);
             return false;
         }
+        if (!row.junk.empty() && !KeepJunk(row, plan, error))
+            return false;
         if (!plan.raise)
             return true;
         const std::string leaf = PathLeaf(RowPath(row.before));
@@ -81,28 +84,93 @@ class Runner {
         return true;
     }
 
+    // The junk files' contents the plan points into.
+    const std::string& Kept() const { return kept_; }
+
     // plan: what the journal holds for the row; null when the run is not journaled.
     bool Run(const ProcessRow& row, const JournalRow* plan, Error& error) {
         if (!row.beforeId.Known()) {
             error = KindError(kErrNotFromSearch, row.before);
             return false;
         }
-        return row.IsDeleteRow() ? Delete(row, error) : Raise(row, plan, error);
+        return row.IsDeleteRow() ? Delete(row, plan, error) : Raise(row, plan, error);
     }
 
   private:
-    bool Delete(const ProcessRow& row, Error& error) {
+    // Every junk file of the row read now, still the file the search saw, and kept for the
+    // journal. A junk file that changed fails the row before anything changes.
+    bool KeepJunk(const ProcessRow& row, JournalRow& plan, Error& error) {
+        const std::string& text = plan.raise ? row.after : row.before;
+        const UniqueFd dir = access_.Folder(text, plan.raise ? row.afterId : row.beforeId, error);
+        if (!dir.Valid())
+            return false;
+        plan.junk = row.junk;
+        for (JunkFile& j : plan.junk) {
+            std::string contents;
+            if ((error = ReadJunk(dir.Get(), j, RowPath(text), contents)))
+                return false;
+            if (kept_.size() + contents.size() > kMaxKeptBytes) {
+                error = KindError(kErrJunkNotKept, AddBackslash(RowPath(text)) + j.name);
+                return false;
+            }
+            j.kept = kept_.size();
+            j.hash = ContentHash(contents);
+            kept_ += contents;
+        }
+        return true;
+    }
+
+    // The contents of the junk files the row removes: as kept for the journal, or read now
+    // when the run is not journaled.
+    bool JunkContents(int dir, const std::vector<JunkFile>& junk, const JournalRow* plan,
+                      const std::string& folder, std::vector<std::string>& contents,
+                      Error& error) const {
+        for (const JunkFile& j : junk) {
+            contents.emplace_back();
+            if (plan)
+                contents.back() = kept_.substr(static_cast<size_t>(j.kept),
+                                               static_cast<size_t>(j.size));
+            else if ((error = ReadJunk(dir, j, folder, contents.back())))
+                return false;
+        }
+        return true;
+    }
+
+    bool Delete(const ProcessRow& row, const JournalRow* plan, Error& error) {
         std::string leaf;
         const UniqueFd parent = access_.Parent(row.before, leaf, error);
         const std::string path = RowPath(row.before);
         if (!parent.Valid() ||
             !RowAccess::IsFolderAt(parent.Get(), nullptr, leaf, row.beforeId, path, error))
             return false;
+        const std::vector<JunkFile>& junk = plan ? plan->junk : row.junk;
+        std::vector<std::string> contents;
+        if (!junk.empty()) {
+            const UniqueFd folder = OpenFolderAt(parent.Get(), leaf);
+            ItemInfo info;
+            if (!folder.Valid() || !InfoOf(folder.Get(), info) || info.id != row.beforeId) {
+                error = folder.Valid() ? KindError(kErrFolderReplaced, path)
+                                       : RowAccess::Because(path, errno);
+                return false;
+            }
+            if (!JunkContents(folder.Get(), junk, plan, path, contents, error) ||
+                (error = RemoveJunk(folder.Get(), junk, contents, path)))
+                return false;
+        }
         Seam("delete:checked", path);
         // Removes only an empty folder: a file that arrived at any moment keeps it.
         if (!RemoveEmptyFolderAt(parent.Get(), leaf)) {
             error = RowAccess::Because(path, errno);
             error.operation = "削除";
+            if (!junk.empty()) {
+                // The folder keeps its junk files: they come back.
+                const UniqueFd folder = OpenFolderAt(parent.Get(), leaf);
+                ItemInfo info;
+                if (folder.Valid() && InfoOf(folder.Get(), info) && info.id == row.beforeId)
+                    error.detail += PutAllJunkBack(folder.Get(), junk, contents, path);
+                else
+                    error.detail += PutAllJunkBack(-1, junk, {}, path);
+            }
             return false;
         }
         return true;
@@ -124,13 +192,18 @@ class Runner {
         const UniqueFd after = access_.Folder(row.after, row.afterId, error, &afterInfo);
         if (!after.Valid())
             return false;
-        // The after folder must still hold exactly the before folder.
+        // The after folder must still hold exactly the before folder (and its junk files).
+        const std::vector<JunkFile>& junk = plan ? plan->junk : row.junk;
         std::vector<std::string> names;
         int err = 0;
         if (!ReadNames(after.Get(), names, err)) {
             error = RowAccess::Because(afterPath, err);
             return false;
         }
+        std::erase_if(names, [&](const std::string& n) {
+            return std::any_of(junk.begin(), junk.end(),
+                               [&](const JunkFile& j) { return j.name == n; });
+        });
         if (names.size() != 1 || names[0] != name) {
             error = KindError(kErrSiblingAppeared, afterPath);
             return false;
@@ -164,6 +237,23 @@ class Runner {
         } else if (std::binary_search(inside.begin(), inside.end(), name)) {
             aside = AsideName(0);
         }
+        std::vector<std::string> contents;
+        if (!junk.empty() && (!JunkContents(after.Get(), junk, plan, afterPath, contents, error) ||
+                              (error = RemoveJunk(after.Get(), junk, contents, afterPath))))
+            return false;
+        // Whatever fails from here on, the junk files come back once the rest is back.
+        struct JunkBack {
+            int dir;
+            const std::vector<JunkFile>& junk;
+            const std::vector<std::string>& contents;
+            const std::string& folder;
+            Error& error;
+            bool done = false;
+            ~JunkBack() {
+                if (!done && !junk.empty())
+                    error.detail += PutAllJunkBack(dir, junk, contents, folder);
+            }
+        } junkBack{after.Get(), junk, contents, afterPath, error};
         Seam("raise:checked", path);
         // An entry named like the folder itself would have to land where the folder still
         // stands: the folder steps aside first, under a visible name that says what it is.
@@ -207,8 +297,10 @@ class Runner {
         before.Reset();
         ItemInfo emptied;
         if (InfoAt(after.Get(), source, emptied) && emptied.id == row.beforeId &&
-            RemoveEmptyFolderAt(after.Get(), source))
+            RemoveEmptyFolderAt(after.Get(), source)) {
+            junkBack.done = true;
             return true;
+        }
         const int why = errno;
         error = RowAccess::Because(path, why);
         error.operation = "空になったフォルダを削除";
@@ -242,8 +334,12 @@ class Runner {
             error.detail += "\n" + path + " は " + PathParent(path) + aside + " にあります";
     }
 
+    // More than this of junk contents in one run: the rows beyond it are not carried out.
+    static constexpr size_t kMaxKeptBytes = size_t{1} << 30;
+
     RowAccess access_;
     OwnerHandle owner_;
+    std::string kept_;
 };
 
 }  // namespace
@@ -275,7 +371,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         }
         if (!plan.rows.empty()) {
             PruneJournals();
-            if (Error error = journal.Create(plan)) {
+            if (Error error = journal.Create(plan, runner.Kept())) {
                 // No journal, no run: nothing could be undone or recovered.
                 refusal = error;
                 refusal.operation = "処理の記録を書けないため実行";

@@ -13,6 +13,9 @@
 //   entry <name> <id>            (one per entry of the raise row above)
 //   aside <name>                 (the raise row's folder steps aside under this name)
 //   row <index> delete <before> <beforeId> <mode> <uid> <gid> <atime> <mtime> <p.at> <p.mt>
+//   junk <name> <id> <size> <mode> <uid> <gid> <atime> <mtime> <kept at> <hash>
+//                                (a junk file the row above removes first; its contents are
+//                                 in the ".kept" file beside the journal from <kept at> on)
 //   plan <rows>                  (end of the plan; durable before the first change)
 //   done <index> ok|failed       (progress, appended as rows finish)
 //   end                          (the run finished)
@@ -196,6 +199,26 @@ std::string FormatJournalPlan(const RunJournal& j) {
             AppendMeta(out, r);
             out += '\n';
         }
+        for (const JunkFile& k : r.junk) {
+            out += "junk";
+            AppendField(out, k.name);
+            AppendIdField(out, k.id);
+            for (const std::uint64_t n :
+                 {k.size, std::uint64_t{k.meta.mode}, std::uint64_t{k.meta.uid},
+                  std::uint64_t{k.meta.gid}}) {
+                out += ' ';
+                AppendNumber(out, n);
+            }
+            for (const std::int64_t n : {k.meta.atimeNs, k.meta.mtimeNs}) {
+                out += ' ';
+                AppendNumber(out, n);
+            }
+            for (const std::uint64_t n : {k.kept, k.hash}) {
+                out += ' ';
+                AppendNumber(out, n);
+            }
+            out += '\n';
+        }
     }
     out += "plan " + std::to_string(j.rows.size()) + "\n";
     return out;
@@ -300,6 +323,18 @@ Error JournalParser::Plan(const std::vector<std::string>& f) {
                    r.aside.empty() || r.aside.find('/') != std::string::npos) {
             return Damaged("退避名");
         }
+        return {};
+    }
+    if (f[0] == "junk") {
+        JunkFile k;
+        if (j_.rows.empty() || f.size() != 11 || !JournalUnescape(f[1], k.name) ||
+            k.name.empty() || k.name == "." || k.name == ".." ||
+            k.name.find('/') != std::string::npos || !ParseId(f[2], k.id) ||
+            !Number(f[3], k.size) || !Number(f[4], k.meta.mode) || !Number(f[5], k.meta.uid) ||
+            !Number(f[6], k.meta.gid) || !Number(f[7], k.meta.atimeNs) ||
+            !Number(f[8], k.meta.mtimeNs) || !Number(f[9], k.kept) || !Number(f[10], k.hash))
+            return Damaged("不要ファイル");
+        j_.rows.back().junk.push_back(std::move(k));
         return {};
     }
     if (f[0] == "plan") {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/os/file_id.h"
+#include "tidy/tidy_rules.h"
 #include "util/error.h"
 
 namespace corvelle {
@@ -30,6 +31,9 @@ struct JournalRow {
     std::string aside;                  // raise: the folder's name while its content moves
     FolderMeta meta;                    // the removed folder
     FolderMeta parentMeta;              // its parent's times before the run (0: not known)
+    // Junk files removed first (a delete row's own, a raise row's after folder's), their
+    // contents kept beside the journal.
+    std::vector<JunkFile> junk;
 };
 
 enum class RowMark { None, Done, Failed };

@@ -13,6 +13,7 @@
 #include "platform/os/folders.h"
 #include "platform/os/local_time.h"
 #include "platform/os/own_files.h"
+#include "tidy/junk_files.h"
 #include "util/paths.h"
 
 namespace corvelle {
@@ -60,7 +61,33 @@ Error OpenTrustedJournal(const std::string& path, bool append, UniqueFd& fd) {
     return OpenOwnFile(path, append, kMaxJournalBytes, fd);
 }
 
-Error JournalFile::Create(const RunJournal& plan) {
+std::string KeptPathOf(const std::string& journalPath) {
+    const std::string suffix = kSuffix;
+    const bool journal = journalPath.size() > suffix.size() &&
+                         journalPath.compare(journalPath.size() - suffix.size(), suffix.size(),
+                                             suffix) == 0;
+    return (journal ? journalPath.substr(0, journalPath.size() - suffix.size()) : journalPath) +
+           ".kept";
+}
+
+Error KeptContents::Read(const JunkFile& junk, std::string& contents) {
+    const std::string path = KeptPathOf(journal_);
+    if (!fd_.Valid()) {
+        if (Error e = OpenOwnFile(path, false, kMaxJournalBytes, fd_))
+            return e;
+    }
+    contents.assign(static_cast<size_t>(junk.size), '\0');
+    if (!ReadAt(fd_.Get(), static_cast<long long>(junk.kept), contents.data(), contents.size()))
+        return SystemError(errno, path);
+    if (ContentHash(contents) != junk.hash) {
+        Error e = MakeError(kErrJournalDamaged);
+        e.detail = " (" + path + ")";
+        return e;
+    }
+    return {};
+}
+
+Error JournalFile::Create(const RunJournal& plan, const std::string& kept) {
     const std::string folder = JournalFolder();
     if (Error e = OpenJournalFolder(dir_, true))
         return e;
@@ -76,12 +103,21 @@ Error JournalFile::Create(const RunJournal& plan) {
             break;
     }
     const std::string text = FormatJournalPlan(plan);
-    if (!fd_.Valid() || !TryLock(fd_.Get(), true) ||
+    // The kept contents are durable before the plan that points into them.
+    UniqueFd keptFd;
+    const std::string keptName = PathLeaf(KeptPathOf(path_));
+    const bool keptOk =
+        kept.empty() ||
+        (fd_.Valid() && CreateOwnFileAt(dir_.Get(), keptName, keptFd) &&
+         WriteAll(keptFd.Get(), kept.data(), kept.size()) && SyncData(keptFd.Get()));
+    if (!keptOk || !fd_.Valid() || !TryLock(fd_.Get(), true) ||
         !WriteAll(fd_.Get(), text.data(), text.size()) || !SyncData(fd_.Get()) ||
         !SyncFolder(dir_.Get())) {
         Error error = SystemError(errno, path_.empty() ? folder : path_);
         if (!path_.empty())
             RemoveFileAt(dir_.Get(), PathLeaf(path_));
+        if (keptFd.Valid())
+            RemoveFileAt(dir_.Get(), keptName);
         fd_.Reset();
         return error;
     }
@@ -250,8 +286,10 @@ void PruneJournals() {
         if (l.error || l.inUse || l.Interrupted() || l.UndoIncomplete())
             continue;  // never removed on our own: the user decides
         const long long changed = ModifiedSeconds(l.path);
-        if (kept > 50 || (changed >= 0 && changed < monthAgo))
+        if (kept > 50 || (changed >= 0 && changed < monthAgo)) {
+            RemoveFile(KeptPathOf(l.path));
             RemoveFile(l.path);
+        }
     }
 }
 
@@ -263,6 +301,10 @@ Error ForgetJournal(const std::string& path) {
         error = errno == EWOULDBLOCK ? KindError(kErrUndoRunning, path) : SystemError(errno, path);
     if (!error && (error = ParseFrom(fd.Get(), j)))
         error.path = path;
+    // The kept contents go first: a journal never points at contents that are gone unless
+    // it is going too.
+    if (!error && !RemoveFile(KeptPathOf(path)) && errno != ENOENT)
+        error = SystemError(errno, KeptPathOf(path));
     if (!error && !RemoveFile(path))
         error = SystemError(errno, path);
     return error;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/os/file_locations.h"
@@ -21,8 +22,9 @@ inline constexpr size_t kMaxJournalLine = size_t{1} << 20;
 // can run elsewhere, and listings show it as in use.
 class JournalFile {
   public:
-    // A new journal holding the plan, durable (file and folder) before this returns.
-    Error Create(const RunJournal& plan);
+    // A new journal holding the plan, durable (file and folder) before this returns; `kept`
+    // (the junk files' contents the plan points into) goes first into a file beside it.
+    Error Create(const RunJournal& plan, const std::string& kept = {});
     // An existing journal, to undo: checked as the user's own, locked, and read.
     Error Open(const std::string& path, RunJournal& j);
     // Buffered: progress marks need no sync each (recovery finds entries by identity).
@@ -38,6 +40,19 @@ class JournalFile {
     UniqueFd fd_;
     UniqueFd dir_;
     std::string path_;
+};
+
+// The file beside a journal that keeps the contents of the junk files its run removes.
+std::string KeptPathOf(const std::string& journalPath);
+// A junk file's contents from there, checked against the journal's record of them.
+class KeptContents {
+  public:
+    explicit KeptContents(std::string journalPath) : journal_(std::move(journalPath)) {}
+    Error Read(const JunkFile& junk, std::string& contents);
+
+  private:
+    std::string journal_;
+    UniqueFd fd_;
 };
 
 // Reads a journal that is the user's own (see OpenTrustedJournal).

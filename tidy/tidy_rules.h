@@ -26,6 +26,8 @@ struct TidyRules {
 };
 
 // A file larger than this is never taken for junk: its contents are kept until Undo.
+// The longest minimum age a user can ask for (a hundred years).
+inline constexpr int kMaxAgeDays = 36500;
 inline constexpr std::uint64_t kMaxJunkBytes = std::uint64_t{64} << 20;
 
 std::vector<std::string> DefaultJunkNames();

@@ -43,6 +43,7 @@ struct Options {
     std::string forget;
     std::string log;
     std::string folder;
+    TidyRules rules;
 };
 
 int Usage(FILE* err, const std::string& problem) {
@@ -73,6 +74,43 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
                 return Usage(err, std::string(say("不明なモードです: '", "unknown mode '")) +
                                       args[i] + say("' (raise か empty)", "' (raise or empty)"));
             }
+        } else if (a == "--junk" || a.rfind("--junk=", 0) == 0) {
+            o.rules.junk = true;
+            if (a != "--junk")
+                o.rules.junkNames = SplitPatterns(a.substr(7));
+            if (o.rules.junkNames.empty())
+                return Usage(err, say("--junk= には名前を一つ以上指定してください",
+                                      "--junk= needs at least one name"));
+        } else if (a == "--nested") {
+            o.rules.nested = true;
+        } else if (a == "--exclude" || a.rfind("--exclude=", 0) == 0) {
+            std::string pattern;
+            if (a == "--exclude") {
+                if (++i >= args.size())
+                    return Usage(err, say("--exclude にはパターンを指定してください",
+                                          "--exclude needs a pattern"));
+                pattern = args[i];
+            } else {
+                pattern = a.substr(10);
+            }
+            if (pattern.empty())
+                return Usage(err, say("--exclude のパターンが空です", "empty --exclude pattern"));
+            if (!o.rules.exclude)
+                o.rules.excludePatterns.clear();  // the patterns given, not the offered ones
+            o.rules.exclude = true;
+            o.rules.excludePatterns.push_back(pattern);
+        } else if (a == "--older-than") {
+            int days = -1;
+            if (++i < args.size()) {
+                const std::string& v = args[i];
+                const bool digits = !v.empty() && v.size() <= 5 &&
+                                    v.find_first_not_of("0123456789") == std::string::npos;
+                days = digits ? std::stoi(v) : -1;
+            }
+            if (days < 0 || days > kMaxAgeDays)
+                return Usage(err, say("--older-than には 0 から 36500 までの日数を指定してください",
+                                      "--older-than needs a number of days from 0 to 36500"));
+            o.rules.olderThanDays = days;
         } else if (a == "--no-subfolders") {
             o.subFolders = false;
         } else if (a == "--execute") {
@@ -118,6 +156,9 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
                                   "--execute"));
         return -1;
     }
+    if (o.rules.nested && o.mode != 1)
+        return Usage(err, say("--nested は --mode empty と一緒に指定してください",
+                              "--nested goes with --mode empty"));
     if (o.folder.empty())
         return Usage(
             err, say("FOLDER を指定してください (--help を参照)", "missing FOLDER (see --help)"));
@@ -261,6 +302,7 @@ int Run(const Options& o, FILE* out, FILE* err, const Words& say, int& unreadabl
     settings.CurrentDirectory = AddBackslash(start);
     settings.ShoriMode = static_cast<int16_t>(o.mode);
     settings.SubFolderMode = o.subFolders;
+    settings.Rules = o.rules;
     ProcessList list;
     list.Init();
     RowPrinter printer(out, o.format);
@@ -314,6 +356,14 @@ std::string TidyUsage(bool japanese) {
                "  --mode raise       単独フォルダ配下の階層を上げる (既定)\n"
                "  --mode empty       空のフォルダを削除\n"
                "  --no-subfolders    FOLDER そのものだけを調べる\n"
+               "  --junk[=NAMES]     不要ファイルだけのフォルダも空とみなす。NAMES はカンマ区切り\n"
+               "                     のパターン (既定: " + JoinPatterns(DefaultJunkNames()) + "\n"
+               "                     ._* は対になるファイルがないときだけ)。消したファイルは\n"
+               "                     ジャーナルの隣に保存され、--undo で元どおりに戻る\n"
+               "  --nested           中身が空のフォルダだけのフォルダも一度に挙げる (empty のみ)\n"
+               "  --exclude PATTERN  名前 (/ を含めば FOLDER からのパス) がパターンに合う\n"
+               "                     フォルダを挙げず、中も調べない。何度でも指定できる\n"
+               "  --older-than DAYS  更新が DAYS 日より前のフォルダ (と消すファイル) だけ挙げる\n"
                "  --execute          計画を実行する。先に処理の記録 (ジャーナル) を書き、\n"
                "                     標準エラーに \"corvelle-tidy: journal パス\" と出す\n"
                "  --log FILE         RUZO.LOG と同じ形 (CR LF、引用符なし) で FILE にも書く\n"
@@ -347,6 +397,17 @@ std::string TidyUsage(bool japanese) {
            "  --mode raise       raise the contents of a lone sub-folder a level (default)\n"
            "  --mode empty       delete empty folders\n"
            "  --no-subfolders    examine FOLDER itself only\n"
+           "  --junk[=NAMES]     a folder holding only junk files counts as empty; NAMES are\n"
+           "                     comma-separated patterns (default: " +
+               JoinPatterns(DefaultJunkNames()) + "\n"
+           "                     ._* only without the file it belongs to); removed files are\n"
+           "                     kept beside the journal and --undo puts them back\n"
+           "  --nested           list folders holding only empty folders in one pass too\n"
+           "                     (empty mode only)\n"
+           "  --exclude PATTERN  never list nor enter a folder whose name (or, with a \"/\",\n"
+           "                     path below FOLDER) matches; may be repeated\n"
+           "  --older-than DAYS  list only folders (and files they remove) last changed more\n"
+           "                     than DAYS days ago\n"
            "  --execute          carry the plan out; the run is journaled first and the\n"
            "                     journal named on standard error as\n"
            "                     \"corvelle-tidy: journal PATH\"\n"

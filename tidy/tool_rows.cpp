@@ -106,6 +106,19 @@ std::string FormatToolRow(const ProcessRow& row, RowFormat format, const std::st
     out += std::string(",\"kind\":\"") + (row.IsDeleteRow() ? "delete" : "raise") + "\"";
     out += ",\"result\":" + JsonString(row.result);
     out += ",\"error\":" + (error.empty() ? std::string("null") : JsonString(error));
+    if (!row.junk.empty()) {
+        // The junk files the row removes first (only with the junk rule).
+        std::string names, bytes;
+        bool raw = false;
+        for (const JunkFile& j : row.junk) {
+            names += (names.empty() ? "" : ",") + JsonString(j.name);
+            bytes += std::string(bytes.empty() ? "" : ",") + '"' + Base64(j.name) + '"';
+            raw |= !IsValidUtf8(j.name);
+        }
+        out += ",\"junk\":[" + names + "]";
+        if (raw)
+            out += ",\"junk_bytes\":[" + bytes + "]";
+    }
     return out + "}\n";
 }
 

@@ -9,6 +9,7 @@
 #include "platform/os/handles.h"
 #include "platform/os/test_seam.h"
 #include "tidy/journal_store.h"
+#include "tidy/junk_files.h"
 #include "tidy/row_access.h"
 #include "util/paths.h"
 
@@ -34,8 +35,8 @@ using RecordRemade = std::function<void(int index, const FileId& id)>;
 
 class Undoer {
   public:
-    Undoer(const RunJournal& j, RecordRemade record)
-        : j_(j), access_(j.startPath, j.startId), record_(std::move(record)) {
+    Undoer(const RunJournal& j, const std::string& path, RecordRemade record)
+        : j_(j), access_(j.startPath, j.startId), record_(std::move(record)), kept_(path) {
         for (const JournalRow& r : j.rows) {
             if (const auto it = j.remade.find(r.index); it != j.remade.end())
                 remap_[{r.beforeId.volume, r.beforeId.number}] = it->second;
@@ -66,6 +67,24 @@ class Undoer {
     }
 
   private:
+    // The row's junk files made again in dir where missing; the reasons of those that
+    // could not be, one line each.
+    std::string JunkBack(int dir, const JournalRow& r, const std::string& folder) {
+        std::string stays;
+        for (const JunkFile& k : r.junk) {
+            std::string contents, why;
+            ItemInfo there;
+            if (InfoAt(dir, k.name, there) && there.id == k.id)
+                continue;  // never removed
+            if (Error e = kept_.Read(k, contents))
+                why = ErrorMessage(e);
+            else if (PutJunkBack(dir, k, contents, why))
+                continue;
+            stays += "\n" + AddBackslash(folder) + k.name + ": " + why;
+        }
+        return stays;
+    }
+
     // A folder an earlier step of this undo (or an interrupted one) made again.
     FileId Current(const FileId& id) const {
         const auto it = remap_.find({id.volume, id.number});
@@ -157,7 +176,7 @@ class Undoer {
             if (step.at.empty() && Ours(after, cand, r, made))
                 step.at = cand, step.remade = made;
         }
-        if (step.at == leaf && step.up.empty() && !step.remade)
+        if (step.at == leaf && step.up.empty() && !step.remade && !JunkMissing(after, r.junk))
             return Outcome::Untouched;  // never started, or put back by the run itself
         if (!step.at.empty()) {
             step.folder = OpenFolderAt(after, step.at);
@@ -197,8 +216,14 @@ class Undoer {
             if (step.at.empty() && Ours(parent, cand, r, made))
                 step.at = cand, step.remade = made;
         }
-        if (step.at == leaf && !step.remade)
-            return Outcome::Untouched;  // never removed
+        if (step.at == leaf && !step.remade) {
+            // Never removed; its junk files may have gone before a crash.
+            if (r.junk.empty())
+                return Outcome::Untouched;
+            const UniqueFd folder = OpenFolderAt(parent, leaf);
+            if (folder.Valid() && !JunkMissing(folder.Get(), r.junk))
+                return Outcome::Untouched;
+        }
         if (!step.at.empty()) {
             step.folder = OpenFolderAt(parent, step.at);
             if (!step.folder.Valid()) {
@@ -272,6 +297,7 @@ class Undoer {
             if (!(InfoAt(folder, e.name, info) && info.id == e.id))
                 stays += "\n" + AddBackslash(path) + e.name + ": 見つかりません";
         }
+        stays += JunkBack(after, r, RowPath(r.after));
         // Moving entries in and out changed the folders' times: they get the recorded ones.
         SetFolderTimes(folder, r.meta);
         if (!stays.empty()) {
@@ -285,16 +311,22 @@ class Undoer {
 
     Outcome FinishDelete(const JournalRow& r, Step& step, Error& error) {
         const std::string path = RowPath(r.before);
-        std::string stays;
+        std::string stays = JunkBack(step.folder.Get(), r, path);
         if (!Place(step.parent.Get(), step.at, PathLeaf(path), path, stays)) {
             step.folder.Reset();
-            RemoveEmptyFolderAt(step.parent.Get(), step.at);  // ours
+            RemoveEmptyFolderAt(step.parent.Get(), step.at);  // ours, if nothing came back
             error = KindError(kErrNameTaken, path);
             return Outcome::Failed;
         }
         Seam("undo:placed", path);
         SetFolderTimes(step.folder.Get(), r.meta);
         SetFolderTimes(step.parent.Get(), r.parentMeta);
+        if (!stays.empty()) {
+            // In place; the next Undo makes the rest again.
+            error = KindError(kErrPartlyPutBack, path);
+            error.detail = stays;
+            return Outcome::Failed;
+        }
         return Outcome::Restored;
     }
 
@@ -303,6 +335,7 @@ class Undoer {
     RecordRemade record_;
     std::string stamp_;
     std::map<std::pair<std::uint64_t, std::uint64_t>, FileId> remap_;
+    KeptContents kept_;
 };
 
 // The journal belongs to the folder that is there now (or to a start folder that the run
@@ -334,7 +367,7 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
         return 0;
     if (!SameStart(j, error))
         return -1;
-    Undoer undo(j, [&](int index, const FileId& id) { file.Append(FormatRemade(index, id)); });
+    Undoer undo(j, path, [&](int index, const FileId& id) { file.Append(FormatRemade(index, id)); });
     // Rows wait in order until the records of the folders made for them are durable: one
     // sync for many rows. A row beneath a waiting one waits for it to be put back first.
     struct Waiting {
@@ -383,8 +416,8 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
             continue;  // put back by an earlier undo; one that failed is tried again
         const auto done = j.done.find(r.index);
         const RowMark mark = done == j.done.end() ? RowMark::None : done->second;
-        if (mark == RowMark::Failed)
-            continue;  // a failed row left the tree as it was
+        if (mark == RowMark::Failed && r.junk.empty())
+            continue;  // a failed row left the tree as it was (its junk files it put back)
         if (beneathWaiting(r))
             flush();
         Seam("undo:row", r.before);

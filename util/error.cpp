@@ -119,6 +119,10 @@ std::string ErrorText(int number) {
             return "計画にない項目があるため処理しません";
         case kErrNoTrash:
             return "ごみ箱に移せません";
+        case kErrJunkChanged:
+            return "検索の後で変わった不要ファイルがあるため処理しません";
+        case kErrJunkNotKept:
+            return "不要ファイルの内容を元に戻せるように保存できないため処理しません";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }

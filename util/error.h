@@ -47,6 +47,8 @@ enum ErrNo : int {
     kErrUndoRunning,         // another Undo of the same journal is going on
     kErrUnplannedEntry,      // a raise found an entry the plan does not hold
     kErrNoTrash,             // no Trash the desktop shows can take the item
+    kErrJunkChanged,         // a junk file changed after the search saw it
+    kErrJunkNotKept,         // a junk file's contents could not be kept for Undo
     kErrKindsEnd
 };
 
