@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 
+#include "app/settings_rules.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -39,6 +41,7 @@ void iniDataInit(SettingsRecord& rec, double screenWidthTw, double screenHeightT
     rec.FolderChangeMode = true;
     rec.IgcMode = true;
     rec.ShoriMode = 0;
+    rec.Rules = TidyRules{};
 }
 
 namespace {
@@ -124,11 +127,15 @@ Error ReadLine(SettingsRecord& rec, const std::string& line) {
 Error iniTextLoad(SettingsRecord& rec, const std::string& data) {
     // Lines end at CR LF or a lone CR; a lone LF stays inside the line.
     Error err;
+    RulesReader rules(rec.Rules);
     for (size_t pos = 0; !err && pos < data.size();) {
         size_t cr = data.find('\r', pos);
         if (cr == std::string::npos)
             cr = data.size();
-        err = ReadLine(rec, data.substr(pos, cr - pos));
+        const std::string line = data.substr(pos, cr - pos);
+        err = ReadLine(rec, line);
+        if (!err)
+            err = rules.Line(line);
         pos = cr + 1;
         if (cr + 1 < data.size() && data[cr + 1] == '\n')
             ++pos;
@@ -188,7 +195,7 @@ std::string iniFileText(const SettingsRecord& rec) {
     out += "FolderChangeMode=" + FormatBoolean(rec.FolderChangeMode) + nl;
     out += "IgcMode=" + FormatBoolean(rec.IgcMode) + nl;
     out += "ShoriMode=" + FormatIniNumber(rec.ShoriMode) + nl;
-    return out;
+    return out + RulesLines(rec.Rules, nl);
 }
 
 void iniFileSave(const SettingsRecord& rec, const std::string& path) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -342,11 +343,37 @@ class Runner {
     std::string kept_;
 };
 
+// Rows left out: the ticked ones, and every delete row above a ticked row (a folder that
+// keeps something the user kept is kept too).
+std::vector<bool> LeftOut(const ProcessList& list) {
+    const int count = list.Count();
+    std::vector<bool> out(static_cast<size_t>(count));
+    std::unordered_set<std::string> holding;
+    const std::string start = AddBackslash(RowPath(list.StartPath()));
+    for (int i = 0; i < count; ++i) {
+        if (!list.Checked(i))
+            continue;
+        out[static_cast<size_t>(i)] = true;
+        for (std::string p = PathParent(RowPath(list.Cell(i, 0)));
+             p.size() >= start.size() && holding.insert(p).second; p = PathParent(RowPath(p))) {
+        }
+    }
+    if (holding.empty())
+        return out;
+    for (int i = 0; i < count; ++i) {
+        const std::string before = list.Cell(i, 0);
+        if (list.Cell(i, 1) == kDeleteMarker && holding.count(AddBackslash(RowPath(before))))
+            out[static_cast<size_t>(i)] = true;
+    }
+    return out;
+}
+
 }  // namespace
 
 int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
     int failed = 0;
     const int count = list.Count();
+    const std::vector<bool> leftOut = LeftOut(list);
     Runner runner(list, ui.owner);
     // The plan is journaled, and durable, before anything changes.
     RunJournal plan;
@@ -361,7 +388,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         std::map<Key, std::vector<JournalEntry>> contents;
         plan.rows.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
-            if (list.Checked(i))
+            if (leftOut[static_cast<size_t>(i)])
                 continue;
             plan.rows.emplace_back();
             Error problem;
@@ -385,7 +412,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
     size_t k = 0;
     for (int i = 0; i < count; ++i) {
         const ProcessRow& row = list.Row(i);
-        if (!row.checked) {
+        if (!leftOut[static_cast<size_t>(i)]) {
             Seam("execute:row", row.before);
             Error error = refusal;
             const JournalRow* p = nullptr;
