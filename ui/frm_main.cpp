@@ -21,6 +21,7 @@
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
+#include "ui/frm_search_options.h"
 #include "ui/screen_fit.h"
 #include "ui/tidy_panel.h"
 #include "util/numbers.h"
@@ -69,6 +70,12 @@ void frmMain::FileNameLoad(const std::string& dirName, bool initFlg, bool pathMo
 void frmMain::mnuViewListviewMode_Click(int index) {
     browser_->mnuViewListviewMode_Click(index);
 }
+void frmMain::mnuViewSearchOptions_Click() {
+    // The rules apply from the next search on; a search running keeps the ones it began with.
+    frmSearchOptions dialog(Settings().Rules, this);
+    dialog.exec();
+}
+
 void frmMain::mnuViewRefresh_Click() {
     browser_->mnuViewRefresh_Click();
 }

@@ -70,6 +70,7 @@ class frmMain : public QMainWindow {
     void FileNameLoad(const std::string& dirName, bool initFlg, bool pathMode);
     void mnuViewListviewMode_Click(int index);
     void mnuViewRefresh_Click();
+    void mnuViewSearchOptions_Click();
     void Form_Paint();
 
     // Toolbar: positions 1 to 21, separators counted.
@@ -133,6 +134,7 @@ class frmMain : public QMainWindow {
     QAction* mnuHelpAbout = nullptr;
     std::array<QAction*, 4> mnuViewListviewMode{};
     QAction* mnuViewRefresh = nullptr;
+    QAction* mnuViewSearchOptions = nullptr;
     QMenu* btnBackMenu = nullptr;
     QMenu* btnNextMenu = nullptr;
 

@@ -92,6 +92,11 @@ void frmMain::CreateMenus() {
     mnuViewRefresh->setObjectName("mnuViewRefresh");
     mnuViewRefresh->setShortcut(QKeySequence(Qt::Key_F5));
     connect(mnuViewRefresh, &QAction::triggered, this, [this] { mnuViewRefresh_Click(); });
+    mnuView->addSeparator();
+    mnuViewSearchOptions = mnuView->addAction(QStringLiteral("検索オプション(&O)..."));
+    mnuViewSearchOptions->setObjectName("mnuViewSearchOptions");
+    connect(mnuViewSearchOptions, &QAction::triggered, this,
+            [this] { mnuViewSearchOptions_Click(); });
     mnuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnuHelp->setObjectName("mnuHelp");
     mnuHelpDoc = mnuHelp->addAction(QStringLiteral("ユーザーズガイドの表示(&G)"));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/process_list_model.h"
 
+#include <QStringList>
+
 #include "platform/ui/path_text.h"
 #include "tidy/process_list.h"
 
@@ -88,6 +90,12 @@ QVariant ProcessListModel::data(const QModelIndex& index, int role) const {
             if (index.column() == 2)
                 if (const Error* failure = list_.Failure(index.row()); failure && *failure)
                     return PathToQString(ErrorMessage(*failure));
+            // A row that removes junk files first names them.
+            if (const std::vector<JunkFile>& junk = list_.Junk(index.row()); !junk.empty()) {
+                QStringList names;
+                for (const JunkFile& j : junk) names << PathToQString(j.name);
+                return QStringLiteral("不要ファイルも削除します: ") + names.join(QStringLiteral(", "));
+            }
             return {};
         default:
             return {};

@@ -1,0 +1,145 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/frm_search_options.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "platform/os/message_service.h"
+#include "platform/ui/path_text.h"
+
+namespace corvelle {
+namespace {
+
+QLineEdit* PatternBox(const char* name, const std::vector<std::string>& patterns, QWidget* parent) {
+    auto* box = new QLineEdit(PathToQString(JoinPatterns(patterns)), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 56);
+    return box;
+}
+
+QLabel* Note(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setIndent(l->fontMetrics().averageCharWidth() * 4);
+    return l;
+}
+
+}  // namespace
+
+frmSearchOptions::frmSearchOptions(TidyRules& rules, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      rules_(rules) {
+    setObjectName("frmSearchOptions");
+    setWindowTitle(QStringLiteral("検索オプション"));
+    setModal(true);
+    auto* grid = new QGridLayout;
+    int row = 0;
+    chkJunk = new QCheckBox(QStringLiteral("不要ファイルだけのフォルダも空とみなす(&J)"), this);
+    chkJunk->setObjectName("chkJunk");
+    chkJunk->setChecked(rules.junk);
+    txtJunkNames = PatternBox("txtJunkNames", rules.junkNames, this);
+    grid->addWidget(chkJunk, row++, 0, 1, 2);
+    grid->addWidget(Note(QStringLiteral("ファイル名 (カンマ区切り、* ? が使えます。._* は対の"
+                                        "ファイルがないときだけ):"),
+                         this),
+                    row++, 0, 1, 2);
+    grid->addWidget(txtJunkNames, row++, 1);
+    chkNested = new QCheckBox(
+        QStringLiteral("空のフォルダだけを含むフォルダも一度に削除する(&N)"), this);
+    chkNested->setObjectName("chkNested");
+    chkNested->setChecked(rules.nested);
+    grid->addWidget(chkNested, row++, 0, 1, 2);
+    grid->addWidget(Note(QStringLiteral("(「空のフォルダを削除」のとき。各フォルダが一行になり"
+                                        "ます)"),
+                         this),
+                    row++, 0, 1, 2);
+    chkExclude = new QCheckBox(QStringLiteral("次のフォルダを検索しない(&E)"), this);
+    chkExclude->setObjectName("chkExclude");
+    chkExclude->setChecked(rules.exclude);
+    txtExclude = PatternBox("txtExclude", rules.excludePatterns, this);
+    grid->addWidget(chkExclude, row++, 0, 1, 2);
+    grid->addWidget(Note(QStringLiteral("フォルダ名、または / を含むなら検索するフォルダからの"
+                                        "パス (カンマ区切り):"),
+                         this),
+                    row++, 0, 1, 2);
+    grid->addWidget(txtExclude, row++, 1);
+    chkOlderThan = new QCheckBox(QStringLiteral("最後の更新から次の日数が過ぎたものだけ(&A)"), this);
+    chkOlderThan->setObjectName("chkOlderThan");
+    chkOlderThan->setChecked(rules.olderThanDays > 0);
+    spnDays = new QSpinBox(this);
+    spnDays->setObjectName("spnDays");
+    spnDays->setRange(1, kMaxAgeDays);
+    spnDays->setSuffix(QStringLiteral(" 日"));
+    spnDays->setValue(rules.olderThanDays > 0 ? rules.olderThanDays : 30);
+    grid->addWidget(chkOlderThan, row++, 0, 1, 2);
+    auto* days = new QHBoxLayout;
+    days->addWidget(spnDays);
+    days->addStretch();
+    grid->addLayout(days, row++, 1);
+    grid->setColumnMinimumWidth(0, fontMetrics().averageCharWidth() * 3);
+
+    cmdOk = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk->setObjectName("cmdOk");
+    cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmdCancel->setObjectName("cmdCancel");
+    cmdOk->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(grid);
+    all->addSpacing(fontMetrics().height() / 2);
+    all->addLayout(buttons);
+    all->setSizeConstraint(QLayout::SetFixedSize);
+
+    for (QCheckBox* box : {chkJunk, chkExclude, chkOlderThan})
+        connect(box, &QCheckBox::toggled, this, [this] { EnableBoxes(); });
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    EnableBoxes();
+}
+
+void frmSearchOptions::EnableBoxes() {
+    txtJunkNames->setEnabled(chkJunk->isChecked());
+    txtExclude->setEnabled(chkExclude->isChecked());
+    spnDays->setEnabled(chkOlderThan->isChecked());
+}
+
+void frmSearchOptions::cmdOk_Click() {
+    TidyRules r = rules_;
+    r.junk = chkJunk->isChecked();
+    r.nested = chkNested->isChecked();
+    r.exclude = chkExclude->isChecked();
+    r.olderThanDays = chkOlderThan->isChecked() ? spnDays->value() : 0;
+    const std::vector<std::string> names = SplitPatterns(QStringToPath(txtJunkNames->text()));
+    const std::vector<std::string> patterns = SplitPatterns(QStringToPath(txtExclude->text()));
+    // A rule that is on needs something to go by; the dialog stays open to say so.
+    if (r.junk && names.empty()) {
+        MessageService::Show("不要ファイルの名前を入力してください", MsgIcon::Exclamation,
+                             MsgButtons::Ok);
+        txtJunkNames->setFocus();
+        return;
+    }
+    if (r.exclude && patterns.empty()) {
+        MessageService::Show("検索しないフォルダの名前を入力してください", MsgIcon::Exclamation,
+                             MsgButtons::Ok);
+        txtExclude->setFocus();
+        return;
+    }
+    // An emptied list that is off keeps the one it had.
+    if (!names.empty())
+        r.junkNames = names;
+    if (!patterns.empty())
+        r.excludePatterns = patterns;
+    rules_ = r;
+    accept();
+}
+
+}  // namespace corvelle
