@@ -7,6 +7,8 @@
 #include "platform/os/folders.h"
 #include "platform/os/message_service.h"
 #include "tests/support/test_dir.h"
+#include "tidy/tidy_rules.h"
+#include "util/glob.h"
 #include "util/numbers.h"
 #include "util/paths.h"
 
@@ -46,6 +48,57 @@ DriveKind KindOnTestMachine(char letter) {
 class TestPaths : public QObject {
     Q_OBJECT
   private Q_SLOTS:
+    void glob_data() {
+        QTest::addColumn<QByteArray>("pattern");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("path");
+        QTest::addColumn<bool>("fold");
+        QTest::addColumn<bool>("matches");
+        auto row = [](const char* name, const char* p, const QByteArray& t, bool path, bool fold,
+                      bool m) { QTest::newRow(name) << QByteArray(p) << t << path << fold << m; };
+        row("exact", "Thumbs.db", "Thumbs.db", false, false, true);
+        row("case counts", "Thumbs.db", "thumbs.db", false, false, false);
+        row("case folded", "Thumbs.db", "THUMBS.DB", false, true, true);
+        row("folding is ASCII only", "\xc3\xa9", "\xc3\x89", false, true, false);
+        row("star", "._*", "._photo.jpg", false, false, true);
+        row("star needs the prefix", "._*", "_.x", false, false, false);
+        row("star may be empty", "._*", "._", false, false, true);
+        row("question mark is one byte", "a?c", "a\xff" "c", false, false, true);
+        row("question mark not none", "a?c", "ac", false, false, false);
+        row("set", "[ab]x", "bx", false, false, true);
+        row("range", "[a-c]x", "dx", false, false, false);
+        row("negated set", "[!a]x", "ax", false, false, false);
+        row("set with a bracket first", "[]]", "]", false, false, true);
+        row("unclosed bracket is a byte", "[ab", "[ab", false, false, true);
+        row("escaped star", "a\\*", "a*", false, false, true);
+        row("escaped star is no star", "a\\*", "ab", false, false, false);
+        row("backtracking", "*a*b", "xxaxxab", false, false, true);
+        row("star does not cross a slash in a path", "*/c", "a/b/c", true, false, false);
+        row("star within one piece", "*/c", "b/c", true, false, true);
+        row("question mark never a slash", "a?b", "a/b", true, false, false);
+        row("a name pattern on a path", "*", "a/b", false, false, true);
+        row("NUL and high bytes", "a*", QByteArray("a\0\xfe", 3), false, false, true);
+        row("empty pattern matches only empty", "", "x", false, false, false);
+    }
+    void glob() {
+        QFETCH(QByteArray, pattern);
+        QFETCH(QByteArray, text);
+        QFETCH(bool, path);
+        QFETCH(bool, fold);
+        QFETCH(bool, matches);
+        QCOMPARE(GlobMatch(std::string_view(pattern.data(), size_t(pattern.size())),
+                           std::string_view(text.data(), size_t(text.size())),
+                           {.path = path, .foldCase = fold}),
+                 matches);
+    }
+
+    void patternListsRoundTrip() {
+        const std::vector<std::string> lists[] = {
+            {"Thumbs.db", "._*"}, {"a,b", "c\\d", ",", "x"}, {"名前", "\xff"}};
+        for (const std::vector<std::string>& l : lists)
+            QCOMPARE(SplitPatterns(JoinPatterns(l)), l);
+        QCOMPARE(SplitPatterns(",,a,,"), std::vector<std::string>{"a"});
+    }
     void pathTable_data() {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("leaf");

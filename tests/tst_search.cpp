@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 #include <cerrno>
+#include <chrono>
+#include <filesystem>
 #include <map>
 
 #include "app/settings.h"
@@ -128,6 +130,135 @@ class TestSearch : public QObject {
         QVERIFY(r.panels[kPanelGeneral].empty() && r.panels[kPanelFileName].empty());
         QVERIFY(!r.search.SearchRunning);
         for (const ProcessRow& row : r.list.Rows()) QVERIFY(!row.checked && row.result.empty());
+    }
+
+    // The optional rules, each against the same trees with the rule off (the plain rows).
+    void rulesRows_data() {
+        QTest::addColumn<QStringList>("tree");  // "d:" folder, "f:" file, "old:" made old
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("rules");  // junk, junk=NAMES, nested, exclude=P;P, older=N
+        QTest::addColumn<QStringList>("rows");
+        const QStringList junky{"d:a/b", "f:a/b/Thumbs.db", "f:a/.DS_Store", "f:top"};
+        QTest::newRow("junk off: junk is content") << junky << 1 << "" << QStringList{};
+        QTest::newRow("junk on: a folder of junk is empty")
+            << junky << 1 << "junk" << QStringList{"a/b/ | " + kDel};
+        QTest::newRow("junk names in any case")
+            << QStringList{"d:a", "f:a/THUMBS.DB", "f:top"} << 1 << "junk"
+            << QStringList{"a/ | " + kDel};
+        QTest::newRow("a name of one's own list only")
+            << QStringList{"d:a", "d:b", "f:a/x.tmp", "f:b/Thumbs.db", "f:top"} << 1
+            << "junk=*.tmp" << QStringList{"a/ | " + kDel};
+        QTest::newRow("junk with its nested parent")
+            << junky << 1 << "junk,nested" << QStringList{"a/b/ | " + kDel, "a/ | " + kDel};
+        QTest::newRow("AppleDouble without its partner is junk")
+            << QStringList{"d:a", "f:a/._gone", "f:top"} << 1 << "junk"
+            << QStringList{"a/ | " + kDel};
+        QTest::newRow("AppleDouble beside its partner is not")
+            << QStringList{"d:a/z", "f:a/._z", "f:top"} << 1 << "junk,nested"
+            << QStringList{"a/z/ | " + kDel};
+        QTest::newRow("raise: one sub-folder and junk")
+            << QStringList{"d:p/sub", "f:p/sub/x", "f:p/desktop.ini", "f:top"} << 0 << "junk"
+            << QStringList{"p/sub | p/"};
+        QTest::newRow("raise: junk off keeps the plain rule")
+            << QStringList{"d:p/sub", "f:p/sub/x", "f:p/desktop.ini", "f:top"} << 0 << ""
+            << QStringList{};
+        const QStringList chain{"d:n/a/b/c", "d:n/a/d", "f:top"};
+        QTest::newRow("nested off: leaves only") << chain << 1 << ""
+                                                 << QStringList{"n/a/d/ | " + kDel,
+                                                                "n/a/b/c/ | " + kDel};
+        QTest::newRow("nested: each folder after its contents")
+            << chain << 1 << "nested"
+            << QStringList{"n/a/d/ | " + kDel, "n/a/b/c/ | " + kDel, "n/a/b/ | " + kDel,
+                           "n/a/ | " + kDel, "n/ | " + kDel};
+        QTest::newRow("nested: a file above stops it")
+            << QStringList{"d:n/a/b", "f:n/keep", "f:top"} << 1 << "nested"
+            << QStringList{"n/a/b/ | " + kDel, "n/a/ | " + kDel};
+        QTest::newRow("nested: a hidden folder is never walked, so never empty")
+            << QStringList{"d:n/a", "d:n/.h", "f:top"} << 1 << "nested"
+            << QStringList{"n/a/ | " + kDel};
+        QTest::newRow("nested is for the delete mode only")
+            << QStringList{"d:n/a/b", "f:n/a/b/x", "f:top"} << 0 << "nested"
+            << QStringList{"n/a/b | n/a/", "n/a | n/"};
+        QTest::newRow("exclude by name: neither listed nor entered")
+            << QStringList{"d:node_modules/x", "d:src/e", "f:top"} << 1
+            << "exclude=node_modules" << QStringList{"src/e/ | " + kDel};
+        QTest::newRow("exclude by path below the start")
+            << QStringList{"d:a/cache/e", "d:b/cache/e", "f:top"} << 1 << "exclude=a/cache"
+            << QStringList{"b/cache/e/ | " + kDel};
+        QTest::newRow("a star never crosses a separator")
+            << QStringList{"d:a/b/c", "f:top"} << 1 << "exclude=*/c"
+            << QStringList{"a/b/c/ | " + kDel};
+        QTest::newRow("exclude keeps its parent")
+            << QStringList{"d:p/.git", "d:q/e", "f:top"} << 1 << "exclude=.git;e,nested"
+            << QStringList{};
+        QTest::newRow("raise: an excluded lone folder is not raised")
+            << QStringList{"d:p/.git/objects", "f:p/.git/objects/x", "f:top"} << 0
+            << "exclude=.git" << QStringList{};
+        QTest::newRow("exclude off") << QStringList{"d:node_modules/x", "f:top"} << 1 << ""
+                                     << QStringList{"node_modules/x/ | " + kDel};
+        QTest::newRow("older: only the old folder")
+            << QStringList{"d:old", "d:new", "f:top", "old:old"} << 1 << "older=30"
+            << QStringList{"old/ | " + kDel};
+        QTest::newRow("older: a new junk file keeps an old folder")
+            << QStringList{"d:a", "d:b", "f:a/Thumbs.db", "f:b/Thumbs.db", "f:top", "old:a",
+                           "old:b/Thumbs.db", "old:b"}
+            << 1 << "junk,older=30" << QStringList{"b/ | " + kDel};
+        QTest::newRow("older: raise needs both folders old")
+            << QStringList{"d:p/s", "f:p/s/x", "d:q/s", "f:q/s/x", "f:top", "old:p/s", "old:p",
+                           "old:q"}
+            << 0 << "older=1" << QStringList{"p/s | p/"};
+    }
+    void rulesRows() {
+        QFETCH(QStringList, tree);
+        QFETCH(int, mode);
+        QFETCH(QString, rules);
+        QFETCH(QStringList, rows);
+        test::TestDir t;
+        QStringList old;
+        for (const QString& e : tree) {
+            const std::string rel = e.mid(e.indexOf(':') + 1).toStdString();
+            if (e.startsWith("d:"))
+                t.Dir(rel);
+            if (e.startsWith("f:"))
+                t.File(rel);
+            if (e.startsWith("old:"))
+                old << QString::fromStdString(rel);
+        }
+        // Made old last: making what is inside a folder makes it new again.
+        for (const QString& rel : old)
+            std::filesystem::last_write_time(
+                std::filesystem::u8path(t.Path(rel.toStdString())),
+                std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+        Run r(t.Root(), mode, true);
+        TidyRules& R = r.settings.Rules;
+        for (const QString& rule : rules.split(',', Qt::SkipEmptyParts)) {
+            const QString value = rule.section('=', 1);
+            if (rule.startsWith("junk")) {
+                R.junk = true;
+                if (!value.isEmpty())
+                    R.junkNames = {value.toStdString()};
+            }
+            R.nested |= rule == "nested";
+            if (rule.startsWith("exclude")) {
+                R.exclude = true;
+                R.excludePatterns.clear();
+                for (const QString& p : value.split(';')) R.excludePatterns.push_back(p.toStdString());
+            }
+            if (rule.startsWith("older"))
+                R.olderThanDays = value.toInt();
+        }
+        r.Go();
+        QCOMPARE(r.Rows(t.Root()), rows);
+        // A row names exactly the junk files it will remove first.
+        for (const ProcessRow& row : r.list.Rows()) {
+            const std::string folder = row.IsDeleteRow() ? row.before : row.after;
+            for (const JunkFile& j : row.junk) {
+                QVERIFY(R.junk);
+                QVERIFY(j.id.Known());
+                QCOMPARE(test::ReadFileBytes(AddBackslash(folder) + j.name).size(),
+                         static_cast<size_t>(j.size));
+            }
+        }
     }
 
     void unlistableFolderNeverQualifies() {

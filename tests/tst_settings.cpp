@@ -247,6 +247,74 @@ class TestSettings : public QObject {
         QVERIFY(!t.Exists("RUZO.INI.tmp"));
     }
 
+    // The search rules: extra lines after the last key, only when not as offered.
+    void rulesWrittenAfterTheLastKey() {
+        SettingsRecord r = Defaults();
+        r.CurrentDirectory = "/home/u/";
+        r.Rules.junk = true;
+        r.Rules.junkNames = {"Thumbs.db", "._*"};
+        r.Rules.exclude = true;
+        r.Rules.excludePatterns = {".git", "build/cache", "bad\rname"};
+        r.Rules.olderThanDays = 30;
+        test::TestDir t;
+        iniFileSave(r, t.Path("RUZO.INI"));
+        const std::string text = t.Read("RUZO.INI");
+        const std::string tail =
+            "ShoriMode= 0 \r\nTidyJunk=True\r\nTidyJunkName=Thumbs.db\r\nTidyJunkName=._*\r\n"
+            "TidyNested=False\r\nTidyExclude=True\r\nTidyExcludePattern=.git\r\n"
+            "TidyExcludePattern=build/cache\r\nTidyOlderThan= 30 \r\n";
+        QVERIFY2(text.size() > tail.size() && text.substr(text.size() - tail.size()) == tail,
+                 text.c_str());
+        std::vector<MessageRequest> shown;
+        const SettingsRecord back = Load(text, &shown);
+        QVERIFY(shown.empty());
+        TidyRules expected = r.Rules;
+        expected.excludePatterns.pop_back();  // a line break would have broken the file
+        QVERIFY(back.Rules == expected);
+    }
+
+    void rulesRead_data() {
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<bool>("message");
+        QTest::addColumn<QString>("rules");  // junk|nested|exclude|days|names|patterns
+        const QString offered = "0|0|0|0|" + QString::fromStdString(JoinPatterns(DefaultJunkNames())) +
+                                "|" + QString::fromStdString(JoinPatterns(DefaultExcludePatterns()));
+        QTest::newRow("none: as offered") << "" << false << offered;
+        QTest::newRow("unknown keys are skipped") << "TidyFuture=1\r\nOther=x\r\n" << false << offered;
+        QTest::newRow("keys in another case are not keys")
+            << "tidyjunk=True\r\n TidyNested=True\r\n" << false << offered;
+        QTest::newRow("names replace the offered list")
+            << "TidyJunk=true\r\nTidyJunkName=a\r\nTidyJunkName=b,c\r\n" << false
+            << "1|0|0|0|a,b\\,c|" + QString::fromStdString(JoinPatterns(DefaultExcludePatterns()));
+        QTest::newRow("an empty name line is skipped")
+            << "TidyJunkName=\r\n" << false << offered;
+        QTest::newRow("days read leniently") << "TidyOlderThan= 1 2 \r\nTidyNested=1\r\n" << false
+                                             << QString(offered).replace(0, 7, "0|1|0|12");
+        QTest::newRow("a word for a boolean stops the reading")
+            << "TidyJunk=yes\r\nTidyNested=True\r\n" << true << offered;
+        QTest::newRow("days beyond a hundred years") << "TidyOlderThan= 36501 \r\n" << true
+                                                     << offered;
+    }
+    void rulesRead() {
+        QFETCH(QString, lines);
+        QFETCH(bool, message);
+        QFETCH(QString, rules);
+        std::vector<MessageRequest> shown;
+        const SettingsRecord r =
+            Load("[Corvelle]\r\nShoriMode= 1 \r\n" + lines.toStdString(), &shown);
+        QCOMPARE(shown.size(), size_t(message ? 1 : 0));
+        QCOMPARE(r.ShoriMode, int16_t(1));  // what came before is kept either way
+        const TidyRules& R = r.Rules;
+        const QString got = QString("%1|%2|%3|%4|")
+                                .arg(int(R.junk))
+                                .arg(int(R.nested))
+                                .arg(int(R.exclude))
+                                .arg(R.olderThanDays) +
+                            QString::fromStdString(JoinPatterns(R.junkNames)) + "|" +
+                            QString::fromStdString(JoinPatterns(R.excludePatterns));
+        QCOMPARE(got, rules);
+    }
+
     void folderNamesRoundTrip_data() {
         QTest::addColumn<bool>("cp932");
         QTest::addColumn<QByteArray>("name");
