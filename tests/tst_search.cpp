@@ -10,6 +10,7 @@
 #include "platform/os/handles.h"
 #include "platform/os/message_service.h"
 #include "tests/support/test_dir.h"
+#include "tests/support/tidy_run.h"
 #include "tidy/process_list.h"
 #include "tidy/search.h"
 #include "util/paths.h"
@@ -230,23 +231,8 @@ class TestSearch : public QObject {
                 std::filesystem::u8path(t.Path(rel.toStdString())),
                 std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
         Run r(t.Root(), mode, true);
-        TidyRules& R = r.settings.Rules;
-        for (const QString& rule : rules.split(',', Qt::SkipEmptyParts)) {
-            const QString value = rule.section('=', 1);
-            if (rule.startsWith("junk")) {
-                R.junk = true;
-                if (!value.isEmpty())
-                    R.junkNames = {value.toStdString()};
-            }
-            R.nested |= rule == "nested";
-            if (rule.startsWith("exclude")) {
-                R.exclude = true;
-                R.excludePatterns.clear();
-                for (const QString& p : value.split(';')) R.excludePatterns.push_back(p.toStdString());
-            }
-            if (rule.startsWith("older"))
-                R.olderThanDays = value.toInt();
-        }
+        r.settings.Rules = test::Rules(rules.toStdString());
+        const TidyRules& R = r.settings.Rules;
         r.Go();
         QCOMPARE(r.Rows(t.Root()), rows);
         // A row names exactly the junk files it will remove first.

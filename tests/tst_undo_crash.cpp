@@ -43,12 +43,24 @@ class TestUndoCrash : public QObject {
     // The run dies after each step in turn; recovery then gives back the original tree.
     void crashAtEveryStep_data() {
         QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QString>("rules");
         QTest::newRow("raise with own name and a chain")
-            << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:A/A/.y", "f:F1/F2/F3/z", "f:keep"};
-        QTest::newRow("delete rows") << QStringList{"d:E1", "d:E2", "d:P/E3", "f:P/f", "f:keep"};
+            << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:A/A/.y", "f:F1/F2/F3/z", "f:keep"}
+            << "";
+        QTest::newRow("delete rows")
+            << QStringList{"d:E1", "d:E2", "d:P/E3", "f:P/f", "f:keep"} << "";
+        QTest::newRow("junk and nested folders")
+            << QStringList{"d:N/a/b", "f:N/a/Thumbs.db", "f:N/a/b/.DS_Store", "f:N/desktop.ini",
+                           "f:keep"}
+            << "junk,nested";
+        QTest::newRow("raise over junk")
+            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:R/._gone", "f:keep"}
+            << "junk";
     }
     void crashAtEveryStep() {
         QFETCH(QStringList, tree);
+        QFETCH(QString, rules);
+        const TidyRules searchRules = test::Rules(rules.toStdString());
         const QStringList& spec = tree;
         const int mode = spec.first().startsWith("d:") ? 1 : 0;
         // How many steps a whole run takes.
@@ -57,7 +69,7 @@ class TestUndoCrash : public QObject {
             test::TestDir t;
             Build(t, spec);
             ProcessList list;
-            test::SearchInto(t.Root(), mode, list);
+            test::SearchInto(t.Root(), mode, list, true, searchRules);
             SetSeamHook([&](const char*, const std::string&) { ++steps; });
             test::ExecuteJournaled(list);
             SetSeamHook(nullptr);
@@ -69,7 +81,8 @@ class TestUndoCrash : public QObject {
             const Tree original = t.Snapshot();
             const auto attrs = Attributes(t);
             ProcessList list;
-            test::SearchInto(t.Root(), mode, list);
+            test::SearchInto(t.Root(), mode, list, true, searchRules);
+            QVERIFY(list.Count() > 0);
             const pid_t child = fork();
             if (child == 0) {
                 int n = 0;
@@ -111,23 +124,33 @@ class TestUndoCrash : public QObject {
     void undoKilledAtEveryStep_data() {
         QTest::addColumn<QStringList>("tree");
         QTest::addColumn<int>("mode");
-        QTest::newRow("own name") << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:keep"} << 0;
-        QTest::newRow("chain") << QStringList{"f:F1/F2/F3/z", "d:F1/F2/F3/in", "f:keep"} << 0;
-        QTest::newRow("lone folder that is empty") << QStringList{"d:L1/L2", "f:keep"} << 0;
+        QTest::addColumn<QString>("rules");
+        QTest::newRow("junk and nested folders")
+            << QStringList{"d:N/a/b", "f:N/a/Thumbs.db", "f:N/a/b/.DS_Store", "m:N/a=0750",
+                           "f:keep"}
+            << 1 << "junk,nested";
+        QTest::newRow("raise over junk")
+            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:keep"} << 0
+            << "junk";
+        QTest::newRow("own name") << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:keep"} << 0 << "";
+        QTest::newRow("chain") << QStringList{"f:F1/F2/F3/z", "d:F1/F2/F3/in", "f:keep"} << 0 << "";
+        QTest::newRow("lone folder that is empty") << QStringList{"d:L1/L2", "f:keep"} << 0 << "";
         QTest::newRow("another user's 0750 folder")
-            << QStringList{"f:S/U/a", "f:S/U/b", "o:S/U=1234", "m:S/U=0750", "f:keep"} << 0;
+            << QStringList{"f:S/U/a", "f:S/U/b", "o:S/U=1234", "m:S/U=0750", "f:keep"} << 0 << "";
         QTest::newRow("delete rows")
-            << QStringList{"d:E1", "d:P/E2", "f:P/f", "o:E1=1234", "m:E1=0750", "f:keep"} << 1;
+            << QStringList{"d:E1", "d:P/E2", "f:P/f", "o:E1=1234", "m:E1=0750", "f:keep"} << 1 << "";
     }
     void undoKilledAtEveryStep() {
         QFETCH(QStringList, tree);
         QFETCH(int, mode);
+        QFETCH(QString, rules);
+        const TidyRules searchRules = test::Rules(rules.toStdString());
         if (geteuid() != 0)
             QSKIP("giving folders to another user needs root (CI runs as root)");
         // The tree's run, whole; its journal ("" when a row failed).
         auto run = [&](test::TestDir& t) {
             ProcessList list;
-            test::SearchInto(t.Root(), mode, list);
+            test::SearchInto(t.Root(), mode, list, true, searchRules);
             int failed = -1;
             const std::string journal = test::ExecuteJournaled(list, &failed);
             return failed == 0 ? journal : std::string();

@@ -19,6 +19,12 @@ bool Same(const ItemInfo& info, const JunkFile& junk) {
            info.meta.mtimeNs == junk.meta.mtimeNs;
 }
 
+// Where a junk file steps aside before it goes: named by its identity, so that an Undo after
+// a crash finds it there.
+std::string AsideName(const JunkFile& junk) {
+    return "corvelle-junk-" + std::to_string(junk.id.number);
+}
+
 bool ReadAll(int fd, std::uint64_t size, std::string& out) {
     out.assign(static_cast<size_t>(size) + 1, '\0');
     size_t got = 0;
@@ -68,7 +74,7 @@ Error RemoveJunk(int dir, const std::vector<JunkFile>& junk,
     const std::string base = AddBackslash(folder);
     for (size_t i = 0; i < junk.size(); ++i) {
         const JunkFile& j = junk[i];
-        const std::string aside = "corvelle-junk-" + std::to_string(ProcessId());
+        const std::string aside = AsideName(j);
         Error error;
         ItemInfo info;
         if (!RenameNoReplace(dir, j.name, dir, aside)) {
@@ -97,6 +103,10 @@ Error RemoveJunk(int dir, const std::vector<JunkFile>& junk,
 
 bool PutJunkBack(int dir, const JunkFile& junk, const std::string& contents, std::string& why) {
     ItemInfo there;
+    // Still aside (the run died before removing it): it only steps back.
+    if (InfoAt(dir, AsideName(junk), there) && Same(there, junk) && !InfoAt(dir, junk.name, there) &&
+        RenameNoReplace(dir, AsideName(junk), dir, junk.name))
+        return true;
     if (InfoAt(dir, junk.name, there)) {
         if (Same(there, junk))
             return true;

@@ -44,8 +44,45 @@ JournalHome::~JournalHome() {
     Restore(kStateVariables[1], local_.set, local_.value);
 }
 
-void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders) {
+TidyRules Rules(const std::string& text) {
+    TidyRules r;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t end = text.find(',', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string rule = text.substr(pos, end - pos);
+        const size_t eq = rule.find('=');
+        const std::string key = rule.substr(0, eq);
+        const std::string value = eq == std::string::npos ? std::string() : rule.substr(eq + 1);
+        if (key == "junk") {
+            r.junk = true;
+            if (!value.empty())
+                r.junkNames = {value};
+        }
+        r.nested |= key == "nested";
+        if (key == "exclude") {
+            r.exclude = true;
+            r.excludePatterns.clear();
+            for (size_t p = 0; p <= value.size();) {
+                size_t semi = value.find(';', p);
+                if (semi == std::string::npos)
+                    semi = value.size();
+                r.excludePatterns.push_back(value.substr(p, semi - p));
+                p = semi + 1;
+            }
+        }
+        if (key == "older")
+            r.olderThanDays = std::stoi(value);
+        pos = end + 1;
+    }
+    return r;
+}
+
+void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders,
+                const TidyRules& rules) {
     SettingsRecord s;
+    s.Rules = rules;
     s.CurrentDirectory = root;
     s.ShoriMode = static_cast<int16_t>(mode);
     s.SubFolderMode = subFolders;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tidy/tidy_rules.h"
+
 namespace corvelle {
 class ProcessList;
 }
@@ -31,8 +33,13 @@ class JournalHome {
 // here; on Windows the code page, or UTF-8 with a byte order mark when a name does not fit.
 std::string FileText(const std::string& utf8);
 
+// Rules as the tests write them: "junk" or "junk=NAME", "nested", "exclude=P;P", "older=N",
+// separated by ",".
+TidyRules Rules(const std::string& text);
+
 // Searches below root (ending in "/") in the mode; message boxes are scripted.
-void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders = true);
+void SearchInto(const std::string& root, int mode, ProcessList& list, bool subFolders = true,
+                const TidyRules& rules = {});
 // Executes the list with its journal; returns the journal's path ("" when none was written)
 // and the number of rows that failed in `failed`.
 std::string ExecuteJournaled(ProcessList& list, int* failed = nullptr);
