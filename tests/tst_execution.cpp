@@ -248,6 +248,12 @@ class TestExecution : public QObject {
         QTest::newRow("folder that is not there") << QStringList{"/no/such/folder"};
         QTest::newRow("two folders") << QStringList{"/tmp", "/tmp"};
         QTest::newRow("log without a name") << QStringList{"/tmp", "--log"};
+        QTest::newRow("nested in raise mode") << QStringList{"--nested", "/tmp"};
+        QTest::newRow("an empty junk list") << QStringList{"--junk=", "/tmp"};
+        QTest::newRow("exclude without a pattern") << QStringList{"/tmp", "--exclude"};
+        QTest::newRow("days that are no number") << QStringList{"--older-than", "3d", "/tmp"};
+        QTest::newRow("days beyond a hundred years")
+            << QStringList{"--older-than", "36501", "/tmp"};
     }
     void toolUsageErrors() {
         QFETCH(QStringList, args);
@@ -260,6 +266,96 @@ class TestExecution : public QObject {
         QVERIFY(err.rfind("corvelle-tidy: ", 0) == 0);
         QCOMPARE(Tool({"--help"}, &out), 0);
         QCOMPARE(out, TidyUsage(false));
+    }
+
+
+    // A junk file that changed after the search fails its row, and the row changes nothing:
+    // the folder, its junk and the change stay as they are.
+    void changedJunkFailsTheRowUntouched_data() {
+        QTest::addColumn<QString>("seam");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("rewritten before the row") << "execute:row" << "rewrite";
+        QTest::newRow("grown before the row") << "execute:row" << "grow";
+        QTest::newRow("removed before the row") << "execute:row" << "remove";
+        QTest::newRow("a folder in its place") << "execute:row" << "folder";
+        QTest::newRow("rewritten while it steps aside") << "junk:aside" << "rewrite-aside";
+    }
+    void changedJunkFailsTheRowUntouched() {
+        QFETCH(QString, seam);
+        QFETCH(QString, change);
+        test::TestDir state;
+        test::JournalHome home(state.Root());
+        test::TestDir t;
+        t.File("J/.DS_Store", "ds");
+        t.File("J/Thumbs.db", "thumbs", 1000000000);
+        t.Dir("E");
+        t.File("keep");
+        ProcessList list;
+        test::SearchInto(t.Root(), 1, list, true, test::Rules("junk"));
+        QCOMPARE(list.Count(), 2);
+        const std::string row = t.Path("J/");
+        bool changed = false;
+        SetSeamHook([&](const char* point, const std::string& at) {
+            if (changed || QString(point) != seam || (seam == "execute:row" && at != row))
+                return;
+            changed = true;
+            const std::string junk = t.Path("J/Thumbs.db");
+            if (change == "rewrite")
+                test::WriteFileBytes(junk, "THUMBS");
+            if (change == "grow")
+                test::WriteFileBytes(junk, "thumbs and more");
+            if (change == "remove")
+                test::RemoveTree(junk);
+            if (change == "folder") {
+                test::RemoveTree(junk);
+                t.Dir("J/Thumbs.db");
+            }
+            if (change == "rewrite-aside")
+                for (const auto& [rel, content] : t.Snapshot("J"))
+                    if (rel.find("corvelle-junk-") != std::string::npos && content == "thumbs")
+                        test::WriteFileBytes(t.Path("J/" + rel.substr(rel.rfind('/') + 1)),
+                                             "THUMBS");
+        });
+        const auto expected = [&] {
+            int failed = 0;
+            test::ExecuteJournaled(list, &failed);
+            return failed;
+        }();
+        SetSeamHook(nullptr);
+        QVERIFY(changed);
+        QCOMPARE(expected, 1);
+        QCOMPARE(Results(list), (QStringList{F, S}));
+        QVERIFY(t.Exists("J") && !t.Exists("E"));
+        QCOMPARE(t.Read("J/.DS_Store"), std::string("ds"));
+        QVERIFY(test::NoGeneratedNames(t.Snapshot()));
+        if (change.startsWith("rewrite"))
+            QCOMPARE(t.Read("J/Thumbs.db"), std::string("THUMBS"));
+        const Error* why = list.Failure(0);
+        QVERIFY(why);
+        QVERIFY2(why->number == kErrJunkChanged, ErrorMessage(*why).c_str());
+    }
+
+    // Ticking a folder out keeps every folder above it; the rest of the chain still goes.
+    void tickedFolderKeepsItsAncestors() {
+        test::TestDir state;
+        test::JournalHome home(state.Root());
+        test::TestDir t;
+        t.Dir("N/a/b/c");
+        t.Dir("N/a/d");
+        t.Dir("M/e");
+        t.File("keep");
+        ProcessList list;
+        test::SearchInto(t.Root(), 1, list, true, test::Rules("nested"));
+        QStringList rows;
+        for (const ProcessRow& r : list.Rows())
+            rows << QString::fromStdString(test::Slashed(r.before.substr(t.Root().size())));
+        QCOMPARE(rows, (QStringList{"N/a/d/", "N/a/b/c/", "N/a/b/", "N/a/", "N/", "M/e/", "M/"}));
+        list.SetChecked(1, true);  // N/a/b/c
+        int failed = -1;
+        test::ExecuteJournaled(list, &failed);
+        QCOMPARE(failed, 0);
+        QCOMPARE(Results(list), (QStringList{S, "", "", "", "", S, S}));
+        QVERIFY(t.Exists("N/a/b/c") && !t.Exists("N/a/d") && !t.Exists("M"));
     }
 
     void toolFailureExitsOne() {

@@ -3,6 +3,7 @@
 // cannot be trusted changes nothing. (Deaths at every step: tst_undo_crash.)
 #include <QtTest>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/os/folder_changes.h"
 #include "platform/os/folders.h"
@@ -141,6 +142,71 @@ class TestUndo : public QObject {
         RunJournal j;
         QVERIFY(!LoadJournal(journal, j));
         QVERIFY(j.finished && j.undone);
+    }
+
+
+    // Junk files removed by a run come back byte for byte, with their modes and times.
+    void junkBackExactly_data() {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("junk and nested delete rows")
+            << QStringList{"f:N/a/Thumbs.db", "f:N/a/b/.DS_Store", "f:N/desktop.ini",
+                           "f:N/a/b/c/._\xff\xfe", "m:N/a=0750", "f:keep"}
+            << 1 << "junk,nested" << 4;
+        QTest::newRow("raise over junk of the same name")
+            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:R/._gone",
+                           "f:keep"}
+            << 0 << "junk" << 1;
+        QTest::newRow("a start folder of junk") << QStringList{"f:Thumbs.db"} << 1 << "junk" << 1;
+    }
+    void junkBackExactly() {
+        QFETCH(QStringList, tree);
+        QFETCH(int, mode);
+        QFETCH(QString, rules);
+        QFETCH(int, rows);
+        test::ScriptedFileOpUi ui;
+        test::TestDir t;
+        Build(t, tree);
+        // Every file read-only and old, so that a file made again shows if it did not get both.
+        namespace fs = std::filesystem;
+        const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 999);
+        for (const auto& [rel, content] : t.Snapshot()) {
+            if (content == "<dir>")
+                continue;
+            const fs::path p = fs::u8path(t.Path(rel));
+            fs::last_write_time(p, old);
+            fs::permissions(p, fs::perms::owner_read | fs::perms::group_read);
+        }
+        auto files = [&] {
+            std::map<std::string, std::string> out;
+            for (const auto& [rel, content] : t.Snapshot())
+                if (content != "<dir>") {
+                    const fs::path p = fs::u8path(t.Path(rel));
+                    out[rel] = std::to_string(fs::last_write_time(p).time_since_epoch().count()) +
+                               " " + std::to_string(int(fs::status(p).permissions()));
+                }
+            return out;
+        };
+        const Tree before = t.Snapshot();
+        const auto attrs = Attributes(t);
+        const auto fileAttrs = files();
+        ProcessList list;
+        test::SearchInto(t.Root(), mode, list, true, test::Rules(rules.toStdString()));
+        QCOMPARE(list.Count(), rows);
+        const std::string journal = test::ExecuteJournaled(list);
+        for (const ProcessRow& r : list.Rows()) QCOMPARE(r.result, std::string(kResultSuccess));
+        QVERIFY(t.Snapshot() != before);
+        const UndoResult u = Undo(journal);
+        QVERIFY2(u.failed == 0, u.error.c_str());
+        QCOMPARE(t.Snapshot(), before);
+        QCOMPARE(Attributes(t), attrs);
+        QCOMPARE(files(), fileAttrs);
+        // The kept contents go with the journal.
+        QVERIFY(QFile::exists(QString::fromStdString(KeptPathOf(journal))));
+        QVERIFY(!ForgetJournal(journal));
+        QVERIFY(!QFile::exists(QString::fromStdString(KeptPathOf(journal))));
     }
 
     // Undo never overwrites: what stands in the way stays, that row fails, the rest is back.
