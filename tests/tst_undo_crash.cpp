@@ -132,6 +132,8 @@ class TestUndoCrash : public QObject {
         QTest::newRow("raise over junk")
             << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:keep"} << 0
             << "junk";
+        QTest::newRow("the start folder itself, after the folders in it")
+            << QStringList{"d:N/a", "f:N/Thumbs.db", "d:M", "f:Thumbs.db"} << 1 << "junk,nested";
         QTest::newRow("own name") << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:keep"} << 0 << "";
         QTest::newRow("chain") << QStringList{"f:F1/F2/F3/z", "d:F1/F2/F3/in", "f:keep"} << 0 << "";
         QTest::newRow("lone folder that is empty") << QStringList{"d:L1/L2", "f:keep"} << 0 << "";

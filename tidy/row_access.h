@@ -17,6 +17,9 @@ class RowAccess {
     RowAccess(std::string startPath, const FileId& startId)
         : startPath_(std::move(startPath)), startId_(startId) {}
 
+    // The start folder was made again (by an Undo): it is this one now.
+    void SetStartId(const FileId& id) { startId_ = id; }
+
     // The folder a row text names, resolved now (never from an earlier row's answer); its
     // identity must be `id` when that is known. `info` receives what it is.
     UniqueFd Folder(const std::string& text, const FileId& id, Error& error,

@@ -38,8 +38,11 @@ class Undoer {
     Undoer(const RunJournal& j, const std::string& path, RecordRemade record)
         : j_(j), access_(j.startPath, j.startId), record_(std::move(record)), kept_(path) {
         for (const JournalRow& r : j.rows) {
-            if (const auto it = j.remade.find(r.index); it != j.remade.end())
+            if (const auto it = j.remade.find(r.index); it != j.remade.end()) {
                 remap_[{r.beforeId.volume, r.beforeId.number}] = it->second;
+                if (IsStart(r))
+                    access_.SetStartId(it->second);
+            }
         }
         for (const char c : j.date)
             if (c >= '0' && c <= '9')
@@ -64,6 +67,11 @@ class Undoer {
     static void Abandon(Step& step) {
         step.folder.Reset();  // let go first: a folder held open is not removed at once everywhere
         RemoveEmptyFolderAt(step.parent.Get(), step.at);
+    }
+
+    // The row removed the start folder itself (a nested run can remove rows below it first).
+    bool IsStart(const JournalRow& r) const {
+        return !r.raise && RowPath(r.before) == RowPath(j_.startPath);
     }
 
   private:
@@ -145,6 +153,9 @@ class Undoer {
         }
         record_(r.index, info.id);
         remap_[{r.beforeId.volume, r.beforeId.number}] = info.id;
+        // The rows below a start folder made again are reached through the new one.
+        if (IsStart(r))
+            access_.SetStartId(info.id);
         return fd;
     }
 
@@ -344,7 +355,12 @@ bool SameStart(const RunJournal& j, Error& error) {
     const UniqueFd fd = OpenFolderPath(j.startPath);
     ItemInfo info;
     if (fd.Valid() && InfoOf(fd.Get(), info)) {
-        if (info.id == j.startId)
+        // Or the start folder an earlier Undo made again.
+        const bool remadeStart = !j.rows.empty() && !j.rows.back().raise &&
+                                 RowPath(j.rows.back().before) == RowPath(j.startPath) &&
+                                 j.remade.count(j.rows.back().index) &&
+                                 j.remade.at(j.rows.back().index) == info.id;
+        if (info.id == j.startId || remadeStart)
             return true;
         error = KindError(kErrOtherFolderJournal, j.startPath);
         return false;
