@@ -2,7 +2,9 @@
 // Message boxes and modal dialogs as a Japanese user meets them: Qt's own texts in
 // Japanese, boxes wide enough for their title, dialogs without minimise buttons, and the
 // new-folder dialog showing where the focus went.
+#include <QCheckBox>
 #include <QFontInfo>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,12 +12,14 @@
 
 #include "browser/frm_mk_dir.h"
 #include "browser/frm_rename.h"
+#include "platform/os/message_service.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/modal_service.h"
 #include "platform/ui/qt_file_op_ui.h"
 #include "platform/ui/qt_message_box.h"
 #include "platform/ui/translation.h"
 #include "ui/frm_about.h"
+#include "ui/frm_search_options.h"
 
 using namespace corvelle;
 
@@ -74,6 +78,73 @@ class TestDialogs : public QObject {
             d.reject();
         });
         ShowModal(about);
+    }
+
+
+    // The search options: what the rules are when it opens, written back only on OK, and a
+    // rule that is on never left without names.
+    void searchOptionsDialog_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cancel changes nothing") << "junk,cancel" << false << "";
+        QTest::newRow("ok writes the rules") << "junk,nested,days,ok" << true << "";
+        QTest::newRow("junk with no names") << "junk,clear-junk,ok" << false
+                                            << "不要ファイルの名前を入力してください";
+        QTest::newRow("exclusions with no names") << "exclude,clear-exclude,ok" << false
+                                                  << "検索しないフォルダの名前を入力してください";
+        QTest::newRow("a list of one's own") << "exclude,own-exclude,ok" << true << "";
+    }
+    void searchOptionsDialog() {
+        QFETCH(QString, action);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        TidyRules rules;
+        const TidyRules offered = rules;
+        frmSearchOptions d(rules);
+        QVERIFY(!(d.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(d.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(d.windowTitle(), QStringLiteral("検索オプション"));
+        QCOMPARE(d.cmdCancel->text(), QStringLiteral("キャンセル"));
+        // Off as offered: the boxes wait for their rule.
+        QVERIFY(!d.chkJunk->isChecked() && !d.txtJunkNames->isEnabled());
+        QVERIFY(!d.txtExclude->isEnabled() && !d.spnDays->isEnabled());
+        QCOMPARE(d.txtJunkNames->text().toStdString(), JoinPatterns(DefaultJunkNames()));
+        MessageService::ResetScript();
+        for (const QString& a : action.split(',')) {
+            if (a == "junk")
+                d.chkJunk->setChecked(true);
+            if (a == "nested")
+                d.chkNested->setChecked(true);
+            if (a == "exclude")
+                d.chkExclude->setChecked(true);
+            if (a == "days") {
+                d.chkOlderThan->setChecked(true);
+                d.spnDays->setValue(45);
+            }
+            if (a == "clear-junk")
+                d.txtJunkNames->clear();
+            if (a == "clear-exclude")
+                d.txtExclude->setText(" , ");  // nothing but separators and blanks
+            if (a == "own-exclude")
+                d.txtExclude->setText("build/cache, a\\,b ");
+            if (a == "ok")
+                d.cmdOk->click();
+            if (a == "cancel")
+                d.cmdCancel->click();
+        }
+        QCOMPARE(d.result() == QDialog::Accepted, accepted);
+        const auto& shown = MessageService::Shown();
+        QCOMPARE(shown.empty() ? QString() : QString::fromStdString(shown[0].text), message);
+        if (!accepted) {
+            QVERIFY(rules == offered);
+            return;
+        }
+        QCOMPARE(rules.junk, action.contains("junk"));
+        QCOMPARE(rules.nested, action.contains("nested"));
+        QCOMPARE(rules.olderThanDays, action.contains("days") ? 45 : 0);
+        if (action.contains("own-exclude"))
+            QCOMPARE(rules.excludePatterns, (std::vector<std::string>{"build/cache", "a,b"}));
     }
 
     // The desktop's UI font is used where it is a real choice, with the house font behind it

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QCheckBox>
 #include <QDir>
+#include <QMenu>
 #include <QGroupBox>
 #include <QListView>
 #include <QProgressBar>
@@ -22,6 +24,8 @@
 #include "tests/support/test_dir.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
+#include "ui/frm_search_options.h"
+#include "platform/ui/modal_service.h"
 #include "ui/frm_splash.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/screen_fit.h"
@@ -112,6 +116,28 @@ class TestMainWindow : public QObject {
         QWidget* ph = w.tlbCommon->findChild<QWidget*>("phPbGeneral");
         QVERIFY(ph);
         QCOMPARE(w.pbGeneral->x(), ph->x());
+    }
+
+
+    // 表示 > 検索オプション opens the rules dialog; OK there is what the next search goes by.
+    void searchOptionsFromTheViewMenu() {
+        Running r;
+        frmMain& w = *r.w;
+        QCOMPARE(w.mnuViewSearchOptions->text(), QStringLiteral("検索オプション(&O)..."));
+        QVERIFY(w.mnuView->actions().contains(w.mnuViewSearchOptions));
+        const TidyRules saved = Settings().Rules;
+        bool shown = false;
+        QueueModalScript([&](QDialog& d) {
+            auto* options = qobject_cast<frmSearchOptions*>(&d);
+            QVERIFY(options && d.isModal());
+            shown = true;
+            options->chkJunk->setChecked(true);
+            options->cmdOk->click();
+        });
+        w.mnuViewSearchOptions->trigger();
+        QVERIFY(shown);
+        QVERIFY(Settings().Rules.junk);
+        Settings().Rules = saved;
     }
 
     void resizeLaysOutPanels() {

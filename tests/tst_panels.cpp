@@ -62,6 +62,35 @@ class TestPanels : public QObject {
     }
 
     // The list may be sorted between the run and its Undo: each row still gets its own result.
+    // A row that removes junk files first names them where the user looks at the row.
+    void junkRowNamesItsJunk() {
+        test::TestDir d;
+        d.File("J/Thumbs.db", "t");
+        d.File("J/desktop.ini", "d");
+        d.Dir("E");
+        d.File("keep", "k");
+        Settings().CurrentDirectory = d.Root();
+        Settings().ShoriMode = 1;
+        const TidyRules saved = Settings().Rules;
+        Settings().Rules.junk = true;
+        TidyHost host;
+        TidyPanel panel(host.c, &host.owner);
+        MessageService::QueueAnswer(MsgAnswer::Ok);
+        host.c.cmdSearchStart->click();
+        Settings().Rules = saved;
+        QCOMPARE(panel.List().Count(), 2);
+        QAbstractItemModel* m = host.c.lvwLog->model();
+        for (int r = 0; r < 2; ++r) {
+            const QString tip = m->index(r, 0).data(Qt::ToolTipRole).toString();
+            if (panel.List().Row(r).before == d.Path("J/")) {
+                QVERIFY2(tip.startsWith(QStringLiteral("不要ファイルも削除します: ")), qPrintable(tip));
+                QVERIFY(tip.contains("Thumbs.db") && tip.contains("desktop.ini"));
+            } else {
+                QVERIFY(tip.isEmpty());
+            }
+        }
+    }
+
     void tidySearchExecuteUndo_data() {
         QTest::addColumn<bool>("sortedBeforeUndo");
         QTest::newRow("in the run's order") << false;

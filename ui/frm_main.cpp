@@ -19,6 +19,7 @@
 #include "platform/os/guarded_steps.h"
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
+#include "platform/ui/modal_service.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/twips.h"
 #include "ui/frm_search_options.h"
@@ -73,7 +74,7 @@ void frmMain::mnuViewListviewMode_Click(int index) {
 void frmMain::mnuViewSearchOptions_Click() {
     // The rules apply from the next search on; a search running keeps the ones it began with.
     frmSearchOptions dialog(Settings().Rules, this);
-    dialog.exec();
+    ShowModal(dialog);
 }
 
 void frmMain::mnuViewRefresh_Click() {

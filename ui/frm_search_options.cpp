@@ -23,6 +23,18 @@ QLineEdit* PatternBox(const char* name, const std::vector<std::string>& patterns
     return box;
 }
 
+// What the user typed: the names between the commas, blanks around them left out.
+std::vector<std::string> Patterns(const QLineEdit* box) {
+    std::vector<std::string> out;
+    for (std::string p : SplitPatterns(QStringToPath(box->text()))) {
+        const size_t b = p.find_first_not_of(" \t");
+        if (b == std::string::npos)
+            continue;
+        out.push_back(p.substr(b, p.find_last_not_of(" \t") - b + 1));
+    }
+    return out;
+}
+
 QLabel* Note(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
     l->setIndent(l->fontMetrics().averageCharWidth() * 4);
@@ -118,8 +130,8 @@ void frmSearchOptions::cmdOk_Click() {
     r.nested = chkNested->isChecked();
     r.exclude = chkExclude->isChecked();
     r.olderThanDays = chkOlderThan->isChecked() ? spnDays->value() : 0;
-    const std::vector<std::string> names = SplitPatterns(QStringToPath(txtJunkNames->text()));
-    const std::vector<std::string> patterns = SplitPatterns(QStringToPath(txtExclude->text()));
+    const std::vector<std::string> names = Patterns(txtJunkNames);
+    const std::vector<std::string> patterns = Patterns(txtExclude);
     // A rule that is on needs something to go by; the dialog stays open to say so.
     if (r.junk && names.empty()) {
         MessageService::Show("不要ファイルの名前を入力してください", MsgIcon::Exclamation,
