@@ -208,6 +208,35 @@ class TestTool : public QObject {
         QVERIFY(page.readLine().contains(("\"Corvelle " + version + "\"").toUtf8()));
     }
 
+
+    // Every option --help names is in the manual page and in the three completions.
+    void optionsDocumentedEverywhere() {
+        QProcess p;
+        p.start(QStringLiteral(CORVELLE_TIDY_BIN), {"--help"});
+        QVERIFY(p.waitForFinished());
+        const QString help = QString::fromUtf8(p.readAllStandardOutput());
+        QSet<QString> options;
+        for (const QRegularExpressionMatch& m :
+             QRegularExpression("(?<![\\w-])--[a-z][a-z-]+").globalMatch(help))
+            options << m.captured();
+        QVERIFY(options.contains("--junk") && options.contains("--older-than"));
+        auto read = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        };
+        QString man = read(QStringLiteral(CORVELLE_MAN_DIR "/corvelle-tidy.1"));
+        man.replace("\\-", "-").remove("\\fI").remove("\\fR").remove("\\fB");
+        const QString dir = QStringLiteral(CORVELLE_COMPLETION_DIR);
+        const QString fish = read(dir + "/corvelle-tidy.fish");
+        for (const QString& o : options) {
+            QVERIFY2(man.contains(o), qPrintable("manual page: " + o));
+            QVERIFY2(read(dir + "/corvelle-tidy.bash").contains(o), qPrintable("bash: " + o));
+            QVERIFY2(read(dir + "/_corvelle-tidy").contains(o), qPrintable("zsh: " + o));
+            QVERIFY2(fish.contains("-l " + o.mid(2) + " ") || fish.contains("-l " + o.mid(2) + "\n"),
+                     qPrintable("fish: " + o));
+        }
+    }
+
     // Its own words follow the locale; the journal line scripts read does not.
     void messagesInTheUsersLanguage_data() {
         QTest::addColumn<QString>("lang");

@@ -11,6 +11,8 @@ _corvelle_tidy() {
     --log)
       COMPREPLY=($(compgen -f -- "$cur"))
       return ;;
+    --exclude|--older-than)
+      return ;;
     --undo|--forget)
       local dir=${XDG_STATE_HOME:-$HOME/.local/state}/corvelle/journal
       COMPREPLY=($(compgen -f -X '!*.journal' -- "${cur:-$dir/}"))
@@ -18,7 +20,8 @@ _corvelle_tidy() {
   esac
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W '--mode --no-subfolders --execute --log --null -0 --json
-      --progress --quiet -q --journals --undo --forget --no-journal --help -h --version' -- "$cur"))
+      --progress --quiet -q --journals --undo --forget --no-journal --junk --junk= --nested
+      --exclude --older-than --help -h --version' -- "$cur"))
   else
     COMPREPLY=($(compgen -d -- "$cur"))
   fi
