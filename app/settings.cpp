@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 
-#include "app/settings_rules.h"
-
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
+#include "app/settings_rules.h"
 #include "platform/os/codec.h"
 #include "platform/os/file_locations.h"
 #include "platform/os/file_write.h"

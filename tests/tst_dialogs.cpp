@@ -4,10 +4,10 @@
 // new-folder dialog showing where the focus went.
 #include <QCheckBox>
 #include <QFontInfo>
-#include <QSpinBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include "browser/frm_mk_dir.h"
@@ -80,7 +80,6 @@ class TestDialogs : public QObject {
         ShowModal(about);
     }
 
-
     // The search options: what the rules are when it opens, written back only on OK, and a
     // rule that is on never left without names.
     void searchOptionsDialog_data() {
@@ -89,10 +88,10 @@ class TestDialogs : public QObject {
         QTest::addColumn<QString>("message");
         QTest::newRow("cancel changes nothing") << "junk,cancel" << false << "";
         QTest::newRow("ok writes the rules") << "junk,nested,days,ok" << true << "";
-        QTest::newRow("junk with no names") << "junk,clear-junk,ok" << false
-                                            << "不要ファイルの名前を入力してください";
-        QTest::newRow("exclusions with no names") << "exclude,clear-exclude,ok" << false
-                                                  << "検索しないフォルダの名前を入力してください";
+        QTest::newRow("junk with no names")
+            << "junk,clear-junk,ok" << false << "不要ファイルの名前を入力してください";
+        QTest::newRow("exclusions with no names")
+            << "exclude,clear-exclude,ok" << false << "検索しないフォルダの名前を入力してください";
         QTest::newRow("a list of one's own") << "exclude,own-exclude,ok" << true << "";
     }
     void searchOptionsDialog() {
@@ -155,10 +154,13 @@ class TestDialogs : public QObject {
         QTest::addColumn<bool>("fixedPitch");
         QTest::addColumn<QString>("family");
         QTest::addColumn<double>("chosenSize");
-        QTest::newRow("GTK: DejaVu Serif 16") << "DejaVu Serif" << 16.0 << false << "DejaVu Serif" << 16.0;
+        QTest::newRow("GTK: DejaVu Serif 16")
+            << "DejaVu Serif" << 16.0 << false << "DejaVu Serif" << 16.0;
         QTest::newRow("KDE: Noto Sans 10") << "Noto Sans" << 10.0 << false << "Noto Sans" << 10.0;
-        QTest::newRow("Qt's generic default") << "Sans Serif" << 9.0 << false << "ＭＳ Ｐゴシック" << 9.0;
-        QTest::newRow("a fixed-pitch face") << "IPAGothic" << 12.0 << true << "ＭＳ Ｐゴシック" << 9.0;
+        QTest::newRow("Qt's generic default")
+            << "Sans Serif" << 9.0 << false << "ＭＳ Ｐゴシック" << 9.0;
+        QTest::newRow("a fixed-pitch face")
+            << "IPAGothic" << 12.0 << true << "ＭＳ Ｐゴシック" << 9.0;
     }
     void uiFontFollowsTheDesktop() {
         QFETCH(QString, desktop);

@@ -268,17 +268,21 @@ class TestExecution : public QObject {
         QCOMPARE(out, TidyUsage(false));
     }
 
-
     // A junk file that changed after the search fails its row, and the row changes nothing:
     // the folder, its junk and the change stay as they are.
     void changedJunkFailsTheRowUntouched_data() {
         QTest::addColumn<QString>("seam");
         QTest::addColumn<QString>("change");
-        QTest::newRow("rewritten before the row") << "execute:row" << "rewrite";
-        QTest::newRow("grown before the row") << "execute:row" << "grow";
-        QTest::newRow("removed before the row") << "execute:row" << "remove";
-        QTest::newRow("a folder in its place") << "execute:row" << "folder";
-        QTest::newRow("rewritten while it steps aside") << "junk:aside" << "rewrite-aside";
+        QTest::newRow("rewritten before the row") << "execute:row"
+                                                  << "rewrite";
+        QTest::newRow("grown before the row") << "execute:row"
+                                              << "grow";
+        QTest::newRow("removed before the row") << "execute:row"
+                                                << "remove";
+        QTest::newRow("a folder in its place") << "execute:row"
+                                               << "folder";
+        QTest::newRow("rewritten while it steps aside") << "junk:aside"
+                                                        << "rewrite-aside";
     }
     void changedJunkFailsTheRowUntouched() {
         QFETCH(QString, seam);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QCheckBox>
 #include <QDir>
-#include <QMenu>
 #include <QGroupBox>
 #include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,12 +20,12 @@
 #include "platform/os/message_service.h"
 #include "platform/ui/dir_tree.h"
 #include "platform/ui/fonts.h"
+#include "platform/ui/modal_service.h"
 #include "tests/support/running_window.h"
 #include "tests/support/test_dir.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
 #include "ui/frm_search_options.h"
-#include "platform/ui/modal_service.h"
 #include "ui/frm_splash.h"
 #include "ui/keyed_status_bar.h"
 #include "ui/screen_fit.h"
@@ -117,7 +117,6 @@ class TestMainWindow : public QObject {
         QVERIFY(ph);
         QCOMPARE(w.pbGeneral->x(), ph->x());
     }
-
 
     // 表示 > 検索オプション opens the rules dialog; OK there is what the next search goes by.
     void searchOptionsFromTheViewMenu() {

@@ -115,8 +115,7 @@ struct ModelSearch {
             junk.push_back(junkNames);
             return true;
         }
-        if (mode == 1 && others == 0 &&
-            (folders == 0 || (rules.nested && folders == listedSubs))) {
+        if (mode == 1 && others == 0 && (folders == 0 || (rules.nested && folders == listedSubs))) {
             rows.emplace_back(path, kDeleteMarker);
             junk.push_back(junkNames);
             return true;
@@ -168,7 +167,7 @@ const char* RandomName(std::mt19937& rng) {
 }
 
 // With the rules: junk names, AppleDouble names with and without partners, excluded names.
-const char* const kRuleNames[] = {"Thumbs.db", "THUMBS.DB", ".DS_Store", "._a", "._z", "a",
+const char* const kRuleNames[] = {"Thumbs.db", "THUMBS.DB", ".DS_Store",    "._a", "._z",   "a",
                                   "z",         "b",         "node_modules", "x y", "._日本"};
 
 Node RandomFolder(std::mt19937& rng, int depth, bool ruleNames = false) {
@@ -310,45 +309,36 @@ class TestModel : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void searchMatchesTheModelAndExecutionKeepsItsWord() {
-        const char* soak = std::getenv("CORVELLE_SOAK_SECONDS");
-        const auto until =
-            std::chrono::steady_clock::now() + std::chrono::seconds(soak ? std::atoi(soak) : 0);
-        int seeds = 0;
-        for (unsigned seed = 1;; ++seed) {
-            if (soak ? std::chrono::steady_clock::now() > until : seed > unsigned(Seeds()))
-                break;
-            OneSeed(seed);
-            if (QTest::currentTestFailed()) {
-                qWarning("failing seed: %u", seed);
-                return;
-            }
-            ++seeds;
-        }
-        qInfo("model seeds: %d", seeds);
+        Seeded("model", Seeds(), [this](unsigned seed) { OneSeed(seed); });
     }
 
-
     void rulesMatchTheModelAndUndoPutsEverythingBack() {
-        const char* soak = std::getenv("CORVELLE_SOAK_SECONDS");
-        const auto until =
-            std::chrono::steady_clock::now() + std::chrono::seconds(soak ? std::atoi(soak) : 0);
         test::TestDir state;
         test::JournalHome home(state.Root());
-        int seeds = 0;
-        for (unsigned seed = 1;; ++seed) {
-            if (soak ? std::chrono::steady_clock::now() > until : seed > unsigned(Seeds() / 3))
-                break;
-            RulesSeed(seed);
-            if (QTest::currentTestFailed()) {
-                qWarning("failing seed: %u", seed);
-                return;
-            }
-            ++seeds;
-        }
-        qInfo("rules seeds: %d", seeds);
+        Seeded("rules", Seeds() / 3, [this](unsigned seed) { RulesSeed(seed); });
     }
 
   private:
+    // Seeds 1 to `count`, or as many as CORVELLE_SOAK_SECONDS allows; stops at a failure.
+    template <typename Body>
+    static void Seeded(const char* what, int count, Body body) {
+        const char* soak = std::getenv("CORVELLE_SOAK_SECONDS");
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::seconds(soak ? std::atoi(soak) : 0);
+        int seeds = 0;
+        for (unsigned seed = 1;; ++seed) {
+            if (soak ? std::chrono::steady_clock::now() > until : seed > unsigned(count))
+                break;
+            body(seed);
+            if (QTest::currentTestFailed()) {
+                qWarning("failing seed: %u", seed);
+                return;
+            }
+            ++seeds;
+        }
+        qInfo("%s seeds: %d", what, seeds);
+    }
+
     void RulesSeed(unsigned seed) {
         std::mt19937 rng(seed);
         Node tree = RandomFolder(rng, 0, true);
@@ -394,9 +384,10 @@ class TestModel : public QObject {
             std::sort(names.begin(), names.end());
             junk.push_back(names);
         }
-        QVERIFY2(rows == model.rows, qPrintable(where + QString(": %1 rows, model %2")
-                                                            .arg(rows.size())
-                                                            .arg(model.rows.size())));
+        QVERIFY2(
+            rows == model.rows,
+            qPrintable(where +
+                       QString(": %1 rows, model %2").arg(rows.size()).arg(model.rows.size())));
         QVERIFY2(junk == model.junk, qPrintable(where + ": junk files"));
         if (rows.empty())
             return;

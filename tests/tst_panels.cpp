@@ -83,7 +83,8 @@ class TestPanels : public QObject {
         for (int r = 0; r < 2; ++r) {
             const QString tip = m->index(r, 0).data(Qt::ToolTipRole).toString();
             if (panel.List().Row(r).before == d.Path("J/")) {
-                QVERIFY2(tip.startsWith(QStringLiteral("不要ファイルも削除します: ")), qPrintable(tip));
+                QVERIFY2(tip.startsWith(QStringLiteral("不要ファイルも削除します: ")),
+                         qPrintable(tip));
                 QVERIFY(tip.contains("Thumbs.db") && tip.contains("desktop.ini"));
             } else {
                 QVERIFY(tip.isEmpty());

@@ -63,7 +63,10 @@ class TestPaths : public QObject {
         row("star", "._*", "._photo.jpg", false, false, true);
         row("star needs the prefix", "._*", "_.x", false, false, false);
         row("star may be empty", "._*", "._", false, false, true);
-        row("question mark is one byte", "a?c", "a\xff" "c", false, false, true);
+        row("question mark is one byte", "a?c",
+            "a\xff"
+            "c",
+            false, false, true);
         row("question mark not none", "a?c", "ac", false, false, false);
         row("set", "[ab]x", "bx", false, false, true);
         row("range", "[a-c]x", "dx", false, false, false);
@@ -95,8 +98,7 @@ class TestPaths : public QObject {
     void patternListsRoundTrip() {
         const std::vector<std::string> lists[] = {
             {"Thumbs.db", "._*"}, {"a,b", "c\\d", ",", "x"}, {"名前", "\xff"}};
-        for (const std::vector<std::string>& l : lists)
-            QCOMPARE(SplitPatterns(JoinPatterns(l)), l);
+        for (const std::vector<std::string>& l : lists) QCOMPARE(SplitPatterns(JoinPatterns(l)), l);
         QCOMPARE(SplitPatterns(",,a,,"), std::vector<std::string>{"a"});
     }
     void pathTable_data() {

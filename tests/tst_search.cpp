@@ -143,12 +143,11 @@ class TestSearch : public QObject {
         QTest::newRow("junk off: junk is content") << junky << 1 << "" << QStringList{};
         QTest::newRow("junk on: a folder of junk is empty")
             << junky << 1 << "junk" << QStringList{"a/b/ | " + kDel};
-        QTest::newRow("junk names in any case")
-            << QStringList{"d:a", "f:a/THUMBS.DB", "f:top"} << 1 << "junk"
-            << QStringList{"a/ | " + kDel};
+        QTest::newRow("junk names in any case") << QStringList{"d:a", "f:a/THUMBS.DB", "f:top"} << 1
+                                                << "junk" << QStringList{"a/ | " + kDel};
         QTest::newRow("a name of one's own list only")
-            << QStringList{"d:a", "d:b", "f:a/x.tmp", "f:b/Thumbs.db", "f:top"} << 1
-            << "junk=*.tmp" << QStringList{"a/ | " + kDel};
+            << QStringList{"d:a", "d:b", "f:a/x.tmp", "f:b/Thumbs.db", "f:top"} << 1 << "junk=*.tmp"
+            << QStringList{"a/ | " + kDel};
         QTest::newRow("junk with its nested parent")
             << junky << 1 << "junk,nested" << QStringList{"a/b/ | " + kDel, "a/ | " + kDel};
         QTest::newRow("AppleDouble without its partner is junk")
@@ -164,9 +163,8 @@ class TestSearch : public QObject {
             << QStringList{"d:p/sub", "f:p/sub/x", "f:p/desktop.ini", "f:top"} << 0 << ""
             << QStringList{};
         const QStringList chain{"d:n/a/b/c", "d:n/a/d", "f:top"};
-        QTest::newRow("nested off: leaves only") << chain << 1 << ""
-                                                 << QStringList{"n/a/d/ | " + kDel,
-                                                                "n/a/b/c/ | " + kDel};
+        QTest::newRow("nested off: leaves only")
+            << chain << 1 << "" << QStringList{"n/a/d/ | " + kDel, "n/a/b/c/ | " + kDel};
         QTest::newRow("nested: each folder after its contents")
             << chain << 1 << "nested"
             << QStringList{"n/a/d/ | " + kDel, "n/a/b/c/ | " + kDel, "n/a/b/ | " + kDel,
@@ -181,32 +179,31 @@ class TestSearch : public QObject {
             << QStringList{"d:n/a/b", "f:n/a/b/x", "f:top"} << 0 << "nested"
             << QStringList{"n/a/b | n/a/", "n/a | n/"};
         QTest::newRow("exclude by name: neither listed nor entered")
-            << QStringList{"d:node_modules/x", "d:src/e", "f:top"} << 1
-            << "exclude=node_modules" << QStringList{"src/e/ | " + kDel};
+            << QStringList{"d:node_modules/x", "d:src/e", "f:top"} << 1 << "exclude=node_modules"
+            << QStringList{"src/e/ | " + kDel};
         QTest::newRow("exclude by path below the start")
             << QStringList{"d:a/cache/e", "d:b/cache/e", "f:top"} << 1 << "exclude=a/cache"
             << QStringList{"b/cache/e/ | " + kDel};
         QTest::newRow("a star never crosses a separator")
             << QStringList{"d:a/b/c", "f:top"} << 1 << "exclude=*/c"
             << QStringList{"a/b/c/ | " + kDel};
-        QTest::newRow("exclude keeps its parent")
-            << QStringList{"d:p/.git", "d:q/e", "f:top"} << 1 << "exclude=.git;e,nested"
-            << QStringList{};
+        QTest::newRow("exclude keeps its parent") << QStringList{"d:p/.git", "d:q/e", "f:top"} << 1
+                                                  << "exclude=.git;e,nested" << QStringList{};
         QTest::newRow("raise: an excluded lone folder is not raised")
-            << QStringList{"d:p/.git/objects", "f:p/.git/objects/x", "f:top"} << 0
-            << "exclude=.git" << QStringList{};
+            << QStringList{"d:p/.git/objects", "f:p/.git/objects/x", "f:top"} << 0 << "exclude=.git"
+            << QStringList{};
         QTest::newRow("exclude off") << QStringList{"d:node_modules/x", "f:top"} << 1 << ""
                                      << QStringList{"node_modules/x/ | " + kDel};
         QTest::newRow("older: only the old folder")
             << QStringList{"d:old", "d:new", "f:top", "old:old"} << 1 << "older=30"
             << QStringList{"old/ | " + kDel};
         QTest::newRow("older: a new junk file keeps an old folder")
-            << QStringList{"d:a", "d:b", "f:a/Thumbs.db", "f:b/Thumbs.db", "f:top", "old:a",
-                           "old:b/Thumbs.db", "old:b"}
+            << QStringList{"d:a",   "d:b",   "f:a/Thumbs.db",   "f:b/Thumbs.db",
+                           "f:top", "old:a", "old:b/Thumbs.db", "old:b"}
             << 1 << "junk,older=30" << QStringList{"b/ | " + kDel};
         QTest::newRow("older: raise needs both folders old")
-            << QStringList{"d:p/s", "f:p/s/x", "d:q/s", "f:q/s/x", "f:top", "old:p/s", "old:p",
-                           "old:q"}
+            << QStringList{"d:p/s", "f:p/s/x", "d:q/s", "f:q/s/x",
+                           "f:top", "old:p/s", "old:p", "old:q"}
             << 0 << "older=1" << QStringList{"p/s | p/"};
     }
     void rulesRows() {

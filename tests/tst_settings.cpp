@@ -277,23 +277,27 @@ class TestSettings : public QObject {
         QTest::addColumn<QString>("lines");
         QTest::addColumn<bool>("message");
         QTest::addColumn<QString>("rules");  // junk|nested|exclude|days|names|patterns
-        const QString offered = "0|0|0|0|" + QString::fromStdString(JoinPatterns(DefaultJunkNames())) +
-                                "|" + QString::fromStdString(JoinPatterns(DefaultExcludePatterns()));
+        const QString offered = "0|0|0|0|" +
+                                QString::fromStdString(JoinPatterns(DefaultJunkNames())) + "|" +
+                                QString::fromStdString(JoinPatterns(DefaultExcludePatterns()));
         QTest::newRow("none: as offered") << "" << false << offered;
-        QTest::newRow("unknown keys are skipped") << "TidyFuture=1\r\nOther=x\r\n" << false << offered;
+        QTest::newRow("unknown keys are skipped") << "TidyFuture=1\r\nOther=x\r\n"
+                                                  << false << offered;
         QTest::newRow("keys in another case are not keys")
-            << "tidyjunk=True\r\n TidyNested=True\r\n" << false << offered;
+            << "tidyjunk=True\r\n TidyNested=True\r\n"
+            << false << offered;
         QTest::newRow("names replace the offered list")
-            << "TidyJunk=true\r\nTidyJunkName=a\r\nTidyJunkName=b,c\r\n" << false
+            << "TidyJunk=true\r\nTidyJunkName=a\r\nTidyJunkName=b,c\r\n"
+            << false
             << "1|0|0|0|a,b\\,c|" + QString::fromStdString(JoinPatterns(DefaultExcludePatterns()));
-        QTest::newRow("an empty name line is skipped")
-            << "TidyJunkName=\r\n" << false << offered;
-        QTest::newRow("days read leniently") << "TidyOlderThan= 1 2 \r\nTidyNested=1\r\n" << false
-                                             << QString(offered).replace(0, 7, "0|1|0|12");
+        QTest::newRow("an empty name line is skipped") << "TidyJunkName=\r\n" << false << offered;
+        QTest::newRow("days read leniently") << "TidyOlderThan= 1 2 \r\nTidyNested=1\r\n"
+                                             << false << QString(offered).replace(0, 7, "0|1|0|12");
         QTest::newRow("a word for a boolean stops the reading")
-            << "TidyJunk=yes\r\nTidyNested=True\r\n" << true << offered;
-        QTest::newRow("days beyond a hundred years") << "TidyOlderThan= 36501 \r\n" << true
-                                                     << offered;
+            << "TidyJunk=yes\r\nTidyNested=True\r\n"
+            << true << offered;
+        QTest::newRow("days beyond a hundred years") << "TidyOlderThan= 36501 \r\n"
+                                                     << true << offered;
     }
     void rulesRead() {
         QFETCH(QString, lines);

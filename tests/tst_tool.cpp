@@ -208,7 +208,6 @@ class TestTool : public QObject {
         QVERIFY(page.readLine().contains(("\"Corvelle " + version + "\"").toUtf8()));
     }
 
-
     // Every option --help names is in the manual page and in the three completions.
     void optionsDocumentedEverywhere() {
         QProcess p;
@@ -232,8 +231,9 @@ class TestTool : public QObject {
             QVERIFY2(man.contains(o), qPrintable("manual page: " + o));
             QVERIFY2(read(dir + "/corvelle-tidy.bash").contains(o), qPrintable("bash: " + o));
             QVERIFY2(read(dir + "/_corvelle-tidy").contains(o), qPrintable("zsh: " + o));
-            QVERIFY2(fish.contains("-l " + o.mid(2) + " ") || fish.contains("-l " + o.mid(2) + "\n"),
-                     qPrintable("fish: " + o));
+            QVERIFY2(
+                fish.contains("-l " + o.mid(2) + " ") || fish.contains("-l " + o.mid(2) + "\n"),
+                qPrintable("fish: " + o));
         }
     }
 

@@ -144,7 +144,6 @@ class TestUndo : public QObject {
         QVERIFY(j.finished && j.undone);
     }
 
-
     // Junk files removed by a run come back byte for byte, with their modes and times.
     void junkBackExactly_data() {
         QTest::addColumn<QStringList>("tree");
@@ -156,8 +155,7 @@ class TestUndo : public QObject {
                            "f:N/a/b/c/._\xff\xfe", "f:keep"}
             << 1 << "junk,nested" << 4;
         QTest::newRow("raise over junk of the same name")
-            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:R/._gone",
-                           "f:keep"}
+            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:R/._gone", "f:keep"}
             << 0 << "junk" << 1;
         QTest::newRow("a start folder of junk") << QStringList{"f:Thumbs.db"} << 1 << "junk" << 1;
     }

@@ -45,8 +45,7 @@ class TestUndoCrash : public QObject {
         QTest::addColumn<QStringList>("tree");
         QTest::addColumn<QString>("rules");
         QTest::newRow("raise with own name and a chain")
-            << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:A/A/.y", "f:F1/F2/F3/z", "f:keep"}
-            << "";
+            << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:A/A/.y", "f:F1/F2/F3/z", "f:keep"} << "";
         QTest::newRow("delete rows")
             << QStringList{"d:E1", "d:E2", "d:P/E3", "f:P/f", "f:keep"} << "";
         QTest::newRow("junk and nested folders")
@@ -130,8 +129,7 @@ class TestUndoCrash : public QObject {
                            "f:keep"}
             << 1 << "junk,nested";
         QTest::newRow("raise over junk")
-            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:keep"} << 0
-            << "junk";
+            << QStringList{"f:R/S/x", "f:R/S/Thumbs.db", "f:R/Thumbs.db", "f:keep"} << 0 << "junk";
         QTest::newRow("the start folder itself, after the folders in it")
             << QStringList{"d:N/a", "f:N/Thumbs.db", "d:M", "f:Thumbs.db"} << 1 << "junk,nested";
         QTest::newRow("own name") << QStringList{"f:A/A/A/deep", "f:A/A/x", "f:keep"} << 0 << "";
@@ -140,7 +138,8 @@ class TestUndoCrash : public QObject {
         QTest::newRow("another user's 0750 folder")
             << QStringList{"f:S/U/a", "f:S/U/b", "o:S/U=1234", "m:S/U=0750", "f:keep"} << 0 << "";
         QTest::newRow("delete rows")
-            << QStringList{"d:E1", "d:P/E2", "f:P/f", "o:E1=1234", "m:E1=0750", "f:keep"} << 1 << "";
+            << QStringList{"d:E1", "d:P/E2", "f:P/f", "o:E1=1234", "m:E1=0750", "f:keep"} << 1
+            << "";
     }
     void undoKilledAtEveryStep() {
         QFETCH(QStringList, tree);

@@ -129,8 +129,8 @@ class Runner {
         for (const JunkFile& j : junk) {
             contents.emplace_back();
             if (plan)
-                contents.back() = kept_.substr(static_cast<size_t>(j.kept),
-                                               static_cast<size_t>(j.size));
+                contents.back() =
+                    kept_.substr(static_cast<size_t>(j.kept), static_cast<size_t>(j.size));
             else if ((error = ReadJunk(dir, j, folder, contents.back())))
                 return false;
         }

@@ -203,9 +203,8 @@ std::string FormatJournalPlan(const RunJournal& j) {
             out += "junk";
             AppendField(out, k.name);
             AppendIdField(out, k.id);
-            for (const std::uint64_t n :
-                 {k.size, std::uint64_t{k.meta.mode}, std::uint64_t{k.meta.uid},
-                  std::uint64_t{k.meta.gid}}) {
+            for (const std::uint64_t n : {k.size, std::uint64_t{k.meta.mode},
+                                          std::uint64_t{k.meta.uid}, std::uint64_t{k.meta.gid}}) {
                 out += ' ';
                 AppendNumber(out, n);
             }
@@ -327,12 +326,12 @@ Error JournalParser::Plan(const std::vector<std::string>& f) {
     }
     if (f[0] == "junk") {
         JunkFile k;
-        if (j_.rows.empty() || f.size() != 11 || !JournalUnescape(f[1], k.name) ||
-            k.name.empty() || k.name == "." || k.name == ".." ||
-            k.name.find('/') != std::string::npos || !ParseId(f[2], k.id) ||
-            !Number(f[3], k.size) || !Number(f[4], k.meta.mode) || !Number(f[5], k.meta.uid) ||
-            !Number(f[6], k.meta.gid) || !Number(f[7], k.meta.atimeNs) ||
-            !Number(f[8], k.meta.mtimeNs) || !Number(f[9], k.kept) || !Number(f[10], k.hash))
+        if (j_.rows.empty() || f.size() != 11 || !JournalUnescape(f[1], k.name) || k.name.empty() ||
+            k.name == "." || k.name == ".." || k.name.find('/') != std::string::npos ||
+            !ParseId(f[2], k.id) || !Number(f[3], k.size) || !Number(f[4], k.meta.mode) ||
+            !Number(f[5], k.meta.uid) || !Number(f[6], k.meta.gid) ||
+            !Number(f[7], k.meta.atimeNs) || !Number(f[8], k.meta.mtimeNs) ||
+            !Number(f[9], k.kept) || !Number(f[10], k.hash))
             return Damaged("不要ファイル");
         j_.rows.back().junk.push_back(std::move(k));
         return {};

@@ -63,9 +63,9 @@ Error OpenTrustedJournal(const std::string& path, bool append, UniqueFd& fd) {
 
 std::string KeptPathOf(const std::string& journalPath) {
     const std::string suffix = kSuffix;
-    const bool journal = journalPath.size() > suffix.size() &&
-                         journalPath.compare(journalPath.size() - suffix.size(), suffix.size(),
-                                             suffix) == 0;
+    const bool journal =
+        journalPath.size() > suffix.size() &&
+        journalPath.compare(journalPath.size() - suffix.size(), suffix.size(), suffix) == 0;
     return (journal ? journalPath.substr(0, journalPath.size() - suffix.size()) : journalPath) +
            ".kept";
 }

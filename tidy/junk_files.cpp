@@ -104,8 +104,8 @@ Error RemoveJunk(int dir, const std::vector<JunkFile>& junk,
 bool PutJunkBack(int dir, const JunkFile& junk, const std::string& contents, std::string& why) {
     ItemInfo there;
     // Still aside (the run died before removing it): it only steps back.
-    if (InfoAt(dir, AsideName(junk), there) && Same(there, junk) && !InfoAt(dir, junk.name, there) &&
-        RenameNoReplace(dir, AsideName(junk), dir, junk.name))
+    if (InfoAt(dir, AsideName(junk), there) && Same(there, junk) &&
+        !InfoAt(dir, junk.name, there) && RenameNoReplace(dir, AsideName(junk), dir, junk.name))
         return true;
     if (InfoAt(dir, junk.name, there)) {
         if (Same(there, junk))

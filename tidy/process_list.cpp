@@ -75,7 +75,7 @@ ProcessRow ProcessList::Row(int i) const {
     const Record& r = rows_[static_cast<size_t>(i)];
     const Ident& second = seconds_[r.second];
     ProcessRow row{Cell(i, 0),  Cell(i, 1),      results_[r.result], r.checked, r.before.Id(),
-                   second.Id(), r.before.Meta(), second.Meta(),      {}, {}};
+                   second.Id(), r.before.Meta(), second.Meta(),      {},        {}};
     if (r.failure != Record::kNoFailure)
         row.failure = failures_[r.failure];
     row.junk = Junk(i);
@@ -106,8 +106,7 @@ size_t ProcessList::Bytes() const {
                paths_.Bytes() + failures_.capacity() * sizeof(Error);
     for (const Error& e : failures_)
         n += e.description.capacity() + e.path.capacity() + e.detail.capacity();
-    for (const std::vector<JunkFile>& j : junks_)
-        n += j.capacity() * sizeof(JunkFile);
+    for (const std::vector<JunkFile>& j : junks_) n += j.capacity() * sizeof(JunkFile);
     return n;
 }
 
@@ -150,8 +149,8 @@ int ProcessList::Append(const std::string& before, const std::string& after, con
                         const FileId& afterId, const FolderMeta& beforeMeta,
                         const FolderMeta& parentMeta, std::vector<JunkFile> junk) {
     if (sink_) {
-        sink_(ProcessRow{before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta, {},
-                         junk});
+        sink_(ProcessRow{
+            before, after, {}, false, beforeId, afterId, beforeMeta, parentMeta, {}, junk});
         if (!keepPassed_)
             return passed_++;
     }

@@ -114,8 +114,8 @@ bool TidySearch::FolderTreeSearch(const std::string& path, const std::string& pa
         // Read afresh: the user may switch the option while the search runs.
         // An excluded folder is neither entered nor listed.
         if (dirList.ListCount() > 0 && settings_.SubFolderMode &&
-            !(rules_.exclude && IsExcluded(rules_, PathLeaf(dirList.List(n - 1)),
-                                           Relative(dirList.List(n - 1))))) {
+            !(rules_.exclude &&
+              IsExcluded(rules_, PathLeaf(dirList.List(n - 1)), Relative(dirList.List(n - 1))))) {
             DirListBox::Entered entered = DirListBox::Entered::Failed;
             Seam("search:enter", dirList.List(n - 1));
             // A sub-folder that vanished or cannot be opened is reported once; Ignore goes on
@@ -188,8 +188,7 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
         s = dirList.Described();
     if (qualifies() && OldEnough(*s, mode)) {
         if (mode == 0) {
-            list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta,
-                         s->junk);
+            list_.Append(folder + s->lone, folder, s->loneId, s->id, s->loneMeta, s->meta, s->junk);
         } else {
             // The times of the folder holding it, so that Undo gives them back too.
             const FolderSummary* parent = walked ? dirList.ParentDescribed() : nullptr;

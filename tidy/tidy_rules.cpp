@@ -13,8 +13,8 @@ std::vector<std::string> DefaultJunkNames() {
 
 std::vector<std::string> DefaultExcludePatterns() {
     // Version control, build output, and folders a system keeps for itself.
-    return {".git",    "node_modules", "$RECYCLE.BIN", "System Volume Information",
-            ".svn",    ".hg",          "__pycache__",  "lost+found"};
+    return {".git", "node_modules", "$RECYCLE.BIN", "System Volume Information",
+            ".svn", ".hg",          "__pycache__",  "lost+found"};
 }
 
 bool MatchesJunkPattern(const TidyRules& rules, std::string_view name, bool& appleDouble) {

@@ -357,7 +357,9 @@ std::string TidyUsage(bool japanese) {
                "  --mode empty       空のフォルダを削除\n"
                "  --no-subfolders    FOLDER そのものだけを調べる\n"
                "  --junk[=NAMES]     不要ファイルだけのフォルダも空とみなす。NAMES はカンマ区切り\n"
-               "                     のパターン (既定: " + JoinPatterns(DefaultJunkNames()) + "\n"
+               "                     のパターン (既定: " +
+               JoinPatterns(DefaultJunkNames()) +
+               "\n"
                "                     ._* は対になるファイルがないときだけ)。消したファイルは\n"
                "                     ジャーナルの隣に保存され、--undo で元どおりに戻る\n"
                "  --nested           中身が空のフォルダだけのフォルダも一度に挙げる (empty のみ)\n"
@@ -399,7 +401,8 @@ std::string TidyUsage(bool japanese) {
            "  --no-subfolders    examine FOLDER itself only\n"
            "  --junk[=NAMES]     a folder holding only junk files counts as empty; NAMES are\n"
            "                     comma-separated patterns (default: " +
-               JoinPatterns(DefaultJunkNames()) + "\n"
+           JoinPatterns(DefaultJunkNames()) +
+           "\n"
            "                     ._* only without the file it belongs to); removed files are\n"
            "                     kept beside the journal and --undo puts them back\n"
            "  --nested           list folders holding only empty folders in one pass too\n"

@@ -383,7 +383,8 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
         return 0;
     if (!SameStart(j, error))
         return -1;
-    Undoer undo(j, path, [&](int index, const FileId& id) { file.Append(FormatRemade(index, id)); });
+    Undoer undo(j, path,
+                [&](int index, const FileId& id) { file.Append(FormatRemade(index, id)); });
     // Rows wait in order until the records of the folders made for them are durable: one
     // sync for many rows. A row beneath a waiting one waits for it to be put back first.
     struct Waiting {

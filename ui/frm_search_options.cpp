@@ -35,6 +35,13 @@ std::vector<std::string> Patterns(const QLineEdit* box) {
     return out;
 }
 
+QCheckBox* Rule(const char* name, const QString& caption, bool on, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setChecked(on);
+    return box;
+}
+
 QLabel* Note(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
     l->setIndent(l->fontMetrics().averageCharWidth() * 4);
@@ -52,9 +59,8 @@ frmSearchOptions::frmSearchOptions(TidyRules& rules, QWidget* owner)
     setModal(true);
     auto* grid = new QGridLayout;
     int row = 0;
-    chkJunk = new QCheckBox(QStringLiteral("不要ファイルだけのフォルダも空とみなす(&J)"), this);
-    chkJunk->setObjectName("chkJunk");
-    chkJunk->setChecked(rules.junk);
+    chkJunk = Rule("chkJunk", QStringLiteral("不要ファイルだけのフォルダも空とみなす(&J)"),
+                   rules.junk, this);
     txtJunkNames = PatternBox("txtJunkNames", rules.junkNames, this);
     grid->addWidget(chkJunk, row++, 0, 1, 2);
     grid->addWidget(Note(QStringLiteral("ファイル名 (カンマ区切り、* ? が使えます。._* は対の"
@@ -62,18 +68,16 @@ frmSearchOptions::frmSearchOptions(TidyRules& rules, QWidget* owner)
                          this),
                     row++, 0, 1, 2);
     grid->addWidget(txtJunkNames, row++, 1);
-    chkNested = new QCheckBox(
-        QStringLiteral("空のフォルダだけを含むフォルダも一度に削除する(&N)"), this);
-    chkNested->setObjectName("chkNested");
-    chkNested->setChecked(rules.nested);
+    chkNested =
+        Rule("chkNested", QStringLiteral("空のフォルダだけを含むフォルダも一度に削除する(&N)"),
+             rules.nested, this);
     grid->addWidget(chkNested, row++, 0, 1, 2);
     grid->addWidget(Note(QStringLiteral("(「空のフォルダを削除」のとき。各フォルダが一行になり"
                                         "ます)"),
                          this),
                     row++, 0, 1, 2);
-    chkExclude = new QCheckBox(QStringLiteral("次のフォルダを検索しない(&E)"), this);
-    chkExclude->setObjectName("chkExclude");
-    chkExclude->setChecked(rules.exclude);
+    chkExclude =
+        Rule("chkExclude", QStringLiteral("次のフォルダを検索しない(&E)"), rules.exclude, this);
     txtExclude = PatternBox("txtExclude", rules.excludePatterns, this);
     grid->addWidget(chkExclude, row++, 0, 1, 2);
     grid->addWidget(Note(QStringLiteral("フォルダ名、または / を含むなら検索するフォルダからの"
@@ -81,9 +85,9 @@ frmSearchOptions::frmSearchOptions(TidyRules& rules, QWidget* owner)
                          this),
                     row++, 0, 1, 2);
     grid->addWidget(txtExclude, row++, 1);
-    chkOlderThan = new QCheckBox(QStringLiteral("最後の更新から次の日数が過ぎたものだけ(&A)"), this);
-    chkOlderThan->setObjectName("chkOlderThan");
-    chkOlderThan->setChecked(rules.olderThanDays > 0);
+    chkOlderThan =
+        Rule("chkOlderThan", QStringLiteral("最後の更新から次の日数が過ぎたものだけ(&A)"),
+             rules.olderThanDays > 0, this);
     spnDays = new QSpinBox(this);
     spnDays->setObjectName("spnDays");
     spnDays->setRange(1, kMaxAgeDays);

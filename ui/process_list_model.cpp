@@ -94,7 +94,8 @@ QVariant ProcessListModel::data(const QModelIndex& index, int role) const {
             if (const std::vector<JunkFile>& junk = list_.Junk(index.row()); !junk.empty()) {
                 QStringList names;
                 for (const JunkFile& j : junk) names << PathToQString(j.name);
-                return QStringLiteral("不要ファイルも削除します: ") + names.join(QStringLiteral(", "));
+                return QStringLiteral("不要ファイルも削除します: ") +
+                       names.join(QStringLiteral(", "));
             }
             return {};
         default:
