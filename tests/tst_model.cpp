@@ -10,7 +10,7 @@
 // failure names its seed. CORVELLE_SOAK_SECONDS runs more seeds.
 #include <QtTest>
 #include <chrono>
-#include <filesystem>
+#include <ctime>
 #include <random>
 #include <set>
 #include <tuple>
@@ -197,9 +197,7 @@ Node RandomFolder(std::mt19937& rng, int depth, bool ruleNames = false) {
 
 // Old items are given a time long ago once everything inside them is made.
 void Age(const test::TestDir& t, const std::string& rel) {
-    std::filesystem::last_write_time(
-        std::filesystem::u8path(t.Path(rel)),
-        std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+    t.Touch(rel, std::time(nullptr) - 400 * 86400);
 }
 
 void Make(const Node& f, test::TestDir& t, const std::string& rel, int& serial) {

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QtTest>
 #include <cerrno>
-#include <chrono>
-#include <filesystem>
+#include <ctime>
 #include <map>
 
 #include "app/settings.h"
@@ -223,10 +222,7 @@ class TestSearch : public QObject {
                 old << QString::fromStdString(rel);
         }
         // Made old last: making what is inside a folder makes it new again.
-        for (const QString& rel : old)
-            std::filesystem::last_write_time(
-                std::filesystem::u8path(t.Path(rel.toStdString())),
-                std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400));
+        for (const QString& rel : old) t.Touch(rel.toStdString(), std::time(nullptr) - 400 * 86400);
         Run r(t.Root(), mode, true);
         r.settings.Rules = test::Rules(rules.toStdString());
         const TidyRules& R = r.settings.Rules;

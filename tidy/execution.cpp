@@ -29,7 +29,7 @@ Key KeyOf(const FileId& id) {
 class Runner {
   public:
     Runner(const ProcessList& list, OwnerHandle owner)
-        : access_(list.StartPath(), list.StartId()), owner_(owner) {}
+        : access_(list.StartPath(), list.StartId()), owner_(owner), startPath_(list.StartPath()) {}
 
     // What a row will change, read from the disk as the rows before it will have left it
     // (`contents` carries what earlier raise rows put into their after folders). false with
@@ -159,6 +159,8 @@ class Runner {
                 return false;
         }
         Seam("delete:checked", path);
+        if (path == RowPath(startPath_))
+            access_.ReleaseStart();  // the start folder itself goes (a nested run's last row)
         // Removes only an empty folder: a file that arrived at any moment keeps it.
         if (!RemoveEmptyFolderAt(parent.Get(), leaf)) {
             error = RowAccess::Because(path, errno);
@@ -340,6 +342,7 @@ class Runner {
 
     RowAccess access_;
     OwnerHandle owner_;
+    std::string startPath_;
     std::string kept_;
 };
 

@@ -17,6 +17,13 @@ class RowAccess {
     RowAccess(std::string startPath, const FileId& startId)
         : startPath_(std::move(startPath)), startId_(startId) {}
 
+    // Lets go of the start folder (a folder held open is not removed at once everywhere); the
+    // next row opens and checks it again.
+    void ReleaseStart() {
+        start_.Reset();
+        tried_ = false;
+        startProblem_ = {};
+    }
     // The start folder was made again (by an Undo): it is this one now.
     void SetStartId(const FileId& id) { startId_ = id; }
 

@@ -110,10 +110,13 @@ TestDir::~TestDir() {
 void TestDir::File(const std::string& rel, const std::string& content, time_t mtime) {
     MakeParents(Path(rel));
     WriteFileBytes(Path(rel), content.empty() ? rel : content);
-    if (mtime) {
-        struct timespec ts[2] = {{mtime, 0}, {mtime, 0}};
-        utimensat(AT_FDCWD, Path(rel).c_str(), ts, AT_SYMLINK_NOFOLLOW);
-    }
+    if (mtime)
+        Touch(rel, mtime);
+}
+
+void TestDir::Touch(const std::string& rel, time_t mtime) const {
+    struct timespec ts[2] = {{mtime, 0}, {mtime, 0}};
+    utimensat(AT_FDCWD, Path(rel).c_str(), ts, AT_SYMLINK_NOFOLLOW);
 }
 
 void TestDir::Dir(const std::string& rel) {

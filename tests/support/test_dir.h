@@ -24,6 +24,8 @@ class TestDir {
     // Parents are made as needed. Content defaults to the name; mtime 0 keeps "now".
     void File(const std::string& rel, const std::string& content = {}, time_t mtime = 0);
     void Dir(const std::string& rel);
+    // Gives an existing file or folder this modification (and access) time.
+    void Touch(const std::string& rel, time_t mtime) const;
     void Link(const std::string& rel, const std::string& target);
     void Fifo(const std::string& rel);
 

@@ -91,14 +91,18 @@ void TestDir::File(const std::string& rel, const std::string& content, time_t mt
     const std::string path = Native(Path(rel));
     MakeParents(path);
     WriteFileBytes(path, content.empty() ? rel : content);
-    if (mtime) {
-        HANDLE h = CreateFileW(LongPath(path).c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        const std::int64_t ft = win::FileTimeOf(static_cast<std::int64_t>(mtime) * 1000000000);
-        FILETIME t{static_cast<DWORD>(ft), static_cast<DWORD>(ft >> 32)};
-        SetFileTime(h, nullptr, &t, &t);
-        CloseHandle(h);
-    }
+    if (mtime)
+        Touch(rel, mtime);
+}
+
+void TestDir::Touch(const std::string& rel, time_t mtime) const {
+    // Backup semantics: a folder opens too.
+    HANDLE h = CreateFileW(LongPath(Native(Path(rel))).c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const std::int64_t ft = win::FileTimeOf(static_cast<std::int64_t>(mtime) * 1000000000);
+    FILETIME t{static_cast<DWORD>(ft), static_cast<DWORD>(ft >> 32)};
+    SetFileTime(h, nullptr, &t, &t);
+    CloseHandle(h);
 }
 
 void TestDir::Dir(const std::string& rel) {
