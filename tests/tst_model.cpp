@@ -197,7 +197,7 @@ Node RandomFolder(std::mt19937& rng, int depth, bool ruleNames = false) {
 
 // Old items are given a time long ago once everything inside them is made.
 void Age(const test::TestDir& t, const std::string& rel) {
-    t.Touch(rel, std::time(nullptr) - 400 * 86400);
+    t.Touch(rel, std::time(nullptr) - time_t{400} * 86400);
 }
 
 void Make(const Node& f, test::TestDir& t, const std::string& rel, int& serial) {

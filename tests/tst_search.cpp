@@ -222,7 +222,8 @@ class TestSearch : public QObject {
                 old << QString::fromStdString(rel);
         }
         // Made old last: making what is inside a folder makes it new again.
-        for (const QString& rel : old) t.Touch(rel.toStdString(), std::time(nullptr) - 400 * 86400);
+        for (const QString& rel : old)
+            t.Touch(rel.toStdString(), std::time(nullptr) - time_t{400} * 86400);
         Run r(t.Root(), mode, true);
         r.settings.Rules = test::Rules(rules.toStdString());
         const TidyRules& R = r.settings.Rules;

@@ -74,6 +74,7 @@ void Read(int fd, const std::string& path, bool oneRead, const TidyRules* rules,
         return;
     // An AppleDouble file belongs to the item it is named after while that item is there.
     std::vector<std::string> names;
+    names.reserve(entries.size());
     for (const DirEntryRaw& e : entries) names.push_back(e.name);
     std::sort(names.begin(), names.end());
     std::vector<JunkFile> junk;

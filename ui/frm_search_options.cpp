@@ -26,7 +26,7 @@ QLineEdit* PatternBox(const char* name, const std::vector<std::string>& patterns
 // What the user typed: the names between the commas, blanks around them left out.
 std::vector<std::string> Patterns(const QLineEdit* box) {
     std::vector<std::string> out;
-    for (std::string p : SplitPatterns(QStringToPath(box->text()))) {
+    for (const std::string& p : SplitPatterns(QStringToPath(box->text()))) {
         const size_t b = p.find_first_not_of(" \t");
         if (b == std::string::npos)
             continue;
