@@ -239,6 +239,18 @@ std::set<std::uint64_t> FolderNumbers(const test::TestDir& t) {
     return out;
 }
 
+// The search as the window runs it, the user pressing stop during yield `stopAt` (-1: never).
+void SearchStoppingAt(SettingsRecord& s, ProcessList& list, int stopAt) {
+    TidySearch search(s, list);
+    int yields = 0;
+    search.ui.yield = [&] {
+        if (++yields == stopAt)
+            search.Stop();
+    };
+    MessageService::ResetScript();
+    search.SearchRun();
+}
+
 int Seeds() {
     return 3000;
 }
@@ -364,14 +376,7 @@ class TestModel : public QObject {
         rules.olderThanDays = model.rules.age ? 30 : 0;
         ProcessList list;
         list.Init();
-        TidySearch search(s, list);
-        int yields = 0;
-        search.ui.yield = [&] {
-            if (++yields == stopAt)
-                search.Stop();
-        };
-        MessageService::ResetScript();
-        search.SearchRun();
+        SearchStoppingAt(s, list, stopAt);
         const QString where = QString("rules seed %1").arg(seed);
         std::vector<std::pair<std::string, std::string>> rows;
         std::vector<std::vector<std::string>> junk;
@@ -452,17 +457,10 @@ class TestModel : public QObject {
         s.SubFolderMode = sub;
         ProcessList list;
         list.Init();
-        TidySearch search(s, list);
         // Every row as the search hands it over, kept whole.
         PlainList plain;
         list.PassRowsTo([&](const ProcessRow& r) { plain.Append(r); }, true);
-        int yields = 0;
-        search.ui.yield = [&] {
-            if (++yields == stopAt)
-                search.Stop();
-        };
-        MessageService::ResetScript();
-        search.SearchRun();
+        SearchStoppingAt(s, list, stopAt);
         std::vector<std::pair<std::string, std::string>> rows;
         for (const ProcessRow& r : list.Rows()) rows.emplace_back(r.before, r.after);
         QVERIFY2(rows == model.rows, qPrintable(QString("seed %1: %2 rows, model %3")
