@@ -281,8 +281,8 @@ class TestExecution : public QObject {
                                                 << "remove";
         QTest::newRow("a folder in its place") << "execute:row"
                                                << "folder";
-        QTest::newRow("rewritten while it steps aside") << "junk:aside"
-                                                        << "rewrite-aside";
+        QTest::newRow("rewritten once held") << "junk:held"
+                                             << "rewrite-held";
     }
     void changedJunkFailsTheRowUntouched() {
         QFETCH(QString, seam);
@@ -301,7 +301,7 @@ class TestExecution : public QObject {
         bool changed = false;
         SetSeamHook([&](const char* point, const std::string& at) {
             if (changed || QString(point) != seam || (seam == "execute:row" && at != row) ||
-                (seam == "junk:aside" && at != t.Path("J/Thumbs.db")))
+                (seam == "junk:held" && at != t.Path("J/Thumbs.db")))
                 return;
             changed = true;
             const std::string junk = t.Path("J/Thumbs.db");
@@ -315,14 +315,13 @@ class TestExecution : public QObject {
                 test::RemoveTree(junk);
                 t.Dir("J/Thumbs.db");
             }
-            if (change == "rewrite-aside")
-                for (const JunkFile& j : list.Junk(0))
-                    if (j.name == "Thumbs.db") {
-                        // It stands aside under a name of its identity.
-                        const std::string aside = "J/corvelle-junk-" + std::to_string(j.id.number);
-                        QVERIFY(t.Exists(aside));
-                        test::WriteFileBytes(t.Path(aside), "THUMBS");
-                    }
+            if (change == "rewrite-held") {
+                // It waits in the Trash of its file system (on Windows beside the journals).
+                const std::string held =
+                    NamesAreBytes() ? "Trash/files/Thumbs.db" : "Corvelle/kept/Thumbs.db";
+                QVERIFY(state.Exists(held));
+                test::WriteFileBytes(state.Path(held), "THUMBS");
+            }
         });
         const auto expected = [&] {
             int failed = 0;

@@ -115,7 +115,8 @@ void DirListBox::Describe(Level& l) {
         s.others = 1;
         return;
     }
-    // Junk is only junk as a plain file of this mount, too large for nothing.
+    // Junk is only junk as a plain file of this mount (never a pipe, a socket or a device),
+    // and never a large one.
     for (JunkFile& j : s.junk) {
         ItemInfo ji;
         if (!InfoAt(l.fd.Get(), j.name, ji) || !ji.IsFile() || OtherMount(l.info, ji) ||
@@ -127,6 +128,7 @@ void DirListBox::Describe(Level& l) {
         j.id = ji.id;
         j.meta = ji.meta;
         j.size = ji.size;
+        j.changeNs = ji.changeNs;
     }
     if (s.folders == 1 && s.others == 0) {
         ItemInfo li;

@@ -49,7 +49,7 @@ class Runner {
             error = KindError(kErrNotFromSearch, row.before);
             return false;
         }
-        if (!row.junk.empty() && !KeepJunk(row, plan, error))
+        if (!row.junk.empty() && !PlanJunk(row, plan, error))
             return false;
         if (!plan.raise)
             return true;
@@ -85,67 +85,72 @@ class Runner {
         return true;
     }
 
-    // The junk files' contents the plan points into.
-    const std::string& Kept() const { return kept_; }
-
     // plan: what the journal holds for the row; null when the run is not journaled.
     bool Run(const ProcessRow& row, const JournalRow* plan, Error& error) {
         if (!row.beforeId.Known()) {
             error = KindError(kErrNotFromSearch, row.before);
             return false;
         }
-        return row.IsDeleteRow() ? Delete(row, plan, error) : Raise(row, plan, error);
+        return row.IsDeleteRow() ? Delete(row, error) : Raise(row, plan, error);
     }
 
   private:
-    // Every junk file of the row read now, still the file the search saw, and kept for the
-    // journal. A junk file that changed fails the row before anything changes.
-    bool KeepJunk(const ProcessRow& row, JournalRow& plan, Error& error) {
+    // Where the junk files of the open folder dir wait until Undo: one place per file system,
+    // found once per run. Not to be had: the row is not carried out (nothing is touched).
+    HoldingPlace* Place(int dir, const std::string& folder, Error& error) {
+        ItemInfo info;
+        if (!InfoOf(dir, info)) {
+            error = RowAccess::Because(folder, errno);
+            return nullptr;
+        }
+        auto it = places_.find(info.id.volume);
+        if (it == places_.end()) {
+            HoldingPlace place;
+            Error why = OpenHoldingPlace(dir, folder, place);
+            if (why) {
+                error = KindError(kErrJunkNotKept, folder);
+                error.sysErrno = why.sysErrno;
+                error.detail = "\n" + ErrorMessage(why);
+                return nullptr;
+            }
+            it = places_.emplace(info.id.volume, std::move(place)).first;
+        }
+        return &it->second;
+    }
+
+    // The row's junk files, checked now against what the search saw, and where they will be
+    // held: a junk file that changed, or no place to hold it, fails the row untouched.
+    bool PlanJunk(const ProcessRow& row, JournalRow& plan, Error& error) {
         const std::string& text = plan.raise ? row.after : row.before;
         const UniqueFd dir = access_.Folder(text, plan.raise ? row.afterId : row.beforeId, error);
         if (!dir.Valid())
             return false;
+        const HoldingPlace* place = Place(dir.Get(), RowPath(text), error);
+        if (!place)
+            return false;
         plan.junk = row.junk;
         for (JunkFile& j : plan.junk) {
-            std::string contents;
-            if ((error = ReadJunk(dir.Get(), j, RowPath(text), contents)))
-                return false;
-            if (kept_.size() + contents.size() > kMaxKeptBytes) {
-                error = KindError(kErrJunkNotKept, AddBackslash(RowPath(text)) + j.name);
+            ItemInfo info;
+            if (!InfoAt(dir.Get(), j.name, info) || !StillJunk(info, j)) {
+                error = KindError(kErrJunkChanged, AddBackslash(RowPath(text)) + j.name);
                 return false;
             }
-            j.kept = kept_.size();
-            j.hash = ContentHash(contents);
-            kept_ += contents;
+            j.holdPath = place->path;
+            j.holdId = place->id;
         }
         return true;
     }
 
-    // The contents of the junk files the row removes: as kept for the journal, or read now
-    // when the run is not journaled.
-    bool JunkContents(int dir, const std::vector<JunkFile>& junk, const JournalRow* plan,
-                      const std::string& folder, std::vector<std::string>& contents,
-                      Error& error) const {
-        for (const JunkFile& j : junk) {
-            contents.emplace_back();
-            if (plan)
-                contents.back() =
-                    kept_.substr(static_cast<size_t>(j.kept), static_cast<size_t>(j.size));
-            else if ((error = ReadJunk(dir, j, folder, contents.back())))
-                return false;
-        }
-        return true;
-    }
-
-    bool Delete(const ProcessRow& row, const JournalRow* plan, Error& error) {
+    bool Delete(const ProcessRow& row, Error& error) {
         std::string leaf;
         const UniqueFd parent = access_.Parent(row.before, leaf, error);
         const std::string path = RowPath(row.before);
         if (!parent.Valid() ||
             !RowAccess::IsFolderAt(parent.Get(), nullptr, leaf, row.beforeId, path, error))
             return false;
-        const std::vector<JunkFile>& junk = plan ? plan->junk : row.junk;
-        std::vector<std::string> contents;
+        const std::vector<JunkFile>& junk = row.junk;
+        std::vector<std::string> held;
+        HoldingPlace* place = nullptr;
         if (!junk.empty()) {
             const UniqueFd folder = OpenFolderAt(parent.Get(), leaf);
             ItemInfo info;
@@ -154,8 +159,8 @@ class Runner {
                                        : RowAccess::Because(path, errno);
                 return false;
             }
-            if (!JunkContents(folder.Get(), junk, plan, path, contents, error) ||
-                (error = RemoveJunk(folder.Get(), junk, contents, path)))
+            if (!(place = Place(folder.Get(), path, error)) ||
+                (error = HoldJunk(folder.Get(), junk, *place, path, held)))
                 return false;
         }
         Seam("delete:checked", path);
@@ -165,14 +170,13 @@ class Runner {
         if (!RemoveEmptyFolderAt(parent.Get(), leaf)) {
             error = RowAccess::Because(path, errno);
             error.operation = "削除";
-            if (!junk.empty()) {
-                // The folder keeps its junk files: they come back.
+            if (place) {
+                // The folder keeps its junk files: they come back, the very same files.
                 const UniqueFd folder = OpenFolderAt(parent.Get(), leaf);
                 ItemInfo info;
-                if (folder.Valid() && InfoOf(folder.Get(), info) && info.id == row.beforeId)
-                    error.detail += PutAllJunkBack(folder.Get(), junk, contents, path);
-                else
-                    error.detail += PutAllJunkBack(-1, junk, {}, path);
+                const bool same =
+                    folder.Valid() && InfoOf(folder.Get(), info) && info.id == row.beforeId;
+                error.detail += ReturnJunk(same ? folder.Get() : -1, junk, held, *place, path);
             }
             return false;
         }
@@ -196,7 +200,7 @@ class Runner {
         if (!after.Valid())
             return false;
         // The after folder must still hold exactly the before folder (and its junk files).
-        const std::vector<JunkFile>& junk = plan ? plan->junk : row.junk;
+        const std::vector<JunkFile>& junk = row.junk;
         std::vector<std::string> names;
         int err = 0;
         if (!ReadNames(after.Get(), names, err)) {
@@ -240,23 +244,25 @@ class Runner {
         } else if (std::binary_search(inside.begin(), inside.end(), name)) {
             aside = AsideName(0);
         }
-        std::vector<std::string> contents;
-        if (!junk.empty() && (!JunkContents(after.Get(), junk, plan, afterPath, contents, error) ||
-                              (error = RemoveJunk(after.Get(), junk, contents, afterPath))))
+        std::vector<std::string> held;
+        HoldingPlace* place = nullptr;
+        if (!junk.empty() && (!(place = Place(after.Get(), afterPath, error)) ||
+                              (error = HoldJunk(after.Get(), junk, *place, afterPath, held))))
             return false;
         // Whatever fails from here on, the junk files come back once the rest is back.
         struct JunkBack {
             int dir;
             const std::vector<JunkFile>& junk;
-            const std::vector<std::string>& contents;
+            const std::vector<std::string>& held;
+            HoldingPlace* place;
             const std::string& folder;
             Error& error;
             bool done = false;
             ~JunkBack() {
-                if (!done && !junk.empty())
-                    error.detail += PutAllJunkBack(dir, junk, contents, folder);
+                if (!done && place)
+                    error.detail += ReturnJunk(dir, junk, held, *place, folder);
             }
-        } junkBack{after.Get(), junk, contents, afterPath, error};
+        } junkBack{after.Get(), junk, held, place, afterPath, error};
         Seam("raise:checked", path);
         // An entry named like the folder itself would have to land where the folder still
         // stands: the folder steps aside first, under a visible name that says what it is.
@@ -337,13 +343,10 @@ class Runner {
             error.detail += "\n" + path + " は " + PathParent(path) + aside + " にあります";
     }
 
-    // More than this of junk contents in one run: the rows beyond it are not carried out.
-    static constexpr size_t kMaxKeptBytes = size_t{1} << 30;
-
     RowAccess access_;
     OwnerHandle owner_;
     std::string startPath_;
-    std::string kept_;
+    std::map<std::uint64_t, HoldingPlace> places_;  // by file system
 };
 
 // Rows left out: the ticked ones, and every delete row above a ticked row (a folder that
@@ -401,7 +404,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         }
         if (!plan.rows.empty()) {
             PruneJournals();
-            if (Error error = journal.Create(plan, runner.Kept())) {
+            if (Error error = journal.Create(plan)) {
                 // No journal, no run: nothing could be undone or recovered.
                 refusal = error;
                 refusal.operation = "処理の記録を書けないため実行";

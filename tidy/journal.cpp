@@ -13,9 +13,12 @@
 //   entry <name> <id>            (one per entry of the raise row above)
 //   aside <name>                 (the raise row's folder steps aside under this name)
 //   row <index> delete <before> <beforeId> <mode> <uid> <gid> <atime> <mtime> <p.at> <p.mt>
+//   held <name> <id> <size> <mtime> <ctime> <place> <place id>
+//                                (a junk file the row above moves into the holding place
+//                                 first; Undo finds it there by its identity)
 //   junk <name> <id> <size> <mode> <uid> <gid> <atime> <mtime> <kept at> <hash>
-//                                (a junk file the row above removes first; its contents are
-//                                 in the ".kept" file beside the journal from <kept at> on)
+//                                (earlier versions: a junk file whose contents are kept in the
+//                                 ".kept" file beside the journal from <kept at> on)
 //   plan <rows>                  (end of the plan; durable before the first change)
 //   done <index> ok|failed       (progress, appended as rows finish)
 //   end                          (the run finished)
@@ -200,11 +203,24 @@ std::string FormatJournalPlan(const RunJournal& j) {
             out += '\n';
         }
         for (const JunkFile& k : r.junk) {
-            out += "junk";
+            const bool held = !k.holdPath.empty();
+            out += held ? "held" : "junk";
             AppendField(out, k.name);
             AppendIdField(out, k.id);
-            for (const std::uint64_t n : {k.size, std::uint64_t{k.meta.mode},
-                                          std::uint64_t{k.meta.uid}, std::uint64_t{k.meta.gid}}) {
+            out += ' ';
+            AppendNumber(out, k.size);
+            if (held) {
+                for (const std::int64_t n : {k.meta.mtimeNs, k.changeNs}) {
+                    out += ' ';
+                    AppendNumber(out, n);
+                }
+                AppendField(out, k.holdPath);
+                AppendIdField(out, k.holdId);
+                out += '\n';
+                continue;
+            }
+            for (const std::uint64_t n :
+                 {std::uint64_t{k.meta.mode}, std::uint64_t{k.meta.uid}, std::uint64_t{k.meta.gid}}) {
                 out += ' ';
                 AppendNumber(out, n);
             }
@@ -324,14 +340,20 @@ Error JournalParser::Plan(const std::vector<std::string>& f) {
         }
         return {};
     }
-    if (f[0] == "junk") {
+    if (f[0] == "junk" || f[0] == "held") {
         JunkFile k;
-        if (j_.rows.empty() || f.size() != 11 || !JournalUnescape(f[1], k.name) || k.name.empty() ||
+        const bool held = f[0] == "held";
+        if (j_.rows.empty() || f.size() < 4 || !JournalUnescape(f[1], k.name) || k.name.empty() ||
             k.name == "." || k.name == ".." || k.name.find('/') != std::string::npos ||
-            !ParseId(f[2], k.id) || !Number(f[3], k.size) || !Number(f[4], k.meta.mode) ||
-            !Number(f[5], k.meta.uid) || !Number(f[6], k.meta.gid) ||
-            !Number(f[7], k.meta.atimeNs) || !Number(f[8], k.meta.mtimeNs) ||
-            !Number(f[9], k.kept) || !Number(f[10], k.hash))
+            !ParseId(f[2], k.id) || !Number(f[3], k.size))
+            return Damaged("不要ファイル");
+        if (held ? f.size() != 8 || !Number(f[4], k.meta.mtimeNs) || !Number(f[5], k.changeNs) ||
+                       !JournalUnescape(f[6], k.holdPath) || k.holdPath.empty() ||
+                       !ParseId(f[7], k.holdId)
+                 : f.size() != 11 || !Number(f[4], k.meta.mode) || !Number(f[5], k.meta.uid) ||
+                       !Number(f[6], k.meta.gid) || !Number(f[7], k.meta.atimeNs) ||
+                       !Number(f[8], k.meta.mtimeNs) || !Number(f[9], k.kept) ||
+                       !Number(f[10], k.hash))
             return Damaged("不要ファイル");
         j_.rows.back().junk.push_back(std::move(k));
         return {};

@@ -87,7 +87,7 @@ Error KeptContents::Read(const JunkFile& junk, std::string& contents) {
     return {};
 }
 
-Error JournalFile::Create(const RunJournal& plan, const std::string& kept) {
+Error JournalFile::Create(const RunJournal& plan) {
     const std::string folder = JournalFolder();
     if (Error e = OpenJournalFolder(dir_, true))
         return e;
@@ -103,21 +103,12 @@ Error JournalFile::Create(const RunJournal& plan, const std::string& kept) {
             break;
     }
     const std::string text = FormatJournalPlan(plan);
-    // The kept contents are durable before the plan that points into them.
-    UniqueFd keptFd;
-    const std::string keptName = PathLeaf(KeptPathOf(path_));
-    const bool keptOk =
-        kept.empty() ||
-        (fd_.Valid() && CreateOwnFileAt(dir_.Get(), keptName, keptFd) &&
-         WriteAll(keptFd.Get(), kept.data(), kept.size()) && SyncData(keptFd.Get()));
-    if (!keptOk || !fd_.Valid() || !TryLock(fd_.Get(), true) ||
+    if (!fd_.Valid() || !TryLock(fd_.Get(), true) ||
         !WriteAll(fd_.Get(), text.data(), text.size()) || !SyncData(fd_.Get()) ||
         !SyncFolder(dir_.Get())) {
         Error error = SystemError(errno, path_.empty() ? folder : path_);
         if (!path_.empty())
             RemoveFileAt(dir_.Get(), PathLeaf(path_));
-        if (keptFd.Valid())
-            RemoveFileAt(dir_.Get(), keptName);
         fd_.Reset();
         return error;
     }

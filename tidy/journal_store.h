@@ -22,9 +22,8 @@ inline constexpr size_t kMaxJournalLine = size_t{1} << 20;
 // can run elsewhere, and listings show it as in use.
 class JournalFile {
   public:
-    // A new journal holding the plan, durable (file and folder) before this returns; `kept`
-    // (the junk files' contents the plan points into) goes first into a file beside it.
-    Error Create(const RunJournal& plan, const std::string& kept = {});
+    // A new journal holding the plan, durable (file and folder) before this returns.
+    Error Create(const RunJournal& plan);
     // An existing journal, to undo: checked as the user's own, locked, and read.
     Error Open(const std::string& path, RunJournal& j);
     // Buffered: progress marks need no sync each (recovery finds entries by identity).
@@ -42,7 +41,8 @@ class JournalFile {
     std::string path_;
 };
 
-// The file beside a journal that keeps the contents of the junk files its run removes.
+// The file beside an earlier version's journal that keeps the contents of the junk files its
+// run removed.
 std::string KeptPathOf(const std::string& journalPath);
 // A junk file's contents from there, checked against the journal's record of them.
 class KeptContents {

@@ -14,13 +14,8 @@
 namespace corvelle {
 namespace {
 
-bool Same(const ItemInfo& info, const JunkFile& junk) {
-    return info.IsFile() && info.id == junk.id && info.size == junk.size &&
-           info.meta.mtimeNs == junk.meta.mtimeNs;
-}
-
-// Where a junk file steps aside before it goes: named by its identity, so that an Undo after
-// a crash finds it there.
+// Where an earlier version's run left a junk file aside before it went: named by its
+// identity, so that an Undo after a crash finds it there.
 std::string AsideName(const JunkFile& junk) {
     return "corvelle-junk-" + std::to_string(junk.id.number);
 }
@@ -42,7 +37,56 @@ bool ReadAll(int fd, std::uint64_t size, std::string& out) {
     return true;
 }
 
+// The very file, whatever happened to its change time since (a rename moves it on).
+bool SameFile(const ItemInfo& info, const JunkFile& junk) {
+    return info.IsFile() && info.id == junk.id && info.size == junk.size &&
+           info.meta.mtimeNs == junk.meta.mtimeNs;
+}
+
 }  // namespace
+
+bool StillJunk(const ItemInfo& info, const JunkFile& junk) {
+    return SameFile(info, junk) && info.changeNs == junk.changeNs;
+}
+
+Error HoldJunk(int dir, const std::vector<JunkFile>& junk, HoldingPlace& place,
+               const std::string& folder, std::vector<std::string>& held) {
+    const std::string base = AddBackslash(folder);
+    held.clear();
+    for (const JunkFile& j : junk) {
+        ItemInfo info;
+        Error error;
+        std::string name;
+        if (!InfoAt(dir, j.name, info) || !StillJunk(info, j)) {
+            error = errno == ENOENT || info.id.Known() ? KindError(kErrJunkChanged, base + j.name)
+                                                      : RowAccess::Because(base + j.name, errno);
+        } else if (!(error = MoveToHolding(place, dir, j.name, base + j.name, name))) {
+            held.push_back(name);
+            Seam("junk:held", base + j.name);
+            // What moved must be what was checked: another file swapped in between goes back.
+            if (!InfoAt(place.folder.Get(), name, info) || !SameFile(info, j))
+                error = KindError(kErrJunkChanged, base + j.name);
+        }
+        if (error) {
+            error.detail += ReturnJunk(dir, junk, held, place, folder);
+            held.clear();
+            return error;
+        }
+    }
+    return {};
+}
+
+std::string ReturnJunk(int dir, const std::vector<JunkFile>& junk,
+                       const std::vector<std::string>& held, HoldingPlace& place,
+                       const std::string& folder) {
+    std::string stays;
+    for (size_t i = 0; i < held.size() && i < junk.size(); ++i) {
+        if (dir < 0 || !MoveFromHolding(place, held[i], dir, junk[i].name))
+            stays += "\n" + AddBackslash(folder) + junk[i].name + " は " +
+                     AddBackslash(place.path) + held[i] + " にあります";
+    }
+    return stays;
+}
 
 std::uint64_t ContentHash(std::string_view bytes) {
     std::uint64_t h = 14695981039346656037ull;
@@ -53,62 +97,14 @@ std::uint64_t ContentHash(std::string_view bytes) {
     return h;
 }
 
-Error ReadJunk(int dir, const JunkFile& junk, const std::string& folder, std::string& contents) {
-    const std::string path = AddBackslash(folder) + junk.name;
-    const UniqueFd fd = OpenFileAt(dir, junk.name);
-    ItemInfo info;
-    if (!fd.Valid() || !InfoOf(fd.Get(), info))
-        return errno == ENOENT || errno == ELOOP ? KindError(kErrJunkChanged, path)
-                                                 : RowAccess::Because(path, errno);
-    if (!Same(info, junk))
-        return KindError(kErrJunkChanged, path);
-    if (!ReadAll(fd.Get(), junk.size, contents))
-        return RowAccess::Because(path, errno);
-    if (contents.size() != junk.size)
-        return KindError(kErrJunkChanged, path);
-    return {};
-}
-
-Error RemoveJunk(int dir, const std::vector<JunkFile>& junk,
-                 const std::vector<std::string>& contents, const std::string& folder) {
-    const std::string base = AddBackslash(folder);
-    for (size_t i = 0; i < junk.size(); ++i) {
-        const JunkFile& j = junk[i];
-        const std::string aside = AsideName(j);
-        Error error;
-        ItemInfo info;
-        if (!RenameNoReplace(dir, j.name, dir, aside)) {
-            error = errno == ENOENT ? KindError(kErrJunkChanged, base + j.name)
-                                    : RowAccess::Because(base + j.name, errno);
-        } else {
-            Seam("junk:aside", base + j.name);
-            if (!InfoAt(dir, aside, info) || !Same(info, j)) {
-                error = KindError(kErrJunkChanged, base + j.name);
-                if (!RenameNoReplace(dir, aside, dir, j.name))
-                    error.detail += "\n" + base + j.name + " は " + base + aside + " にあります";
-            } else if (!RemoveFileAt(dir, aside)) {
-                error = RowAccess::Because(base + j.name, errno);
-                RenameNoReplace(dir, aside, dir, j.name);
-            }
-        }
-        if (error) {
-            // What went already comes back.
-            const std::vector<JunkFile> gone(junk.begin(), junk.begin() + static_cast<long>(i));
-            error.detail += PutAllJunkBack(dir, gone, contents, folder);
-            return error;
-        }
-    }
-    return {};
-}
-
 bool PutJunkBack(int dir, const JunkFile& junk, const std::string& contents, std::string& why) {
     ItemInfo there;
     // Still aside (the run died before removing it): it only steps back.
-    if (InfoAt(dir, AsideName(junk), there) && Same(there, junk) &&
+    if (InfoAt(dir, AsideName(junk), there) && SameFile(there, junk) &&
         !InfoAt(dir, junk.name, there) && RenameNoReplace(dir, AsideName(junk), dir, junk.name))
         return true;
     if (InfoAt(dir, junk.name, there)) {
-        if (Same(there, junk))
+        if (SameFile(there, junk))
             return true;
         std::string held;
         const UniqueFd fd = there.IsFile() ? OpenFileAt(dir, junk.name) : UniqueFd();
@@ -133,18 +129,6 @@ bool PutJunkBack(int dir, const JunkFile& junk, const std::string& contents, std
     }
     SetFileAttributesAndTimes(fd.Get(), junk.meta);
     return true;
-}
-
-std::string PutAllJunkBack(int dir, const std::vector<JunkFile>& junk,
-                           const std::vector<std::string>& contents, const std::string& folder) {
-    std::string stays;
-    for (size_t i = 0; i < junk.size(); ++i) {
-        std::string why;
-        if (i >= contents.size() || !PutJunkBack(dir, junk[i], contents[i], why))
-            stays += "\n" + AddBackslash(folder) + junk[i].name + ": " +
-                     (why.empty() ? "戻せませんでした" : why);
-    }
-    return stays;
 }
 
 bool JunkMissing(int dir, const std::vector<JunkFile>& junk) {

@@ -25,9 +25,9 @@ struct TidyRules {
     bool operator==(const TidyRules&) const = default;
 };
 
-// A file larger than this is never taken for junk: its contents are kept until Undo.
 // The longest minimum age a user can ask for (a hundred years).
 inline constexpr int kMaxAgeDays = 36500;
+// A file larger than this is never taken for junk: no thumbnail cache is that large.
 inline constexpr std::uint64_t kMaxJunkBytes = std::uint64_t{64} << 20;
 
 std::vector<std::string> DefaultJunkNames();
@@ -39,8 +39,14 @@ struct JunkFile {
     FileId id;
     FolderMeta meta;
     std::uint64_t size = 0;
-    std::uint64_t kept = 0;  // where its contents are kept beside the journal
-    std::uint64_t hash = 0;  // of its contents
+    std::int64_t changeNs = 0;  // its change time: any change at all moves it on
+    // Where the run holds it until Undo (a folder on its own file system, by identity).
+    std::string holdPath;
+    FileId holdId;
+    // Journals of earlier versions kept a copy of the contents beside the journal instead
+    // (holdPath empty): from `kept` on, checked by `hash`.
+    std::uint64_t kept = 0;
+    std::uint64_t hash = 0;
 };
 
 // True when `name` matches a junk pattern; `appleDouble` when that pattern is one ("._…")

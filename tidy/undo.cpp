@@ -75,8 +75,9 @@ class Undoer {
     }
 
   private:
-    // The row's junk files made again in dir where missing; the reasons of those that
-    // could not be, one line each.
+    // The row's junk files back in dir where missing: moved back from where the run held
+    // them, found there by identity (earlier versions' runs: made again from the kept copy).
+    // The reasons of those that could not be, one line each.
     std::string JunkBack(int dir, const JournalRow& r, const std::string& folder) {
         std::string stays;
         for (const JunkFile& k : r.junk) {
@@ -84,13 +85,63 @@ class Undoer {
             ItemInfo there;
             if (InfoAt(dir, k.name, there) && there.id == k.id)
                 continue;  // never removed
-            if (Error e = kept_.Read(k, contents))
+            if (!k.holdPath.empty()) {
+                if (FetchHeld(dir, k, folder, why))
+                    continue;
+            } else if (Error e = kept_.Read(k, contents)) {
                 why = ErrorMessage(e);
-            else if (PutJunkBack(dir, k, contents, why))
+            } else if (PutJunkBack(dir, k, contents, why)) {
                 continue;
+            }
             stays += "\n" + AddBackslash(folder) + k.name + ": " + why;
         }
         return stays;
+    }
+
+    // A holding place the journal names, checked and listed once: its items by number.
+    struct Held {
+        HoldingPlace place;
+        Error error;
+        std::multimap<std::uint64_t, std::string> byNumber;
+    };
+    Held& HeldFor(const JunkFile& k) {
+        const auto [it, fresh] = held_.try_emplace(k.holdPath);
+        Held& h = it->second;
+        if (!fresh)
+            return h;
+        std::vector<DirEntryRaw> raw;
+        int err = 0;
+        if (!(h.error = ReopenHoldingPlace(k.holdPath, k.holdId, h.place)) &&
+            !ReadEntries(h.place.folder.Get(), raw, err))
+            h.error = SystemError(err, k.holdPath);
+        for (DirEntryRaw& e : raw) h.byNumber.emplace(e.ino, std::move(e.name));
+        return h;
+    }
+
+    // Moves the junk file back from its holding place into dir; false with the reason.
+    bool FetchHeld(int dir, const JunkFile& k, const std::string& folder, std::string& why) {
+        Held& h = HeldFor(k);
+        if (h.error) {
+            why = ErrorMessage(h.error);
+            return false;
+        }
+        auto [from, to] = h.byNumber.equal_range(k.id.number);
+        for (auto it = from; it != to; ++it) {
+            ItemInfo info;
+            if (!InfoAt(h.place.folder.Get(), it->second, info) || !info.IsFile() ||
+                info.id != k.id)
+                continue;
+            if (!MoveFromHolding(h.place, it->second, dir, k.name)) {
+                why = ErrorMessage(errno == EEXIST
+                                       ? KindError(kErrNameTaken, AddBackslash(folder) + k.name)
+                                       : RowAccess::Because(AddBackslash(folder) + k.name, errno));
+                return false;
+            }
+            h.byNumber.erase(it);
+            return true;
+        }
+        why = ErrorMessage(KindError(kErrNothingToPutBack, k.holdPath));
+        return false;
     }
 
     // A folder an earlier step of this undo (or an interrupted one) made again.
@@ -347,6 +398,7 @@ class Undoer {
     std::string stamp_;
     std::map<std::pair<std::uint64_t, std::uint64_t>, FileId> remap_;
     KeptContents kept_;
+    std::map<std::string, Held> held_;  // by path
 };
 
 // The journal belongs to the folder that is there now (or to a start folder that the run

@@ -43,8 +43,12 @@ struct ItemInfo {
     bool mountRootKnown = false;  // the kernel says whether it is (else compare devices)
     FolderMeta meta;              // mode bits, owner, times
     std::uint64_t size = 0;       // a file's length in bytes
+    // The last change to the item itself (contents, owner, mode, links, attributes), in
+    // nanoseconds: no tool can set it back, so an unchanged one means an unchanged item.
+    std::int64_t changeNs = 0;
     bool IsDir() const;
-    bool IsFile() const { return !IsDir() && !IsLink() && !mountRoot; }  // regular file
+    // A plain file: never a folder, a link, a pipe, a socket or a device.
+    bool IsFile() const;
     bool IsLink() const;  // a symbolic link; on Windows any reparse point
 };
 

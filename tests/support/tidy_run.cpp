@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "app/settings.h"
 #include "platform/os/codec.h"
@@ -16,7 +17,7 @@
 namespace corvelle::test {
 namespace {
 
-constexpr const char* kStateVariables[] = {"XDG_STATE_HOME", "LOCALAPPDATA"};
+constexpr const char* kStateVariables[] = {"XDG_STATE_HOME", "LOCALAPPDATA", "XDG_DATA_HOME"};
 
 void Restore(const char* name, bool set, const std::string& value) {
     if (set)
@@ -31,17 +32,17 @@ std::string FileText(const std::string& utf8) {
     return NamesAreBytes() ? utf8 : ToFileText(utf8);
 }
 
-JournalHome::JournalHome(const std::string& folder)
-    : state_{qEnvironmentVariableIsSet(kStateVariables[0]),
-             qgetenv(kStateVariables[0]).toStdString()},
-      local_{qEnvironmentVariableIsSet(kStateVariables[1]),
-             qgetenv(kStateVariables[1]).toStdString()} {
-    for (const char* name : kStateVariables) qputenv(name, QByteArray::fromStdString(folder));
+JournalHome::JournalHome(const std::string& folder) {
+    for (size_t i = 0; i < std::size(kStateVariables); ++i) {
+        saved_[i] = {qEnvironmentVariableIsSet(kStateVariables[i]),
+                     qgetenv(kStateVariables[i]).toStdString()};
+        qputenv(kStateVariables[i], QByteArray::fromStdString(folder));
+    }
 }
 
 JournalHome::~JournalHome() {
-    Restore(kStateVariables[0], state_.set, state_.value);
-    Restore(kStateVariables[1], local_.set, local_.value);
+    for (size_t i = 0; i < std::size(kStateVariables); ++i)
+        Restore(kStateVariables[i], saved_[i].set, saved_[i].value);
 }
 
 TidyRules Rules(const std::string& text) {

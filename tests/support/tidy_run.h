@@ -13,7 +13,8 @@ class ProcessList;
 
 namespace corvelle::test {
 
-// Run journals go to a fresh folder while this lives ($XDG_STATE_HOME, %LOCALAPPDATA%).
+// Run journals go to a fresh folder while this lives ($XDG_STATE_HOME, %LOCALAPPDATA%), and
+// so does the Trash that holds junk files ($XDG_DATA_HOME): on the trees' own file system.
 class JournalHome {
   public:
     explicit JournalHome(const std::string& folder);
@@ -26,7 +27,7 @@ class JournalHome {
         bool set;
         std::string value;
     };
-    Saved state_, local_;
+    Saved saved_[3];
 };
 
 // The bytes the program writes to RUZO.INI and RUZO.LOG for this text: the names' own bytes

@@ -52,6 +52,7 @@ bool FromStatx(const struct statx& s, ItemInfo& info) {
     info.meta.atimeNs = s.stx_atime.tv_sec * 1000000000LL + s.stx_atime.tv_nsec;
     info.meta.mtimeNs = s.stx_mtime.tv_sec * 1000000000LL + s.stx_mtime.tv_nsec;
     info.size = s.stx_size;
+    info.changeNs = s.stx_ctime.tv_sec * 1000000000LL + s.stx_ctime.tv_nsec;
     info.mountRootKnown = (s.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
     info.mountRoot = info.mountRootKnown && (s.stx_attributes & STATX_ATTR_MOUNT_ROOT);
     return true;
@@ -74,7 +75,8 @@ bool Statx(int dir, const char* name, int flags, ItemInfo& info) {
                     {st.st_mode & 07777u, st.st_uid, st.st_gid,
                      st.st_atim.tv_sec * 1000000000LL + st.st_atim.tv_nsec,
                      st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec},
-                    static_cast<std::uint64_t>(st.st_size)};
+                    static_cast<std::uint64_t>(st.st_size),
+                    st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
     return true;
 }
 
@@ -162,6 +164,10 @@ bool ItemInfo::IsDir() const {
 
 bool ItemInfo::IsLink() const {
     return S_ISLNK(mode);
+}
+
+bool ItemInfo::IsFile() const {
+    return S_ISREG(mode) && !mountRoot;
 }
 
 bool InfoOf(int fd, ItemInfo& info) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/os/trash.h"
+#include "platform/os/holding_place.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -160,6 +161,106 @@ std::string TrashPercentEncode(const std::string& bytes) {
     });
 }
 
+namespace {
+
+// The Trash of the file system that holds the folder dir (at `folderPath`): its files and
+// info folders, checked as the freedesktop.org Trash rules say; `pathOf` the text an info
+// file's Path gets for an item's absolute path there. `item` names the item in messages.
+struct TrashOf {
+    UniqueFd files;
+    UniqueFd info;
+    std::string filesPath;
+    std::string topPrefix;  // a top folder's trash holds paths relative to it
+};
+
+std::string InfoPath(const std::string& topPrefix, const std::string& path) {
+    return !topPrefix.empty() && path.compare(0, topPrefix.size(), topPrefix) == 0
+               ? path.substr(topPrefix.size())
+               : path;
+}
+
+Error FindTrash(int dir, const ItemInfo& folder, const std::string& folderPath,
+                const std::string& item, TrashOf& out) {
+    // Home trash when the item shares its file system; else the top folder's own trash.
+    const std::string home = HomeTrash();
+    UniqueFd trash = MakeFolders(home) ? OpenFolderPath(home) : UniqueFd();
+    ItemInfo homeInfo;
+    if (!trash.Valid() || !InfoOf(trash.Get(), homeInfo)) {
+        Error e = SystemError(errno, item);
+        e.detail = "\n(ごみ箱 " + home + " を使えません)";
+        return e;
+    }
+    std::string why = home;
+    if (homeInfo.id.volume == folder.id.volume) {
+        if (homeInfo.meta.uid != geteuid())
+            return NoTrash(item, "ごみ箱 " + home + " はこのユーザーのものではありません");
+    } else {
+        int levels = 0;
+        const UniqueFd top = MountTop(dir, folder, levels);
+        // The top's path: the folder's path less as many folders as were climbed.
+        std::string topPath = AddBackslash(folderPath);
+        for (int i = 0; i < levels; ++i) topPath = PathParent(RemoveBackslash(topPath));
+        topPath = RemoveBackslash(topPath).empty() ? "/" : RemoveBackslash(topPath);
+        if (!top.Valid())
+            return SystemError(errno, item);
+        if (SystemInternalType(dir) || SystemInternalPath(topPath))
+            return NoTrash(item, topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
+        std::string name;
+        trash = TopTrash(top.Get(), name, why);
+        if (!trash.Valid())
+            return NoTrash(item, AddBackslash(topPath) + why, errno);
+        out.topPrefix = AddBackslash(topPath);
+        why = AddBackslash(topPath) + name;
+    }
+    std::string reason;
+    out.files = OwnFolderAt(trash.Get(), "files", true, reason);
+    out.info = out.files.Valid() ? OwnFolderAt(trash.Get(), "info", true, reason) : UniqueFd();
+    if (!out.info.Valid())
+        return NoTrash(item, why + "/" + reason, errno);
+    out.filesPath = AddBackslash(why) + "files";
+    return {};
+}
+
+// Moves dir's entry `leaf` (at `path`) into the Trash's files folder by rename, its info file
+// claimed and written first.
+Error PutInTrash(int files, int infoDir, const std::string& topPrefix, int dir,
+                 const std::string& leaf, const std::string& path, const std::string& item,
+                 std::string& heldName) {
+    const std::string text = "[Trash Info]\nPath=" + TrashPercentEncode(InfoPath(topPrefix, path)) +
+                             "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
+    for (int n = 1; n < 10000; ++n) {
+        const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
+        const std::string infoName = name + ".trashinfo";
+        // The info file is claimed first (O_EXCL), written whole, then the item follows.
+        const int fd = openat(infoDir, infoName.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return SystemError(errno, item);
+        }
+        const bool written = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
+        const bool closed = close(fd) == 0;
+        if (!written || !closed) {
+            const int err = errno ? errno : EIO;
+            unlinkat(infoDir, infoName.c_str(), 0);
+            return SystemError(err, item);
+        }
+        if (renameat2(dir, leaf.c_str(), files, name.c_str(), RENAME_NOREPLACE) == 0) {
+            heldName = name;
+            return {};
+        }
+        const int err = errno;
+        unlinkat(infoDir, infoName.c_str(), 0);
+        if (err == EEXIST)
+            continue;  // a stray file of that name: try the next one
+        return SystemError(err, item);
+    }
+    return SystemError(EEXIST, item);
+}
+
+}  // namespace
+
 Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath) {
     std::string path = Absolute(rawPath);
     if (path.size() > 1)
@@ -170,76 +271,70 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
     // A mounted file system is never carried off into a Trash.
     if (OtherMount(parent, item))
         return SystemError(EBUSY, rawPath);
-    // Home trash when the item shares its file system; else the top folder's own trash.
-    const std::string home = HomeTrash();
-    UniqueFd trash = MakeFolders(home) ? OpenFolderPath(home) : UniqueFd();
-    ItemInfo homeInfo;
-    if (!trash.Valid() || !InfoOf(trash.Get(), homeInfo)) {
-        Error e = SystemError(errno, rawPath);
-        e.detail = "\n(ごみ箱 " + home + " を使えません)";
+    TrashOf trash;
+    if (Error e = FindTrash(dir, parent, PathParent(path), rawPath, trash))
+        return e;
+    std::string held;
+    return PutInTrash(trash.files.Get(), trash.info.Get(), trash.topPrefix, dir, leaf, path,
+                      rawPath, held);
+}
+
+// Junk held in the Trash: the desktop lists it with where it came from and can restore it,
+// and it is still the very file (a rename on its own file system).
+Error OpenHoldingPlace(int dir, const std::string& folderPath, HoldingPlace& place) {
+    ItemInfo folder;
+    if (!InfoOf(dir, folder))
+        return SystemError(errno, folderPath);
+    TrashOf trash;
+    if (Error e = FindTrash(dir, folder, Absolute(folderPath), folderPath, trash))
+        return e;
+    ItemInfo info;
+    if (!InfoOf(trash.files.Get(), info))
+        return SystemError(errno, trash.filesPath);
+    place.folder = std::move(trash.files);
+    place.info = std::move(trash.info);
+    place.path = trash.filesPath;
+    place.id = info.id;
+    place.topPrefix = trash.topPrefix;
+    return {};
+}
+
+Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace& place) {
+    place = HoldingPlace{};
+    std::string leaf;
+    const UniqueFd trash = OpenParentOf(path, leaf);
+    std::string why;
+    UniqueFd files = trash.Valid() ? OwnFolderAt(trash.Get(), leaf, false, why) : UniqueFd();
+    ItemInfo info;
+    if (!files.Valid() || !InfoOf(files.Get(), info)) {
+        Error e = KindError(kErrJournalNotOwn, path);
+        e.sysErrno = errno;
         return e;
     }
-    std::string infoPath = path;
-    std::string why = home;
-    if (homeInfo.id.volume == item.id.volume) {
-        if (homeInfo.meta.uid != geteuid())
-            return NoTrash(rawPath, "ごみ箱 " + home + " はこのユーザーのものではありません");
-    } else {
-        int levels = 0;
-        const UniqueFd top = MountTop(dir, parent, levels);
-        // The top's path: the item's path less as many folders as were climbed.
-        std::string topPath = PathParent(path);
-        for (int i = 0; i < levels; ++i) topPath = PathParent(RemoveBackslash(topPath));
-        topPath = RemoveBackslash(topPath).empty() ? "/" : RemoveBackslash(topPath);
-        if (!top.Valid())
-            return SystemError(errno, rawPath);
-        if (SystemInternalType(dir) || SystemInternalPath(topPath))
-            return NoTrash(rawPath,
-                           topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
-        std::string name;
-        trash = TopTrash(top.Get(), name, why);
-        if (!trash.Valid())
-            return NoTrash(rawPath, AddBackslash(topPath) + why, errno);
-        const std::string prefix = AddBackslash(topPath);
-        if (path.compare(0, prefix.size(), prefix) == 0)
-            infoPath = path.substr(prefix.size());
-        why = AddBackslash(topPath) + name;
-    }
-    std::string reason;
-    const UniqueFd files = OwnFolderAt(trash.Get(), "files", true, reason);
-    const UniqueFd info =
-        files.Valid() ? OwnFolderAt(trash.Get(), "info", true, reason) : UniqueFd();
-    if (!info.Valid())
-        return NoTrash(rawPath, why + "/" + reason, errno);
-    const std::string text = "[Trash Info]\nPath=" + TrashPercentEncode(infoPath) +
-                             "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
-    for (int n = 1; n < 10000; ++n) {
-        const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
-        const std::string infoName = name + ".trashinfo";
-        // The info file is claimed first (O_EXCL), written whole, then the item follows.
-        const int fd = openat(info.Get(), infoName.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return SystemError(errno, rawPath);
-        }
-        const bool written = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
-        const bool closed = close(fd) == 0;
-        if (!written || !closed) {
-            const int err = errno ? errno : EIO;
-            unlinkat(info.Get(), infoName.c_str(), 0);
-            return SystemError(err, rawPath);
-        }
-        if (renameat2(dir, leaf.c_str(), files.Get(), name.c_str(), RENAME_NOREPLACE) == 0)
-            return {};
-        const int err = errno;
-        unlinkat(info.Get(), infoName.c_str(), 0);
-        if (err == EEXIST)
-            continue;  // a stray file of that name: try the next one
-        return SystemError(err, rawPath);
-    }
-    return SystemError(EEXIST, rawPath);
+    if (info.id != id)
+        return KindError(kErrFolderReplaced, path);
+    place.folder = std::move(files);
+    place.info = OwnFolderAt(trash.Get(), "info", false, why);  // none: nothing to forget
+    place.path = path;
+    place.id = id;
+    return {};
+}
+
+Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name,
+                    const std::string& path, std::string& held) {
+    if (!place.info.Valid())
+        return SystemError(ENOENT, place.path);
+    return PutInTrash(place.folder.Get(), place.info.Get(), place.topPrefix, dir, name,
+                      Absolute(path), path, held);
+}
+
+bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
+                     const std::string& name) {
+    if (renameat2(place.folder.Get(), held.c_str(), dir, name.c_str(), RENAME_NOREPLACE) != 0)
+        return false;
+    if (place.info.Valid())
+        unlinkat(place.info.Get(), (held + ".trashinfo").c_str(), 0);
+    return true;
 }
 
 }  // namespace corvelle

@@ -144,6 +144,10 @@ bool ItemInfo::IsLink() const {
     return (mode & kKindMask) == kLinkKind;
 }
 
+bool ItemInfo::IsFile() const {
+    return (mode & kKindMask) == kFileKind && !mountRoot;
+}
+
 bool InfoOf(int fd, ItemInfo& info) {
     FILE_BASIC_INFO basic;
     if (!GetFileInformationByHandleEx(H(fd), FileBasicInfo, &basic, sizeof basic))
@@ -180,6 +184,7 @@ bool InfoOf(int fd, ItemInfo& info) {
     info.meta.mode = attributes & kRestorable;
     info.meta.atimeNs = UnixNs(basic.LastAccessTime.QuadPart);
     info.meta.mtimeNs = UnixNs(basic.LastWriteTime.QuadPart);
+    info.changeNs = UnixNs(basic.ChangeTime.QuadPart);
     FILE_STANDARD_INFO standard;
     if (!info.IsDir() &&
         GetFileInformationByHandleEx(H(fd), FileStandardInfo, &standard, sizeof standard))

@@ -5,7 +5,11 @@
 
 #include <cerrno>
 
+#include "platform/os/file_locations.h"
+#include "platform/os/folder_changes.h"
 #include "platform/os/handles.h"
+#include "platform/os/holding_place.h"
+#include "platform/os/own_files.h"
 #include "platform/os/windows/win_base.h"
 #include "util/paths.h"
 
@@ -64,6 +68,62 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& path) {
     if (InfoAt(dir, leaf, after) && after.id.SameNumber(item.id))
         return SystemError(EIO, path);  // the shell said yes but the item stayed
     return {};
+}
+
+// The recycle bin takes items by copy where it likes: junk is held in a private folder beside
+// the run journals instead, and only for items on that folder's own volume.
+Error OpenHoldingPlace(int dir, const std::string& folderPath, HoldingPlace& place) {
+    ItemInfo folder, info;
+    if (!InfoOf(dir, folder))
+        return SystemError(errno, folderPath);
+    const std::string path = PathParent(RemoveBackslash(JournalFolder())) + "kept";
+    UniqueFd fd;
+    if (Error e = OpenOwnFolder(path, true, fd))
+        return e;
+    if (!InfoOf(fd.Get(), info))
+        return SystemError(errno, path);
+    if (info.id.volume != folder.id.volume) {
+        Error e = SystemError(EXDEV, folderPath);
+        e.detail = "\n(" + path + " と同じドライブにありません)";
+        return e;
+    }
+    place.folder = std::move(fd);
+    place.path = path;
+    place.id = info.id;
+    return {};
+}
+
+Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace& place) {
+    place = HoldingPlace{};
+    UniqueFd fd;
+    ItemInfo info;
+    if (Error e = OpenOwnFolder(path, false, fd))
+        return e;
+    if (!InfoOf(fd.Get(), info))
+        return SystemError(errno, path);
+    if (info.id != id)
+        return KindError(kErrFolderReplaced, path);
+    place.folder = std::move(fd);
+    place.path = path;
+    place.id = id;
+    return {};
+}
+
+Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name,
+                    const std::string& path, std::string& held) {
+    for (int n = 1; n < 10000; ++n) {
+        held = n == 1 ? name : name + "." + std::to_string(n);
+        if (RenameNoReplace(dir, name, place.folder.Get(), held))
+            return {};
+        if (errno != EEXIST)
+            return SystemError(errno, path);
+    }
+    return SystemError(EEXIST, path);
+}
+
+bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
+                     const std::string& name) {
+    return RenameNoReplace(place.folder.Get(), held, dir, name);
 }
 
 }  // namespace corvelle

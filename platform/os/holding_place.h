@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Where a tidy run keeps what it takes away (junk files) until an Undo: a folder of the
+// user's own on the same file system, reached by rename alone, so an item there is still the
+// very item it was (bytes, hard links, extended attributes, ACLs, owner, mode, times).
+// Here the freedesktop.org Trash of that file system (the desktop lists the item with where it
+// came from); on Windows a private folder beside the run journals, on the same volume only.
+#pragma once
+
+#include <string>
+
+#include "platform/os/handles.h"
+#include "util/error.h"
+
+namespace corvelle {
+
+struct HoldingPlace {
+    UniqueFd folder;        // the items go here
+    UniqueFd info;          // the Trash's info files (invalid where there are none)
+    std::string path;       // the folder's path: journaled, and named in messages
+    FileId id;              // the folder's identity: journaled
+    std::string topPrefix;  // a mount's own Trash names items relative to its top
+};
+
+// The holding place for the items of dir's file system; `folderPath` is dir's path.
+Error OpenHoldingPlace(int dir, const std::string& folderPath, HoldingPlace& place);
+// A place a journal names, again: only a real folder of the user's that nobody else may
+// write to and that has the journaled identity.
+Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace& place);
+// Moves dir's entry `name` (at `path`) into the place by rename, never replacing and never
+// copying; `held` is its name there.
+Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name,
+                    const std::string& path, std::string& held);
+// Moves it back to dir's entry `name`, never replacing; false with errno set.
+bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
+                     const std::string& name);
+
+}  // namespace corvelle
