@@ -6,12 +6,14 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QtTest>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/os/file_write.h"
 #include "platform/os/handles.h"
@@ -22,6 +24,7 @@
 #include "tests/support/scripted_file_op_ui.h"
 #include "tests/support/test_dir.h"
 #include "tests/support/tidy_run.h"
+#include "tests/support/undo_run.h"
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
 #include "util/paths.h"
@@ -475,6 +478,125 @@ class TestFileSafety : public QObject {
         QCOMPARE(sparse.st_size, sparseWas.st_size);
         QVERIFY2(sparse.st_blocks <= sparseWas.st_blocks + 64,
                  qPrintable(QString::number(sparse.st_blocks)));
+    }
+
+    // Junk files are the objects users have, and they are moved, never copied: a pipe or a
+    // device is no junk; any change after the search (even one that sets the time back)
+    // fails the row untouched; a run and its Undo, or a failed row, leave every junk file the
+    // very same inode with its links, xattrs, ACL, owner, mode and times.
+    void junkIsMovedNeverCopied_data() {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("change");  // between the search and the run
+        QTest::addColumn<QString>("result");  // of J's row; "" when J is no row
+        QTest::newRow("a pipe named like junk") << "fifo" << "" << "";
+        QTest::newRow("a device named like junk") << "device" << "" << "";
+        QTest::newRow("an empty file") << "empty" << "" << S;
+        QTest::newRow("xattrs, an ACL and a hard link") << "linked" << "" << S;
+        QTest::newRow("another user's file") << "owned" << "" << S;
+        QTest::newRow("rewritten, its time set back") << "file" << "rewrite" << F;
+        QTest::newRow("chmod") << "file" << "chmod" << F;
+        QTest::newRow("chown") << "file" << "chown" << F;
+        QTest::newRow("an xattr set") << "file" << "xattr" << F;
+        QTest::newRow("a hard link made") << "file" << "link" << F;
+        QTest::newRow("a file arrives as the folder goes") << "linked" << "arrive" << F;
+    }
+    void junkIsMovedNeverCopied() {
+        QFETCH(QString, object);
+        QFETCH(QString, change);
+        QFETCH(QString, result);
+        const bool root = geteuid() == 0;
+        if (!root && (object == "device" || object == "owned" || change == "chown"))
+            QSKIP("needs root");
+        test::TestDir state;
+        test::JournalHome home(state.Root());
+        test::TestDir t;
+        t.File("keep");
+        t.File("OUT/precious.db", "precious");
+        const std::string junk = t.Path("J/Thumbs.db");
+        t.Dir("J");
+        if (object == "fifo")
+            t.Fifo("J/Thumbs.db");
+        else if (object == "device")
+            QCOMPARE(mknod(junk.c_str(), S_IFCHR | 0644, makedev(1, 3)), 0);
+        else if (object == "linked")
+            QCOMPARE(link(t.Path("OUT/precious.db").c_str(), junk.c_str()), 0);
+        else
+            t.File("J/Thumbs.db", object == "empty" ? "" : "thumbs", 1000000000);
+        if (object == "owned")
+            QCOMPARE(chown(junk.c_str(), 1001, 1001), 0);
+        if (object == "linked") {
+            setxattr(junk.c_str(), "user.origin", "camera", 6, 0);
+            const unsigned char acl[] = {2,  0, 0, 0,  1, 0, 6, 0, 0xff, 0xff, 0xff, 0xff,
+                                         2,  0, 4, 0,  0xd2, 4, 0, 0,    // user:1234:r
+                                         4,  0, 4, 0,  0xff, 0xff, 0xff, 0xff,
+                                         16, 0, 4, 0,  0xff, 0xff, 0xff, 0xff,
+                                         32, 0, 4, 0,  0xff, 0xff, 0xff, 0xff};
+            setxattr(junk.c_str(), "system.posix_acl_access", acl, sizeof acl, 0);
+        }
+        // Everything a copy could lose, and the bytes.
+        const auto facts = [&] {
+            const struct stat st = Lstat(junk);
+            struct statx sx {};
+            statx(AT_FDCWD, junk.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx);
+            char names[1024], value[256];
+            // A number can be handed on at once; a birth time is the file's own.
+            std::string out = std::to_string(st.st_ino) + "/" + std::to_string(sx.stx_btime.tv_sec) +
+                              "." + std::to_string(sx.stx_btime.tv_nsec) + " " +
+                              std::to_string(st.st_nlink) +
+                              " " + std::to_string(st.st_mode) + " " +
+                              std::to_string(st.st_uid) + " " + std::to_string(st.st_mtim.tv_sec) +
+                              "." + std::to_string(st.st_mtim.tv_nsec) + " " +
+                              (S_ISREG(st.st_mode) ? t.Read("J/Thumbs.db") : std::string());
+            const ssize_t n = llistxattr(junk.c_str(), names, sizeof names);
+            for (ssize_t i = 0; i < n; i += ssize_t(std::strlen(names + i)) + 1) {
+                const ssize_t v = lgetxattr(junk.c_str(), names + i, value, sizeof value);
+                out += std::string(" ") + (names + i) + "=" +
+                       QByteArray(value, int(std::max<ssize_t>(0, v))).toHex().toStdString();
+            }
+            return out;
+        };
+        ProcessList list;
+        test::SearchInto(t.Root(), 1, list, true, test::Rules("junk"));
+        int row = -1;
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Cell(i, 0) == t.Path("J/"))
+                row = i;
+        QCOMPARE(row >= 0 ? result : QString(), result);
+        if (row < 0) {
+            QVERIFY(list.Count() == 0);
+            return;
+        }
+        if (change == "rewrite") {
+            const struct stat st = Lstat(junk);
+            test::WriteFileBytes(junk, "THUMBS");
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            QCOMPARE(utimensat(AT_FDCWD, junk.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+        }
+        if (change == "chmod")
+            QCOMPARE(chmod(junk.c_str(), 0600), 0);
+        if (change == "chown")
+            QCOMPARE(chown(junk.c_str(), 1001, 1001), 0);
+        if (change == "xattr" && setxattr(junk.c_str(), "user.origin", "camera", 6, 0) != 0)
+            QSKIP("no user xattrs here");
+        if (change == "link")
+            QCOMPARE(link(junk.c_str(), t.Path("OUT/second").c_str()), 0);
+        SetSeamHook([&](const char* point, const std::string&) {
+            if (change == "arrive" && std::string(point) == "delete:checked")
+                t.File("J/late", "late");
+        });
+        const std::string was = facts();
+        const std::string journal = test::ExecuteJournaled(list);
+        SetSeamHook(nullptr);
+        QCOMPARE(QString::fromStdString(list.Row(row).result), result);
+        if (result == F) {
+            QCOMPARE(facts(), was);  // the row changed nothing
+            return;
+        }
+        QVERIFY(!t.Exists("J"));
+        const test::UndoResult u = test::Undo(journal);
+        QVERIFY2(u.failed == 0, u.error.c_str());
+        QCOMPARE(facts(), was);
+        QCOMPARE(t.Read("OUT/precious.db"), std::string("precious"));
     }
 };
 

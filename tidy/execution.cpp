@@ -54,31 +54,21 @@ class Runner {
         if (!plan.raise)
             return true;
         const std::string leaf = PathLeaf(RowPath(row.before));
+        // As the folder is now: what moves up unless an earlier row fills it first.
+        std::vector<JournalEntry> now;
+        if (!ListEntries(row, now, error))
+            return false;
         if (const auto it = contents.find(KeyOf(row.beforeId)); it != contents.end()) {
             plan.entries = std::move(it->second);
+            plan.otherwise = std::move(now);  // that row may fail and leave it so
             contents.erase(it);
         } else {
-            ItemInfo info;
-            const UniqueFd folder = access_.Folder(row.before, row.beforeId, error, &info);
-            std::vector<DirEntryRaw> raw;
-            int err = 0;
-            if (!folder.Valid())
-                return false;
-            if (!ReadEntries(folder.Get(), raw, err)) {
-                error = RowAccess::Because(RowPath(row.before), err);
-                return false;
-            }
-            // The entry's inode as the folder lists it; the device is the folder's.
-            for (DirEntryRaw& e : raw)
-                plan.entries.push_back({std::move(e.name), FileId{info.id.volume, e.ino, 0}});
-            std::sort(plan.entries.begin(), plan.entries.end(),
-                      [](const JournalEntry& a, const JournalEntry& b) { return a.name < b.name; });
+            plan.entries = std::move(now);
         }
-        for (const JournalEntry& e : plan.entries) {
-            if (e.name == leaf) {
-                plan.aside = AsideName(index);
-                break;
-            }
+        for (const auto* list : {&plan.entries, &plan.otherwise}) {
+            for (const JournalEntry& e : *list)
+                if (e.name == leaf)
+                    plan.aside = AsideName(index);
         }
         // The after folder then holds exactly these entries.
         contents[KeyOf(row.afterId)] = plan.entries;
@@ -94,7 +84,34 @@ class Runner {
         return row.IsDeleteRow() ? Delete(row, error) : Raise(row, plan, error);
     }
 
+    // Rows of this run that failed, by the folder that holds them: a nested delete row above
+    // one fails and names it.
+    void Failed(const ProcessRow& row) {
+        belowFailed_.emplace(AddBackslash(PathParent(RowPath(row.before))), RowPath(row.before));
+    }
+    void UseJournal(JournalFile* journal) { journal_ = journal; }
+
   private:
+    // The entries of the row's folder as the disk has them now, by name.
+    bool ListEntries(const ProcessRow& row, std::vector<JournalEntry>& entries, Error& error) {
+        ItemInfo info;
+        const UniqueFd folder = access_.Folder(row.before, row.beforeId, error, &info);
+        std::vector<DirEntryRaw> raw;
+        int err = 0;
+        if (!folder.Valid())
+            return false;
+        if (!ReadEntries(folder.Get(), raw, err)) {
+            error = RowAccess::Because(RowPath(row.before), err);
+            return false;
+        }
+        // The entry's inode as the folder lists it; the device is the folder's.
+        for (DirEntryRaw& e : raw)
+            entries.push_back({std::move(e.name), FileId{info.id.volume, e.ino, 0}});
+        std::sort(entries.begin(), entries.end(),
+                  [](const JournalEntry& a, const JournalEntry& b) { return a.name < b.name; });
+        return true;
+    }
+
     // Where the junk files of the open folder dir wait until Undo: one place per file system,
     // found once per run. Not to be had: the row is not carried out (nothing is touched).
     HoldingPlace* Place(int dir, const std::string& folder, Error& error) {
@@ -148,6 +165,10 @@ class Runner {
         if (!parent.Valid() ||
             !RowAccess::IsFolderAt(parent.Get(), nullptr, leaf, row.beforeId, path, error))
             return false;
+        if (const auto it = belowFailed_.find(AddBackslash(path)); it != belowFailed_.end()) {
+            error = KindError(kErrRowBelowFailed, it->second);
+            return false;
+        }
         const std::vector<JunkFile>& junk = row.junk;
         std::vector<std::string> held;
         HoldingPlace* place = nullptr;
@@ -233,12 +254,26 @@ class Runner {
         std::sort(inside.begin(), inside.end());
         std::string aside;
         if (plan) {
-            bool same = inside.size() == plan->entries.size();
-            for (size_t i = 0; same && i < inside.size(); ++i)
-                same = inside[i] == plan->entries[i].name;
-            if (!same) {
-                error = KindError(kErrChangedSincePlan, path);
-                return false;
+            const auto same = [&](const std::vector<JournalEntry>& entries) {
+                bool equal = inside.size() == entries.size();
+                for (size_t i = 0; equal && i < inside.size(); ++i)
+                    equal = inside[i] == entries[i].name;
+                return equal;
+            };
+            if (!same(plan->entries)) {
+                // The row below failed and left the folder as the search saw it: what it
+                // holds moves up, once the journal says so for good.
+                if (plan->otherwise.empty() || !same(plan->otherwise)) {
+                    error = KindError(kErrChangedSincePlan, path);
+                    return false;
+                }
+                if (journal_) {
+                    journal_->Append(FormatOtherwise(plan->index));
+                    if (!journal_->Sync()) {
+                        error = SystemError(errno, journal_->Path());
+                        return false;
+                    }
+                }
             }
             aside = plan->aside;
         } else if (std::binary_search(inside.begin(), inside.end(), name)) {
@@ -345,6 +380,8 @@ class Runner {
 
     RowAccess access_;
     OwnerHandle owner_;
+    JournalFile* journal_ = nullptr;
+    std::map<std::string, std::string> belowFailed_;  // folder holding it -> the row's folder
     std::string startPath_;
     std::map<std::uint64_t, HoldingPlace> places_;  // by file system
 };
@@ -410,6 +447,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
                 refusal.operation = "処理の記録を書けないため実行";
             } else {
                 journaled = true;
+                runner.UseJournal(&journal);
                 if (ui.journalWritten)
                     ui.journalWritten(journal.Path());
             }
@@ -436,6 +474,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
             Seam("row:done", row.before);
             if (!ok) {
                 ++failed;
+                runner.Failed(row);
                 if (ui.failed)
                     ui.failed(i, error);
             }

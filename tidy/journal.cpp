@@ -11,6 +11,7 @@
 //   row <index> raise <before> <after> <beforeId> <afterId> <mode> <uid> <gid> <atime> <mtime>
 //       <parent atime> <parent mtime>        (one line; the parent's times 0 when not known)
 //   entry <name> <id>            (one per entry of the raise row above)
+//   otherwise <name> <id>        (one per entry that moves instead when the row below failed)
 //   aside <name>                 (the raise row's folder steps aside under this name)
 //   row <index> delete <before> <beforeId> <mode> <uid> <gid> <atime> <mtime> <p.at> <p.mt>
 //   held <name> <id> <size> <mtime> <ctime> <place> <place id>
@@ -21,6 +22,7 @@
 //                                 ".kept" file beside the journal from <kept at> on)
 //   plan <rows>                  (end of the plan; durable before the first change)
 //   done <index> ok|failed       (progress, appended as rows finish)
+//   otherwise <index>            (the raise row moves its other entries: durable before)
 //   end                          (the run finished)
 //   remade <index> <id>          (an undo made the row's folder again: durable before use)
 //   undo <index> ok|failed       (progress of an undo; older journals add the remade id)
@@ -184,11 +186,14 @@ std::string FormatJournalPlan(const RunJournal& j) {
             AppendIdField(out, r.afterId);
             AppendMeta(out, r);
             out += '\n';
-            for (const JournalEntry& e : r.entries) {
-                out += "entry";
-                AppendField(out, e.name);
-                AppendIdField(out, e.id);
-                out += '\n';
+            for (const auto& [kind, list] : {std::pair{"entry", &r.entries},
+                                             std::pair{"otherwise", &r.otherwise}}) {
+                for (const JournalEntry& e : *list) {
+                    out += kind;
+                    AppendField(out, e.name);
+                    AppendIdField(out, e.id);
+                    out += '\n';
+                }
             }
             if (!r.aside.empty()) {
                 out += "aside";
@@ -247,6 +252,10 @@ std::string FormatRunEnd() {
     return "end\n";
 }
 
+std::string FormatOtherwise(int index) {
+    return "otherwise " + std::to_string(index) + "\n";
+}
+
 std::string FormatUndoMark(int index, bool ok) {
     return "undo " + std::to_string(index) + (ok ? " ok\n" : " failed\n");
 }
@@ -261,6 +270,7 @@ std::string FormatUndone() {
 
 std::string FormatJournal(const RunJournal& j) {
     std::string out = FormatJournalPlan(j);
+    for (const int index : j.otherwise) out += FormatOtherwise(index);
     for (const auto& [index, mark] : j.done) out += FormatRowMark(index, mark == RowMark::Done);
     if (j.finished)
         out += FormatRunEnd();
@@ -323,17 +333,17 @@ Error JournalParser::Plan(const std::vector<std::string>& f) {
         j_.rows.push_back(std::move(r));
         return {};
     }
-    if (f[0] == "entry" || f[0] == "aside") {
+    if (f[0] == "entry" || f[0] == "otherwise" || f[0] == "aside") {
         if (j_.rows.empty() || !j_.rows.back().raise)
             return Damaged("項目の位置");
         JournalRow& r = j_.rows.back();
-        if (f[0] == "entry") {
+        if (f[0] != "aside") {
             JournalEntry e;
             if (f.size() != 3 || !JournalUnescape(f[1], e.name) || e.name.empty() ||
                 e.name == "." || e.name == ".." || e.name.find('/') != std::string::npos ||
                 !ParseId(f[2], e.id))
                 return Damaged("項目");
-            r.entries.push_back(std::move(e));
+            (f[0] == "entry" ? r.entries : r.otherwise).push_back(std::move(e));
         } else if (f.size() != 2 || !r.aside.empty() || !JournalUnescape(f[1], r.aside) ||
                    r.aside.empty() || r.aside.find('/') != std::string::npos) {
             return Damaged("退避名");
@@ -375,12 +385,14 @@ Error JournalParser::Progress(const std::vector<std::string>& f) {
         return it != j_.rows.end() && it->index == index;
     };
     int index = -1;
-    if ((f[0] == "done" || f[0] == "undo" || f[0] == "remade") &&
+    if ((f[0] == "done" || f[0] == "undo" || f[0] == "remade" || f[0] == "otherwise") &&
         (f.size() < 2 || !Number(f[1], index) || !known(index)))
         return Damaged("存在しない行の記録");
     bool ok = true;
     if (f[0] == "done" && !j_.undone && j_.undo.empty() && j_.remade.empty()) {
         ok = Mark(f, j_.done);
+    } else if (f[0] == "otherwise" && f.size() == 2 && !j_.undone && j_.undo.empty()) {
+        j_.otherwise.insert(index);
     } else if (f[0] == "end" && f.size() == 1) {
         j_.finished = true;
     } else if (f[0] == "remade" && f.size() == 3) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct JournalRow {
     FileId beforeId;
     FileId afterId;
     std::vector<JournalEntry> entries;  // raise: what moves up
+    // raise: what moves up instead when the row below, which was to fill the folder, failed
+    // and left it as the search saw it (empty when no earlier row fills it)
+    std::vector<JournalEntry> otherwise;
     std::string aside;                  // raise: the folder's name while its content moves
     FolderMeta meta;                    // the removed folder
     FolderMeta parentMeta;              // its parent's times before the run (0: not known)
@@ -46,6 +50,7 @@ struct RunJournal {
     std::map<int, RowMark> done;   // by row index; progress of the run
     bool finished = false;         // the run reached its end
     std::map<int, RowMark> undo;   // by row index; progress of an undo
+    std::set<int> otherwise;       // raise rows that moved their `otherwise` entries
     std::map<int, FileId> remade;  // by row index: the folder an undo made again
     bool undone = false;
 };
@@ -74,6 +79,8 @@ std::string FormatJournalPlan(const RunJournal& j);
 // The records appended later.
 std::string FormatRowMark(int index, bool ok);
 std::string FormatRunEnd();
+// Written, and made durable, before a raise row moves its `otherwise` entries.
+std::string FormatOtherwise(int index);
 std::string FormatUndoMark(int index, bool ok);
 // Written, and made durable, as soon as an undo has made a folder again and before anything
 // moves into it: only a folder recorded so is ever used by a later undo.

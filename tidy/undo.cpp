@@ -144,6 +144,12 @@ class Undoer {
         return false;
     }
 
+    // What the row moved up: its planned entries, or those it moved instead when the row
+    // below it had failed.
+    const std::vector<JournalEntry>& Entries(const JournalRow& r) const {
+        return j_.otherwise.count(r.index) ? r.otherwise : r.entries;
+    }
+
     // A folder an earlier step of this undo (or an interrupted one) made again.
     FileId Current(const FileId& id) const {
         const auto it = remap_.find({id.volume, id.number});
@@ -227,7 +233,7 @@ class Undoer {
             return Outcome::Failed;
         const int after = step.parent.Get();
         // What of the row's entries stands in the after folder now.
-        for (const JournalEntry& e : r.entries) {
+        for (const JournalEntry& e : Entries(r)) {
             ItemInfo info;
             if (InfoAt(after, e.name, info) && info.id == e.id)
                 step.up.push_back(&e);
@@ -248,7 +254,7 @@ class Undoer {
             }
             return Outcome::Ready;
         }
-        if (step.up.empty() && !r.entries.empty()) {
+        if (step.up.empty() && !Entries(r).empty()) {
             if (mark != RowMark::Done)
                 return Outcome::Untouched;
             error = KindError(kErrNothingToPutBack, path);
@@ -354,7 +360,7 @@ class Undoer {
         }
         Seam("undo:placed", path);
         // Every entry must now be inside; one that is not was taken by another program.
-        for (const JournalEntry& e : r.entries) {
+        for (const JournalEntry& e : Entries(r)) {
             ItemInfo info;
             if (!(InfoAt(folder, e.name, info) && info.id == e.id))
                 stays += "\n" + AddBackslash(path) + e.name + ": 見つかりません";

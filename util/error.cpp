@@ -122,7 +122,9 @@ std::string ErrorText(int number) {
         case kErrJunkChanged:
             return "検索の後で変わった不要ファイルがあるため処理しません";
         case kErrJunkNotKept:
-            return "不要ファイルの内容を元に戻せるように保存できないため処理しません";
+            return "不要ファイルを元に戻せるように退避できないため処理しません";
+        case kErrRowBelowFailed:
+            return "中の行が失敗したため処理しません";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }

@@ -48,7 +48,8 @@ enum ErrNo : int {
     kErrUnplannedEntry,      // a raise found an entry the plan does not hold
     kErrNoTrash,             // no Trash the desktop shows can take the item
     kErrJunkChanged,         // a junk file changed after the search saw it
-    kErrJunkNotKept,         // a junk file's contents could not be kept for Undo
+    kErrJunkNotKept,         // a junk file could not be set aside for Undo
+    kErrRowBelowFailed,      // a row below this folder failed: it is not empty
     kErrKindsEnd
 };
 
