@@ -13,8 +13,10 @@
 #include "tidy/execution.h"
 #include "tidy/process_list.h"
 #include "tidy/process_log.h"
+#include "tidy/row_access.h"
 #include "tidy/search.h"
 #include "tidy/tidy_tool.h"
+#include "tidy/undo.h"
 
 using namespace corvelle;
 
@@ -363,6 +365,57 @@ class TestExecution : public QObject {
         QCOMPARE(failed, 0);
         QCOMPARE(Results(list), (QStringList{S, "", "", "", "", S, S}));
         QVERIFY(t.Exists("N/a/b/c") && !t.Exists("N/a/d") && !t.Exists("M"));
+    }
+
+    // A chain whose lower row fails does not fall with it: a raise row moves what that row
+    // left (still as the search saw it), a nested delete row fails and names the row below;
+    // Undo puts the whole run back.
+    void chainAfterAFailedRow_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<QString>("fail");     // the row made to fail, and how: a file arrives
+        QTest::addColumn<QStringList>("after"); // results, row by row
+        QTest::addColumn<QString>("gone");
+        QTest::addColumn<QString>("stays");
+        QTest::newRow("raise over a raise") << 0 << "" << "F1/F2/F3/late" << QStringList{F, S}
+                                            << "F1/F2" << "F1/F3/late";
+        QTest::newRow("nested delete over a delete") << 1 << "nested" << "F1/F2/F3/late"
+                                                     << QStringList{F, F, F} << ""
+                                                     << "F1/F2/F3/late";
+    }
+    void chainAfterAFailedRow() {
+        QFETCH(int, mode);
+        QFETCH(QString, rules);
+        QFETCH(QString, fail);
+        QFETCH(QStringList, after);
+        test::TestDir state;
+        test::JournalHome home(state.Root());
+        test::TestDir t;
+        t.Dir("F1/F2/F3");
+        t.File("top");
+        ProcessList list;
+        test::SearchInto(t.Root(), mode, list, true, test::Rules(rules.toStdString()));
+        QCOMPARE(list.Count(), after.size());
+        SetSeamHook([&](const char* point, const std::string& at) {
+            if (std::string(point) == "execute:row" && at == list.Cell(0, 0))
+                t.File(fail.toStdString(), "late");
+        });
+        const std::string journal = test::ExecuteJournaled(list);
+        SetSeamHook(nullptr);
+        QCOMPARE(Results(list), after);
+        QFETCH(QString, gone);
+        QFETCH(QString, stays);
+        QVERIFY(gone.isEmpty() || !t.Exists(gone.toStdString()));
+        QVERIFY(t.Exists(stays.toStdString()));
+        for (int i = 1; mode == 1 && i < list.Count(); ++i) {
+            QVERIFY(list.Failure(i));
+            QCOMPARE(list.Failure(i)->number, int(kErrRowBelowFailed));
+            QCOMPARE(list.Failure(i)->path, RowPath(list.Cell(i - 1, 0)));
+        }
+        Error error;
+        QCOMPARE(UndoJournal(journal, {}, error), 0);
+        QVERIFY2(!error, ErrorMessage(error).c_str());
+        QVERIFY(t.Exists("F1/F2/F3/late") && !t.Exists("F1/F3"));
     }
 
     void toolFailureExitsOne() {
