@@ -253,6 +253,10 @@ class TestExecution : public QObject {
         QTest::newRow("nested in raise mode") << QStringList{"--nested", "/tmp"};
         QTest::newRow("an empty junk list") << QStringList{"--junk=", "/tmp"};
         QTest::newRow("exclude without a pattern") << QStringList{"/tmp", "--exclude"};
+        QTest::newRow("an exclusion from the root") << QStringList{"--exclude", "/a", "/tmp"};
+        QTest::newRow("an exclusion ending in /") << QStringList{"--exclude=a/b/", "/tmp"};
+        QTest::newRow("an exclusion with **") << QStringList{"--exclude=**/x", "/tmp"};
+        QTest::newRow("an unknown class") << QStringList{"--exclude=[[:digits:]]*", "/tmp"};
         QTest::newRow("days that are no number") << QStringList{"--older-than", "3d", "/tmp"};
         QTest::newRow("days beyond a hundred years")
             << QStringList{"--older-than", "36501", "/tmp"};

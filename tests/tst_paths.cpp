@@ -2,6 +2,10 @@
 #include <strings.h>
 
 #include <QtTest>
+#include <random>
+#if __has_include(<fnmatch.h>)
+#include <fnmatch.h>
+#endif
 
 #include "platform/os/codec.h"
 #include "platform/os/folders.h"
@@ -82,6 +86,50 @@ class TestPaths : public QObject {
         row("a name pattern on a path", "*", "a/b", false, false, true);
         row("NUL and high bytes", "a*", QByteArray("a\0\xfe", 3), false, false, true);
         row("empty pattern matches only empty", "", "x", false, false, false);
+        row("class", "[[:digit:]]*", "2019", true, false, true);
+        row("class, negated", "[![:digit:]]*", "2019", true, false, false);
+        row("class among bytes", "[x[:upper:]]", "Q", true, false, true);
+        row("a class is ASCII", "[[:alpha:]]", "\xc3", true, false, false);
+        row("an unknown class matches nothing", "[[:digits:]]", "1", true, false, false);
+        row("a trailing backslash matches nothing", "a\\", "a\\", true, false, false);
+    }
+
+    // Patterns the program accepts match as the C library's fnmatch(3) with FNM_PATHNAME
+    // (C locale), on random patterns and names over the bytes that matter; the patterns
+    // refused for users are refused for good reasons.
+    void globAsTheCLibrary() {
+        QCOMPARE(CheckExcludePattern("/a"), ExcludeProblem::LeadingSlash);
+        QCOMPARE(CheckExcludePattern("a/b/"), ExcludeProblem::TrailingSlash);
+        QCOMPARE(CheckExcludePattern("**/x"), ExcludeProblem::DoubleStar);
+        QCOMPARE(CheckExcludePattern("[[:digits:]]"), ExcludeProblem::UnknownClass);
+        QCOMPARE(CheckExcludePattern("[a-[:digit:]]"), ExcludeProblem::ClassInRange);
+        QCOMPARE(CheckExcludePattern("[[.a.]]"), ExcludeProblem::Collating);
+        QCOMPARE(CheckExcludePattern("[ab"), ExcludeProblem::UnclosedSet);
+        QCOMPARE(CheckExcludePattern("x\\"), ExcludeProblem::TrailingBackslash);
+        QCOMPARE(CheckExcludePattern("[[:digit:]]*/a?\\[b"), ExcludeProblem::None);
+#if __has_include(<fnmatch.h>)
+        const char* const pieces[] = {"a", "b", "/", "*",  "?",  "[",         "]",         "!",
+                                      "^", "-", "\\", ".", "0", "[:digit:]", "[:alpha:]", "[:foo:]",
+                                      "[.", "[=", "\xff"};
+        const char* const bytes[] = {"a", "b", "/", "0", ".", "-", "]", "[", "\\", "*", "A", "\xff"};
+        std::mt19937 random(20261209);
+        int compared = 0;
+        for (int n = 0; n < 300000; ++n) {
+            std::string p, t;
+            for (int i = int(random() % 7); i > 0; --i) p += pieces[random() % std::size(pieces)];
+            for (int i = int(random() % 6); i > 0; --i) t += bytes[random() % std::size(bytes)];
+            // The one documented difference: glibc never matches "*\/".
+            if (CheckGlob(p) != GlobProblem::None || p.find("\\/") != std::string::npos)
+                continue;
+            ++compared;
+            const bool c = fnmatch(p.c_str(), t.c_str(), FNM_PATHNAME) == 0;
+            if (GlobMatch(p, t, {.path = true}) != c)
+                QFAIL(qPrintable(QString("pattern %1, name %2: fnmatch says %3")
+                                     .arg(QString::fromLatin1(p), QString::fromLatin1(t))
+                                     .arg(c)));
+        }
+        QVERIFY(compared > 100000);
+#endif
     }
     void glob() {
         QFETCH(QByteArray, pattern);

@@ -191,6 +191,12 @@ class TestSearch : public QObject {
         QTest::newRow("raise: an excluded lone folder is not raised")
             << QStringList{"d:p/.git/objects", "f:p/.git/objects/x", "f:top"} << 0 << "exclude=.git"
             << QStringList{};
+        QTest::newRow("a nested start folder named by an exclusion")
+            << QStringList{"d:a"} << 1 << "exclude=corvelle-test-*,nested"
+            << QStringList{"a/ | " + kDel};
+        QTest::newRow("a nested start folder, no exclusion naming it")
+            << QStringList{"d:a"} << 1 << "exclude=zz,nested"
+            << QStringList{"a/ | " + kDel, " | " + kDel};
         QTest::newRow("exclude off") << QStringList{"d:node_modules/x", "f:top"} << 1 << ""
                                      << QStringList{"node_modules/x/ | " + kDel};
         QTest::newRow("older: only the old folder")

@@ -175,8 +175,11 @@ void TidySearch::FolderNameSearch(const std::string& folder) {
     const int mode = settings_.ShoriMode;
     // Nested: every sub-folder was listed itself (hidden ones are never walked, so never).
     const bool nested = rules_.nested && mode == 1;
+    // The start folder is the user's choice, but never listed where an exclusion names it.
+    const bool excludedStart = rules_.exclude && folder == AddBackslash(start_) &&
+                               IsExcluded(rules_, PathLeaf(RemoveBackslash(start_)), "");
     const auto qualifies = [&] {
-        if (s->others != 0)
+        if (s->others != 0 || excludedStart)
             return false;
         if (mode == 0)
             return s->folders == 1 &&

@@ -57,6 +57,24 @@ bool MatchesJunkPattern(const TidyRules& rules, std::string_view name, bool& app
 // the names.
 bool IsExcluded(const TidyRules& rules, std::string_view name, std::string_view relative);
 
+// What keeps an exclusion pattern from ever naming the folder it seems to name: the front ends
+// refuse such a pattern and say why.
+enum class ExcludeProblem {
+    None,
+    Empty,
+    LeadingSlash,   // "/a": paths are relative to the start folder
+    TrailingSlash,  // "a/": folders are matched by name
+    DoubleStar,     // "**/a": a "*" never crosses a "/"
+    UnclosedSet,    // the rest as CheckGlob finds them
+    UnknownClass,
+    ClassInRange,
+    Collating,
+    TrailingBackslash,
+};
+ExcludeProblem CheckExcludePattern(std::string_view pattern);
+// Why, for people.
+const char* ExcludeProblemText(ExcludeProblem why, bool japanese);
+
 // Modified before the cut-off (nanoseconds since 1970) that `now` gives.
 std::int64_t AgeCutOffNs(const TidyRules& rules, std::int64_t nowNs);
 inline bool OldEnough(std::int64_t mtimeNs, std::int64_t cutOffNs) {

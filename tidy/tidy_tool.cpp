@@ -93,8 +93,9 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
             } else {
                 pattern = a.substr(10);
             }
-            if (pattern.empty())
-                return Usage(err, say("--exclude のパターンが空です", "empty --exclude pattern"));
+            if (const ExcludeProblem why = CheckExcludePattern(pattern); why != ExcludeProblem::None)
+                return Usage(err, say("--exclude のパターン '", "--exclude pattern '") + pattern +
+                                      "': " + ExcludeProblemText(why, say.ja));
             if (!o.rules.exclude)
                 o.rules.excludePatterns.clear();  // the patterns given, not the offered ones
             o.rules.exclude = true;

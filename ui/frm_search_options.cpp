@@ -149,6 +149,15 @@ void frmSearchOptions::cmdOk_Click() {
         txtExclude->setFocus();
         return;
     }
+    for (const std::string& p : r.exclude ? patterns : std::vector<std::string>{}) {
+        if (const ExcludeProblem why = CheckExcludePattern(p); why != ExcludeProblem::None) {
+            MessageService::Show("「" + p + "」は検索しないフォルダに使えません: " +
+                                     ExcludeProblemText(why, true),
+                                 MsgIcon::Exclamation, MsgButtons::Ok);
+            txtExclude->setFocus();
+            return;
+        }
+    }
     // An emptied list that is off keeps the one it had.
     if (!names.empty())
         r.junkNames = names;

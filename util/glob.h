@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Shell patterns matched on bytes: "*" any run of bytes, "?" one byte, "[...]" one byte of a
-// set ("[!...]" or "[^...]" any other; ranges as "a-z"), "\" takes the next byte as it is.
+// Shell patterns matched on bytes as fnmatch(3) matches them in the C locale: "*" any run of
+// bytes, "?" one byte, "[...]" one byte of a set ("[!...]" or "[^...]" any other; ranges as
+// "a-z", classes as "[:digit:]"), "\" takes the next byte as it is. With `path` as with
+// FNM_PATHNAME. Where glibc differs: "*\/" matches here as "*/" does (glibc never matches it).
 #pragma once
 
 #include <string_view>
@@ -13,5 +15,17 @@ struct GlobOptions {
 };
 
 bool GlobMatch(std::string_view pattern, std::string_view text, GlobOptions options = {});
+
+// What makes a pattern mean something other than it seems (the C library's matchers disagree
+// on these, or match nothing at all).
+enum class GlobProblem {
+    None,
+    TrailingBackslash,  // a "\" at the end escapes nothing
+    UnclosedSet,        // "[ab" (a "[" byte is written "\[")
+    UnknownClass,       // "[[:digits:]]"
+    ClassInRange,       // "[a-[:digit:]]"
+    Collating,          // "[[.a.]]", "[[=a=]]": not supported
+};
+GlobProblem CheckGlob(std::string_view pattern);
 
 }  // namespace corvelle
