@@ -34,7 +34,11 @@ using test::UndoResult;
 class TestUndoCrash : public QObject {
     Q_OBJECT
   private Q_SLOTS:
-    void initTestCase() { qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state_.Root())); }
+    void initTestCase() {
+        // Journals, and the Trash that holds junk files, on the trees' own file system.
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state_.Root()));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(state_.Root()));
+    }
     void cleanup() {
         SetSeamHook(nullptr);
         MessageService::ResetScript();
