@@ -6,6 +6,7 @@ search DIR: about 100,000 folders, two thirds of them empty leaves
   (334 parents x 100 middles x 2 leaves; every middle also holds a file).
 empty DIR N: N empty leaf folders, every parent holds a file.
 raise DIR N: N raise rows: DIR/rK holds only DIR/rK/inner, which holds two files.
+junk DIR N: N folders holding only junk: a 16 KiB Thumbs.db and an empty desktop.ini each.
 """
 import os
 import sys
@@ -39,6 +40,18 @@ def raise_tree(root, n):
     open(os.path.join(root, "keep"), "w").close()
 
 
+def junk_tree(root, n):
+    empty_tree(root, n)
+    data = bytes(range(256)) * 64
+    for p in os.listdir(root):
+        for e in os.listdir(os.path.join(root, p)):
+            folder = os.path.join(root, p, e)
+            if os.path.isdir(folder):
+                with open(os.path.join(folder, "Thumbs.db"), "wb") as f:
+                    f.write(data)
+                open(os.path.join(folder, "desktop.ini"), "w").close()
+
+
 if __name__ == "__main__":
     kind, root = sys.argv[1], sys.argv[2]
     os.makedirs(root, exist_ok=True)
@@ -48,3 +61,5 @@ if __name__ == "__main__":
         empty_tree(root, int(sys.argv[3]))
     elif kind == "raise":
         raise_tree(root, int(sys.argv[3]))
+    elif kind == "junk":
+        junk_tree(root, int(sys.argv[3]))

@@ -18,6 +18,7 @@
 #include "tidy/execution.h"
 #include "tidy/journal.h"
 #include "tidy/journal_store.h"
+#include "tidy/junk_files.h"
 #include "tidy/process_list.h"
 #include "tidy/undo.h"
 #include "util/paths.h"
@@ -67,7 +68,23 @@ class TestUndo : public QObject {
         del.beforeId = {2049, 17, 27, 8};
         del.meta = {0700, 0, 0, 1, 2};
         del.parentMeta = {0, 0, 0, 0, 0};
+        JunkFile held;
+        held.name = "Thumbs.db";
+        held.id = {2049, 18, 27, 9};
+        held.size = 10;
+        held.meta.mtimeNs = 11;
+        held.changeNs = 12;
+        held.holdPath = "/h/Trash/files";
+        held.holdId = {2049, 19, 27, 0};
+        JunkFile kept = held;
+        kept.holdPath.clear();
+        kept.meta = {0644, 1, 2, 3, 4};
+        kept.kept = 5;
+        kept.hash = 6;
+        del.junk = {held, kept};
+        raise.otherwise = {{"D", {2049, 20, 0, 0}}};
         j.rows = {raise, del};
+        j.otherwise = {0};
         const std::string text = FormatJournalPlan(j);
         QCOMPARE(text, std::string("corvelle-journal 1\n"
                                    "start /t/ 2049:2:27:5\n"
@@ -76,12 +93,45 @@ class TestUndo : public QObject {
                                    "100 -3 4 5 6\n"
                                    "entry C 2049:15:0:0\n"
                                    "entry a%20b%25 2049:16:0:0\n"
+                                   "otherwise D 2049:20:0:0\n"
                                    "aside corvelle-raising-1-0\n"
                                    "row 1 delete /t/%FF/ 2049:17:27:8 448 0 0 1 2 0 0\n"
+                                   "held Thumbs.db 2049:18:27:9 10 11 12 /h/Trash/files 2049:19:27:0\n"
+                                   "junk Thumbs.db 2049:18:27:9 10 420 1 2 3 4 5 6\n"
                                    "plan 2\n"));
         RunJournal back;
         QVERIFY(!ParseJournal(text, back));
         QCOMPARE(FormatJournalPlan(back), text);
+        QCOMPARE(FormatJournal(back), text);
+        QVERIFY(!ParseJournal(text + "otherwise 0\n", back));
+        QCOMPARE(FormatJournal(back), text + "otherwise 0\n");
+    }
+
+    // A journal of an earlier version, whose run kept a copy of each junk file beside it,
+    // still undoes from that copy.
+    void earlierVersionsJunkComesBackFromItsCopy() {
+        test::TestDir t;
+        t.File("J/Thumbs.db", "thumbs");
+        t.File("keep");
+        ProcessList list;
+        test::SearchInto(t.Root(), 1, list, true, test::Rules("junk"));
+        QCOMPARE(list.Count(), 1);
+        const std::string journal = test::ExecuteJournaled(list);
+        QVERIFY(!t.Exists("J"));
+        // As that version left it: the file gone, its bytes in the copy, the journal naming it.
+        RunJournal j;
+        QVERIFY(!ParseJournal(test::ReadFileBytes(journal), j));
+        JunkFile& k = j.rows.at(0).junk.at(0);
+        test::RemoveTree(AddBackslash(k.holdPath) + "Thumbs.db");
+        k.holdPath.clear();
+        k.meta.mode = 0644;
+        k.kept = 2;
+        k.hash = ContentHash("thumbs");
+        test::WriteFileBytes(KeptPathOf(journal), "..thumbs");
+        test::WriteFileBytes(journal, FormatJournal(j));
+        const UndoResult u = Undo(journal);
+        QVERIFY2(u.failed == 0, u.error.c_str());
+        QCOMPARE(t.Read("J/Thumbs.db"), std::string("thumbs"));
     }
 
     // A real run and its Undo: names as bytes, contents, folder modes and times, all back.
