@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "build_config.h"
+#include "platform/os/folders.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/program_start.h"
 #include "platform/ui/qt_file_op_ui.h"
@@ -16,6 +17,9 @@
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+            std::strcmp(argv[i], "-h") == 0)
+            corvelle::UseParentConsole();
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("corvelle %s\n", corvelle::build::kVersion);
             return 0;
@@ -33,6 +37,7 @@ int main(int argc, char** argv) {
     }
     // Without a desktop Qt would abort; say what is needed instead.
     if (!corvelle::DesktopAvailable()) {
+        corvelle::UseParentConsole();
         std::fprintf(stderr,
                      "Corvelle needs a desktop (X11 or Wayland): no display was found.\n"
                      "Corvelle を起動するにはデスクトップ環境が必要です。\n");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The installer as a silent install and uninstall under Wine: the files, the Start menu entry
-# and the "Apps & features" entry come and go; the user's settings and run journals stay (a
+# The installer as a silent install and uninstall under Wine: the files, the Start menu entry,
+# the "Apps & features" entry and Explorer's folder menu entry come and go; the user's settings and run journals stay (a
 # silent uninstall keeps them). Wine's variables (WINEPREFIX …) come from the caller.
 #   scripts/windows-install-check.sh build-win/Corvelle-<version>-setup.exe
 set -euo pipefail
@@ -26,10 +26,15 @@ done
 entry=$(wine reg query "$key" 2>/dev/null | tr -d '\r')
 grep -q "DisplayVersion *REG_SZ *$version\$" <<<"$entry" || fail "Apps & features lacks version $version"
 grep -q 'QuietUninstallString' <<<"$entry" || fail "Apps & features lacks the uninstaller"
+# Explorer's folder and drive menus start Corvelle on the folder.
+for k in Directory Drive; do
+  cmd=$(wine reg query "HKCU\\Software\\Classes\\$k\\shell\\Corvelle\\command" 2>/dev/null | tr -d '\r')
+  grep -q 'corvelle.exe" "%V"' <<<"$cmd" || fail "no Explorer menu entry on $k: $cmd"
+done
 # The installed tool runs from where it was put.
 said=$(wine "$local_app\\Programs\\Corvelle\\corvelle-tidy.exe" --version | tr -d '\r')
 [ "$said" = "corvelle-tidy $version" ] || fail "the installed corvelle-tidy.exe says '$said'"
-echo "installed to $local_app\\Programs\\Corvelle with its Start menu and Apps & features entries"
+echo "installed to $local_app\\Programs\\Corvelle with its Start menu, Apps & features and Explorer menu entries"
 
 # The user's own: settings beside the program and a run journal.
 printf 'CurrentDirectory=C:\\\r\n' >"$dir/RUZO.INI"
@@ -43,6 +48,10 @@ for f in corvelle.exe corvelle-tidy.exe guide.pdf readme.txt uninstall.exe; do
 done
 [ ! -e "$(unix "$programs\\Corvelle.lnk")" ] || fail "Start menu entry left behind"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "Apps & features entry left behind"
+for k in Directory Drive; do
+  ! wine reg query "HKCU\\Software\\Classes\\$k\\shell\\Corvelle" >/dev/null 2>&1 ||
+    fail "Explorer menu entry on $k left behind"
+done
 [ -f "$dir/RUZO.INI" ] || fail "the settings were removed without asking"
 [ -f "$journals/install-check.journal" ] || fail "the journals were removed without asking"
 rm -rf "$dir" "$journals/install-check.journal"

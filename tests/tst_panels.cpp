@@ -303,13 +303,15 @@ class TestPanels : public QObject {
 
         test::TestDir home;
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
+        // Wine's recycle bin is off for a Windows path there: the shell's keeps its own.
+        if (test::TrashIsFreedesktop())
+            qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.Path("data")));
         Settings().CurrentDirectory = d.Path("made/");
         MessageService::QueueAnswer(MsgAnswer::Ok);
         commands.mnuFileFolderDelete_Click();
-        if (saved.isEmpty())
+        if (saved.isEmpty() && test::TrashIsFreedesktop())
             qunsetenv("XDG_DATA_HOME");
-        else
+        else if (test::TrashIsFreedesktop())
             qputenv("XDG_DATA_HOME", saved);
         QVERIFY(!d.Exists("made"));
         if (test::TrashIsFreedesktop())

@@ -267,6 +267,34 @@ class TestUndo : public QObject {
         QCOMPARE(state_.Snapshot(held), heldBefore);
     }
 
+    // A failed raise that could not take back all it moved (a twin of an entry's name took its
+    // place, as a case-only twin does where case is ignored): Undo never calls the run put
+    // back while that entry is still out; it names it.
+    void failedRowsStrandedEntryIsNeverUndone() {
+        test::TestDir t;
+        t.File("A/B/x", "x");
+        t.File("A/B/y", "y");
+        t.File("keep");
+        ProcessList list;
+        test::SearchInto(t.Root(), 0, list);
+        QCOMPARE(list.Count(), 1);
+        SetSeamHook([&](const char* point, const std::string&) {
+            if (std::string(point) == "raise:moved") {
+                t.File("A/B/late", "late");  // the emptied folder cannot go: the row fails
+                t.File("A/B/x", "twin");     // and x cannot go back
+            }
+        });
+        const std::string journal = test::ExecuteJournaled(list);
+        SetSeamHook(nullptr);
+        QCOMPARE(list.Row(0).result, std::string(kResultFailure));
+        QCOMPARE(t.Read("A/x"), std::string("x"));
+        const UndoResult u = Undo(journal);
+        QCOMPARE(u.failed, 1);
+        QVERIFY2(u.error.find("x") != std::string::npos, u.error.c_str());
+        QCOMPARE(t.Read("A/x"), std::string("x"));
+        QCOMPARE(t.Read("A/B/x"), std::string("twin"));
+    }
+
     // Undo never overwrites: what stands in the way stays, that row fails, the rest is back.
     void undoNeverOverwrites() {
         test::ScriptedFileOpUi ui;

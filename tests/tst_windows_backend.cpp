@@ -284,11 +284,29 @@ class TestWindowsBackend : public QObject {
                  int(kErrJournalTooLarge));
     }
 
-    // A junction, link or mount point is an entry, never a folder to enter or a row.
-    void reparsePointsAreNeverEntered() {
+    // A reparse point is a link only when its tag says it redirects a name (a name surrogate):
+    // junctions, links and mount points are entries, never folders to enter or rows; every
+    // other tag (OneDrive, dedup, compression, ...) is the folder it looks like.
+    void reparseTags_data() {
+        QTest::addColumn<unsigned>("tag");
+        QTest::addColumn<bool>("link");
+        QTest::newRow("symbolic link") << 0xA000000Cu << true;
+        QTest::newRow("junction or mount point") << 0xA0000003u << true;
+        QTest::newRow("an unknown Microsoft surrogate") << 0xA0000FFFu << true;
+        QTest::newRow("a third party's surrogate") << 0x20001234u << true;
+        QTest::newRow("OneDrive folder") << 0x9000701Au << false;
+        QTest::newRow("deduplicated") << 0x80000013u << false;
+        QTest::newRow("compressed (WOF)") << 0x80000017u << false;
+        QTest::newRow("AF_UNIX socket") << 0x80000023u << false;
+        QTest::newRow("an unknown Microsoft tag") << 0x80000FFFu << false;
+        QTest::newRow("a third party's tag") << 0x00001234u << false;
+    }
+    void reparseTags() {
+        QFETCH(unsigned, tag);
+        QFETCH(bool, link);
         test::TestDir t;
-        t.File("p/j/inside.txt", "not ours");  // j: a junction to somewhere else
-        t.Dir("q/j2");                         // q holds nothing but a link
+        t.File("p/j/inside.txt", "not ours");  // j: the reparse point
+        t.Dir("q/j2");                         // q holds nothing but one
         t.File("keep");
         const UniqueFd root = OpenFolderPath(t.Root());
         ItemInfo j, j2;
@@ -297,23 +315,38 @@ class TestWindowsBackend : public QObject {
             const UniqueFd q = OpenFolderAt(root.Get(), "q");
             QVERIFY(InfoAt(p.Get(), "j", j) && InfoAt(q.Get(), "j2", j2));
         }
-        win::SetReparseHook([&](std::uint64_t n) { return n == j.id.number || n == j2.id.number; });
+        win::SetReparseHook([&](std::uint64_t n) -> DWORD {
+            return n == j.id.number || n == j2.id.number ? tag : 0;
+        });
+        ItemInfo seen;
+        const UniqueFd q = OpenFolderAt(root.Get(), "q");
+        QVERIFY(InfoAt(q.Get(), "j2", seen));
+        QCOMPARE(seen.IsLink(), link);
+        QCOMPARE(seen.IsDir(), !link);
+        // The walk: a raise of p/j and a delete of q/j2, or nothing at all.
         ProcessList list;
         test::SearchInto(t.Root(), 0, list);
-        QCOMPARE(list.Count(), 0);
+        QCOMPARE(list.Count(), link ? 0 : 1);
         test::SearchInto(t.Root(), 1, list);
-        QCOMPARE(list.Count(), 0);
-        const UniqueFd q = OpenFolderAt(root.Get(), "q");
-        QVERIFY(!OpenFolderAt(q.Get(), "j2").Valid());
-        QCOMPARE(errno, ELOOP);
-        QVERIFY(!OpenBeneath(root.Get(), "p/j").Valid());
-        // Deleting p takes the link at most, never what lies behind it.
+        QCOMPARE(list.Count(), link ? 0 : 1);
+        QCOMPARE(OpenFolderAt(q.Get(), "j2").Valid(), !link);
+        QCOMPARE(OpenBeneath(root.Get(), "p/j").Valid(), !link);
+        // A copy takes a folder whole, a link as the link at most.
+        test::TestDir other;
+        FileOpRecord copy;
+        copy.wFunc = FO_COPY;
+        copy.pFrom = t.Path("p");
+        copy.pTo = other.Root();
+        copy.fFlags = FOF_NOCONFIRMATION;
+        FileOperation(copy);
+        QCOMPARE(other.Exists("p/j/inside.txt"), !link);
+        // Deleting p takes a link at most, never what lies behind it; a folder goes whole.
         FileOpRecord rec;
         rec.wFunc = FO_DELETE;
         rec.pFrom = t.Path("p");
         rec.fFlags = FOF_NOCONFIRMATION;
         FileOperation(rec);
-        QCOMPARE(t.Read("p/j/inside.txt"), std::string("not ours"));
+        QCOMPARE(t.Exists("p/j/inside.txt"), link);
     }
 };
 

@@ -66,7 +66,7 @@ void Read(int fd, const std::string& path, bool oneRead, const TidyRules* rules,
         }
         if (s.folders++ == 0)
             s.lone = e.name;
-        if (!IsHiddenName(e.name))
+        if (!e.hidden)
             subs.push_back(e.name);
     }
     std::sort(subs.begin(), subs.end());
@@ -115,11 +115,12 @@ void DirListBox::Describe(Level& l) {
         s.others = 1;
         return;
     }
-    // Junk is only junk as a plain file of this mount (never a pipe, a socket or a device),
-    // and never a large one.
+    // Junk is only junk as a plain file of this mount (never a pipe, a socket or a device,
+    // nor a cloud file that is only a name here), and never a large one.
     for (JunkFile& j : s.junk) {
         ItemInfo ji;
-        if (!InfoAt(l.fd.Get(), j.name, ji) || !ji.IsFile() || OtherMount(l.info, ji) ||
+        if (!InfoAt(l.fd.Get(), j.name, ji) || !ji.IsFile() || ji.placeholder ||
+            OtherMount(l.info, ji) ||
             ji.size > kMaxJunkBytes) {
             s.folders = 0;
             s.others = 1;

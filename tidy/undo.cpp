@@ -491,8 +491,8 @@ int UndoJournal(const std::string& path, const UndoUi& ui, Error& error) {
             continue;  // put back by an earlier undo; one that failed is tried again
         const auto done = j.done.find(r.index);
         const RowMark mark = done == j.done.end() ? RowMark::None : done->second;
-        if (mark == RowMark::Failed && r.junk.empty())
-            continue;  // a failed row left the tree as it was (its junk files it put back)
+        // A failed row is looked at too: one that could not take back all it moved has left
+        // entries where Undo finds them (its verdict is never "done" while one stays out).
         if (beneathWaiting(r))
             flush();
         Seam("undo:row", r.before);

@@ -46,6 +46,10 @@ std::string SystemErrorText(int err) {
             return "実行中のプログラムのファイルです";
         case EMLINK:
             return "リンクの数が多すぎます";
+        case ECANCELED:
+            return "取り消されました";
+        case EAGAIN:
+            return "項目が途中で変わりました。もう一度お試しください";
         default:
             return std::strerror(err);
     }

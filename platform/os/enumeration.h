@@ -15,9 +15,10 @@ enum class EntryKind { File, Folder, Link, Other };
 struct DirEntry {
     std::string name;
     EntryKind kind = EntryKind::File;
+    bool hidden = false;  // as the system's file manager hides it by default
 };
 
-// True for names starting with "." (hidden on this platform).
+// Hidden here: a name starting with "." (on Windows the hidden attribute says it instead).
 inline bool IsHiddenName(const std::string& name) {
     return !name.empty() && name[0] == '.';
 }

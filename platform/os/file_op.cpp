@@ -291,6 +291,11 @@ Error Delete(const FileOpRecord& rec) {
                     fileop::DeleteEntry(ctx, src.dir.Get(), src.base + name, name);
                     continue;
                 }
+                // The shell asked (delete for good?) and the user said no: no failure at all.
+                if (e.sysErrno == ECANCELED) {
+                    ctx.Cancel();
+                    break;
+                }
                 e.number = kOpTrashFailed;  // the item stays where it was
                 ctx.Fail(std::move(e));
             }

@@ -53,6 +53,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // Standard output and error write bytes as they are (no "\n" to "\r\n" on Windows), and a
 // console shows UTF-8.
 void PrepareStandardStreams();
+// A program without a console of its own (the window program on Windows) writes its standard
+// output and error to the console it was started from, where there is one and they lead
+// nowhere else.
+void UseParentConsole();
 // Makes the folder and any missing parents (mode 0700 for new ones).
 bool MakeFolders(const std::string& path);
 // Creates parent/name (one level). 0 on success; 99 after telling the user why not.

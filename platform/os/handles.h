@@ -46,6 +46,8 @@ struct ItemInfo {
     // The last change to the item itself (contents, owner, mode, links, attributes), in
     // nanoseconds: no tool can set it back, so an unchanged one means an unchanged item.
     std::int64_t changeNs = 0;
+    // Only a name until read, and reading it downloads it (a cloud file not on this machine).
+    bool placeholder = false;
     bool IsDir() const;
     // A plain file: never a folder, a link, a pipe, a socket or a device.
     bool IsFile() const;
@@ -83,6 +85,7 @@ struct DirEntryRaw {
     std::string name;
     unsigned char type;  // DT_* as the folder reports it (DT_UNKNOWN possible)
     std::uint64_t ino;   // as the folder lists it (a mount point's own, not the mounted root's)
+    bool hidden = false;  // as the system's file manager hides it by default
     // What the listing says it is: a folder, or nothing at all (then ask the item itself).
     bool ListedAsFolder() const;
     bool KindUnlisted() const;

@@ -246,7 +246,7 @@ void DirTreeModel::List(Node* node, bool notify) {
     const std::string path = PathOf(IndexFor(node));
     std::vector<std::unique_ptr<Node>> kids;
     EnumerateFolder(path, [&](const DirEntry& e) {
-        if (IsHiddenName(e.name))
+        if (e.hidden)
             return true;
         bool link = false;
         if (e.kind == EntryKind::Folder ||
@@ -276,21 +276,28 @@ void DirTreeModel::List(Node* node, bool notify) {
 void DirTreeModel::Merge(Node* node) {
     const std::string path = PathOf(IndexFor(node));
     std::vector<std::string> names;
+    std::vector<std::string> hidden;
     std::vector<bool> links;
     EnumerateFolder(path, [&](const DirEntry& e) {
         bool link = false;
         if ((e.kind == EntryKind::Folder ||
-             (e.kind == EntryKind::Link && IsFolderOrLinkToFolder(path + e.name, link))))
+             (e.kind == EntryKind::Link && IsFolderOrLinkToFolder(path + e.name, link)))) {
             names.push_back(e.name);
+            if (e.hidden)
+                hidden.push_back(e.name);
+        }
         return true;
     });
     std::sort(names.begin(), names.end());
+    const auto isHidden = [&](const std::string& name) {
+        return std::find(hidden.begin(), hidden.end(), name) != hidden.end();
+    };
     const QModelIndex parentIndex = IndexFor(node);
     // Drop vanished folders (and hidden ones nobody asked to reveal).
     for (int row = static_cast<int>(node->kids.size()) - 1; row >= 0; --row) {
         const Node* k = node->kids[static_cast<size_t>(row)].get();
         const bool present = std::binary_search(names.begin(), names.end(), k->name);
-        if (present && (!IsHiddenName(k->name) || k->revealed))
+        if (present && (!isHidden(k->name) || k->revealed))
             continue;
         beginRemoveRows(parentIndex, row, row);
         node->kids.erase(node->kids.begin() + row);
@@ -299,7 +306,7 @@ void DirTreeModel::Merge(Node* node) {
     }
     // Add new ones at their sorted places.
     for (const std::string& name : names) {
-        if (IsHiddenName(name))
+        if (isHidden(name))
             continue;
         auto pos = std::lower_bound(
             node->kids.begin(), node->kids.end(), name,

@@ -10,6 +10,9 @@ RequestExecutionLevel user
 !include "LogicLib.nsh"
 
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvelle"
+; Explorer's menu on a folder and on a drive: 「Corvelle で整理」 opens Corvelle there.
+!define MENU_DIR "Software\Classes\Directory\shell\Corvelle"
+!define MENU_DRIVE "Software\Classes\Drive\shell\Corvelle"
 Name "Corvelle ${VERSION}"
 OutFile "${OUT}"
 InstallDir "$LOCALAPPDATA\Programs\Corvelle"
@@ -51,21 +54,33 @@ Section "Corvelle"
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoRepair" 1
   WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" ${SIZE_KB}
+  WriteRegStr HKCU "${MENU_DIR}" "" "Corvelle で整理"
+  WriteRegStr HKCU "${MENU_DIR}" "Icon" "$INSTDIR\corvelle.exe,0"
+  WriteRegStr HKCU "${MENU_DIR}\command" "" '"$INSTDIR\corvelle.exe" "%V"'
+  WriteRegStr HKCU "${MENU_DRIVE}" "" "Corvelle で整理"
+  WriteRegStr HKCU "${MENU_DRIVE}" "Icon" "$INSTDIR\corvelle.exe,0"
+  WriteRegStr HKCU "${MENU_DRIVE}\command" "" '"$INSTDIR\corvelle.exe" "%V"'
 SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  ; Settings, the log and the run journals are the user's: kept unless the user says so
+  ; (a silent uninstall keeps them). Without the journals no past run can be undone. Asked
+  ; first, while nothing is gone yet.
+  StrCpy $0 0
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
+    "設定 (RUZO.INI)、処理ログと処理の記録 (ジャーナル) も削除しますか?$\n\
+ジャーナルを削除すると、これまでの処理を元に戻せなくなります。" /SD IDNO IDNO +2
+  StrCpy $0 1
   ; What the install section put in place, and nothing else.
   Delete "$INSTDIR\corvelle.exe"
   Delete "$INSTDIR\corvelle-tidy.exe"
   Delete "$INSTDIR\guide.pdf"
   Delete "$INSTDIR\readme.txt"
   Delete "$SMPROGRAMS\Corvelle.lnk"
-  ; Settings, the log and the run journals are the user's: kept unless the user says so
-  ; (a silent uninstall keeps them). Without the journals no past run can be undone.
-  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-    "設定 (RUZO.INI)、処理ログと処理の記録 (ジャーナル) も削除しますか?$\n\
-ジャーナルを削除すると、これまでの処理を元に戻せなくなります。" /SD IDNO IDNO keep
+  DeleteRegKey HKCU "${MENU_DIR}"
+  DeleteRegKey HKCU "${MENU_DRIVE}"
+  StrCmp $0 1 0 keep
     Delete "$INSTDIR\RUZO.INI"
     Delete "$INSTDIR\RUZO.LOG"
     Delete "$INSTDIR\NOSPLASH"

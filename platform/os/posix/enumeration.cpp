@@ -64,6 +64,7 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
             continue;
         entry.name = d->d_name;
         entry.kind = KindOf(dirfd(dir), d);
+        entry.hidden = IsHiddenName(entry.name);
         if (!each(entry))
             break;
     }

@@ -43,6 +43,10 @@ void PrepareStandardStreams() {
     // Bytes pass as they are, and a terminal shows whatever the locale says.
 }
 
+void UseParentConsole() {
+    // Every program has the terminal it was started from.
+}
+
 bool MayHaveSubfolders(const std::string& path) {
     struct stat st;
     return !(stat(path.c_str(), &st) == 0 && st.st_nlink == 2);

@@ -278,7 +278,8 @@ bool ReadFrom(int dir, std::vector<DirEntryRaw>& entries, int& err, bool oneRead
             const char* nm = d->d_name;
             if (nm[0] == '.' && (nm[1] == '\0' || (nm[1] == '.' && nm[2] == '\0')))
                 continue;
-            entries.push_back(DirEntryRaw{nm, d->d_type, static_cast<ino_t>(d->d_ino)});
+            entries.push_back(
+                DirEntryRaw{nm, d->d_type, static_cast<ino_t>(d->d_ino), nm[0] == '.'});
         }
         if (oneRead && n + kLongestRecord <= static_cast<long>(kListBuffer))
             break;

@@ -19,9 +19,10 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
     DirEntry entry;
     const bool ok = ListFolder(dir.Get(), [&](const Listed& l) {
         entry.name = l.name;
-        entry.kind = IsReparse(l.attributes)                     ? EntryKind::Link
+        entry.kind = IsLinkLike(l.attributes, l.tag)              ? EntryKind::Link
                      : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
                                                                  : EntryKind::File;
+        entry.hidden = IsHiddenAttribute(l.attributes);
         return each(entry);
     });
     return ok ? Error{} : SystemError(errno, folder);

@@ -221,7 +221,7 @@ long long TreeBytes(int dir, const std::string& name) {
     long long total = 0;
     if (sub.Valid())
         ListFolder(sub.Get(), [&](const Listed& l) {
-            if (IsReparse(l.attributes))
+            if (IsLinkLike(l.attributes, l.tag))
                 return true;
             total +=
                 (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? TreeBytes(sub.Get(), l.name) : l.bytes;

@@ -5,6 +5,8 @@
 #include <io.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/os/windows/win_base.h"
 #include "util/paths.h"
@@ -87,10 +89,46 @@ std::vector<std::string> ProgramArguments(int, char**) {
     return args;
 }
 
+namespace {
+
+UINT g_consoleCodePage = 0;
+
+void RestoreConsoleCodePage() {
+    if (g_consoleCodePage != 0)
+        SetConsoleOutputCP(g_consoleCodePage);
+}
+
+}  // namespace
+
 void PrepareStandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    SetConsoleOutputCP(CP_UTF8);
+    // A console shows UTF-8 while the program runs, and gets its own code page back after.
+    if (g_consoleCodePage == 0 && (g_consoleCodePage = GetConsoleOutputCP()) != 0) {
+        SetConsoleOutputCP(CP_UTF8);
+        std::atexit(RestoreConsoleCodePage);
+    }
+    for (std::FILE* stream : {stdout, stderr}) {
+        if (!_isatty(_fileno(stream)))
+            continue;
+        // The C library hands a console one byte at a time, which splits every Japanese
+        // character: whole lines go in one write instead.
+        std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
+        // The progress line ends in "ESC[K", which the console reads only when asked to.
+        const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+        DWORD mode = 0;
+        if (GetConsoleMode(h, &mode))
+            SetConsoleMode(h, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
+}
+
+void UseParentConsole() {
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if ((out != nullptr && out != INVALID_HANDLE_VALUE) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+    PrepareStandardStreams();
 }
 
 bool MayHaveSubfolders(const std::string&) {

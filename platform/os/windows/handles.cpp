@@ -69,8 +69,8 @@ class WineVolumes {
     }
 };
 
-std::uint32_t KindOf(DWORD attributes) {
-    if (IsReparse(attributes))
+std::uint32_t KindOf(DWORD attributes, DWORD tag) {
+    if (IsLinkLike(attributes, tag))
         return kLinkKind;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolderKind : kFileKind;
 }
@@ -176,12 +176,18 @@ bool InfoOf(int fd, ItemInfo& info) {
     }
     if (CreationTimeIsBirth())
         info.id.birth = static_cast<std::uint64_t>(UnixNs(basic.CreationTime.QuadPart));
-    const DWORD attributes = SeenAttributes(basic.FileAttributes, info.id.number);
-    info.mode = KindOf(attributes);
-    // A reparse point that is a folder stands where a mount would: never entered.
+    FILE_ATTRIBUTE_TAG_INFO tagInfo = {};
+    if (IsReparse(basic.FileAttributes) &&
+        !GetFileInformationByHandleEx(H(fd), FileAttributeTagInfo, &tagInfo, sizeof tagInfo))
+        tagInfo.ReparseTag = 0x20000000;  // a tag that cannot be read: taken for a link
+    DWORD tag = tagInfo.ReparseTag;
+    const DWORD attributes = SeenAttributes(basic.FileAttributes, info.id.number, tag);
+    info.mode = KindOf(attributes, tag);
+    // A junction or folder link stands where a mount would: never entered.
     info.mountRootKnown = true;
-    info.mountRoot = IsReparse(attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    info.mountRoot = IsLinkLike(attributes, tag) && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     info.meta.mode = attributes & kRestorable;
+    info.placeholder = IsPlaceholder(attributes);
     info.meta.atimeNs = UnixNs(basic.LastAccessTime.QuadPart);
     info.meta.mtimeNs = UnixNs(basic.LastWriteTime.QuadPart);
     info.changeNs = UnixNs(basic.ChangeTime.QuadPart);
@@ -280,10 +286,10 @@ UniqueFd OpenFolderAt(int dir, const std::string& name) {
 
 bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
     const bool ok = ListFolder(dir, [&](const Listed& l) {
-        const unsigned char type = IsReparse(l.attributes)                     ? kListedLink
+        const unsigned char type = IsLinkLike(l.attributes, l.tag)              ? kListedLink
                                    : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? kListedFolder
                                                                                : kListedFile;
-        entries.push_back(DirEntryRaw{l.name, type, l.id});
+        entries.push_back(DirEntryRaw{l.name, type, l.id, IsHiddenAttribute(l.attributes)});
         return true;
     });
     err = ok ? 0 : errno;

@@ -228,7 +228,9 @@ bool ListFolder(int dir, const std::function<bool(const Listed&)>& each) {
                 Listed l;
                 l.name = Narrow(name);
                 l.id = static_cast<std::uint64_t>(e->FileId.QuadPart);
-                l.attributes = SeenAttributes(e->FileAttributes, l.id);
+                // For a reparse point the listing's EA size field holds its tag.
+                l.tag = IsReparse(e->FileAttributes) ? e->EaSize : 0;
+                l.attributes = SeenAttributes(e->FileAttributes, l.id, l.tag);
                 l.bytes = e->EndOfFile.QuadPart;
                 l.mtimeNs = UnixNs(e->LastWriteTime.QuadPart);
                 if (!each(l))
@@ -270,20 +272,24 @@ bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string
 
 namespace {
 
-std::function<bool(std::uint64_t)>& ReparseHook() {
-    static std::function<bool(std::uint64_t)> hook;
+std::function<DWORD(std::uint64_t)>& ReparseHook() {
+    static std::function<DWORD(std::uint64_t)> hook;
     return hook;
 }
 
 }  // namespace
 
-void SetReparseHook(std::function<bool(std::uint64_t)> hook) {
+void SetReparseHook(std::function<DWORD(std::uint64_t)> hook) {
     ReparseHook() = std::move(hook);
 }
 
-DWORD SeenAttributes(DWORD attributes, std::uint64_t number) {
-    if (ReparseHook() && ReparseHook()(number))
-        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+DWORD SeenAttributes(DWORD attributes, std::uint64_t number, DWORD& tag) {
+    if (ReparseHook()) {
+        if (const DWORD seen = ReparseHook()(number)) {
+            attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+            tag = seen;
+        }
+    }
     return attributes;
 }
 

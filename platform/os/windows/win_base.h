@@ -63,6 +63,7 @@ std::int64_t FileTimeOf(std::int64_t unixNs);
 struct Listed {
     std::string name;
     DWORD attributes = 0;
+    DWORD tag = 0;  // the reparse tag of a reparse point (the listing gives it)
     std::uint64_t id = 0;
     std::int64_t bytes = 0;
     std::int64_t mtimeNs = 0;
@@ -80,15 +81,29 @@ bool DeleteByHandle(int fd);
 // with ENOSYS where the file system (or Wine) has no such semantics.
 bool DeletedAtOnce(int fd);
 
-// True for attributes of a link, junction or mount point: never entered, never followed.
 inline bool IsReparse(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
+// A link, junction or mount point: a reparse point whose tag says it redirects a name (a name
+// surrogate). Never entered, never followed. Every other reparse point (OneDrive and other
+// cloud files, deduplicated or compressed files) is the file or folder it looks like.
+inline bool IsLinkLike(DWORD attributes, DWORD tag) {
+    return IsReparse(attributes) && (tag & 0x20000000) != 0;  // IsReparseTagNameSurrogate
+}
+// A cloud placeholder: only a name until read, and reading it downloads it.
+inline bool IsPlaceholder(DWORD attributes) {
+    return (attributes & (0x00400000 | 0x00040000 | FILE_ATTRIBUTE_OFFLINE)) != 0;
+}
+// Hidden as Explorer's default view hides it.
+inline bool IsHiddenAttribute(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
 
-// Test seam: the items the hook names (by file number) are seen as reparse points, as Wine
-// makes none a Windows program could see. SeenAttributes applies it to what the system said.
-void SetReparseHook(std::function<bool(std::uint64_t number)> hook);
-DWORD SeenAttributes(DWORD attributes, std::uint64_t number);
+// Test seam: the items the hook names (by file number) are seen as reparse points with the
+// tag it gives (0: as the system says), as Wine makes none a Windows program could see.
+// SeenAttributes applies it to what the system said.
+void SetReparseHook(std::function<DWORD(std::uint64_t number)> hook);
+DWORD SeenAttributes(DWORD attributes, std::uint64_t number, DWORD& tag);
 
 }  // namespace corvelle::win
 
