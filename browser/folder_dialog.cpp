@@ -13,7 +13,8 @@ namespace corvelle {
 
 FolderDialog::FolderDialog(QWidget* parent, double clientWidthTw, double clientHeightTw)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    // The hint gives Windows a frame that cannot be dragged (a fixed size alone does not).
     setFixedSize(TwipsToPixelsX(clientWidthTw, this), TwipsToPixelsY(clientHeightTw, this));
 }
 

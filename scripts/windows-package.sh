@@ -26,8 +26,9 @@ for exe in corvelle corvelle-tidy; do
   x86_64-w64-mingw32-strip -o "$stage/$exe.exe" "build-win/$exe.exe"
 done
 cp build/guide.pdf "$stage/"
-# Notepad's line ends.
-sed "s/@PROJECT_VERSION@/$version/; s/\$/\r/" resources/windows/readme.txt >"$stage/readme.txt"
+# Japanese and English, in UTF-8 with a byte order mark and CR LF, as every Notepad reads it.
+{ printf '\xef\xbb\xbf'; sed "s/@PROJECT_VERSION@/$version/; s/\$/\r/" resources/windows/readme.txt; } \
+  >"$stage/readme.txt"
 
 zipfile=build-win/Corvelle-$version-windows-x64.zip
 rm -f "$zipfile"

@@ -30,6 +30,15 @@ struct Words {
     }
 };
 
+// Examples in the shell of the system the tool runs on.
+std::string Examples() {
+    if (kSep == '\\')
+        return "  corvelle-tidy --mode empty \"%USERPROFILE%\\Downloads\"\n"
+               "  corvelle-tidy --mode empty --json \"%USERPROFILE%\\Downloads\" > plan.jsonl\n";
+    return "  corvelle-tidy --mode empty ~/Downloads\n"
+           "  corvelle-tidy --mode empty -0 ~/Downloads | xargs -0 -n3 printf '%s\\n'\n";
+}
+
 struct Options {
     int mode = 0;
     bool subFolders = true;
@@ -361,8 +370,8 @@ std::string TidyUsage(bool japanese) {
                "                     のパターン (既定: " +
                JoinPatterns(DefaultJunkNames()) +
                "\n"
-               "                     ._* は対になるファイルがないときだけ)。消したファイルは\n"
-               "                     ジャーナルの隣に保存され、--undo で元どおりに戻る\n"
+               "                     ._* は対になるファイルがないときだけ)。不要ファイルは同じ\n"
+               "                     ファイルシステムのごみ箱へ移され、--undo で元の場所に戻る\n"
                "  --nested           中身が空のフォルダだけのフォルダも一度に挙げる (empty のみ)\n"
                "  --exclude PATTERN  名前 (/ を含めば FOLDER からのパス) がパターンに合う\n"
                "                     フォルダを挙げず、中も調べない。何度でも指定できる\n"
@@ -389,9 +398,8 @@ std::string TidyUsage(bool japanese) {
                "終了状態: 0 すべて成功しすべてのフォルダを読めた / 1 失敗した行か読めない\n"
                "フォルダがあった / 2 使い方の誤りか拒否 (何も変えていない)\n"
                "\n"
-               "例:\n"
-               "  corvelle-tidy --mode empty ~/Downloads\n"
-               "  corvelle-tidy --mode empty -0 ~/Downloads | xargs -0 -n3 printf '%s\\n'\n";
+               "例:\n" +
+               Examples();
     return "usage: corvelle-tidy [OPTION]... FOLDER\n"
            "       corvelle-tidy --journals | --undo JOURNAL | --forget JOURNAL\n"
            "Searches below FOLDER as Corvelle's search does and prints the tidy plan, one row\n"
@@ -404,8 +412,8 @@ std::string TidyUsage(bool japanese) {
            "                     comma-separated patterns (default: " +
            JoinPatterns(DefaultJunkNames()) +
            "\n"
-           "                     ._* only without the file it belongs to); removed files are\n"
-           "                     kept beside the journal and --undo puts them back\n"
+           "                     ._* only without the file it belongs to); junk files are\n"
+           "                     moved to the Trash of their file system, --undo moves them back\n"
            "  --nested           list folders holding only empty folders in one pass too\n"
            "                     (empty mode only)\n"
            "  --exclude PATTERN  never list nor enter a folder whose name (or, with a \"/\",\n"
@@ -437,9 +445,8 @@ std::string TidyUsage(bool japanese) {
            "Exit status: 0 every row done and every folder read; 1 a row failed or a folder\n"
            "could not be read; 2 usage error or refusal (nothing touched).\n"
            "\n"
-           "Examples:\n"
-           "  corvelle-tidy --mode empty ~/Downloads\n"
-           "  corvelle-tidy --mode empty -0 ~/Downloads | xargs -0 -n3 printf '%s\\n'\n";
+           "Examples:\n" +
+           Examples();
 }
 
 int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err, bool japanese) {
