@@ -268,9 +268,15 @@ class TestUndo : public QObject {
     }
 
     // A failed raise that could not take back all it moved (a twin of an entry's name took its
-    // place, as a case-only twin does where case is ignored): Undo never calls the run put
-    // back while that entry is still out; it names it.
+    // place, as a case-only twin does where case is ignored): the row never says it put
+    // everything back, and Undo never calls the run put back while that entry is still out.
+    void failedRowsStrandedEntryIsNeverUndone_data() {
+        QTest::addColumn<QString>("seam");
+        QTest::newRow("the emptied folder cannot go") << "raise:moved";
+        QTest::newRow("an entry cannot move up") << "move:entry";
+    }
     void failedRowsStrandedEntryIsNeverUndone() {
+        QFETCH(QString, seam);
         test::TestDir t;
         t.File("A/B/x", "x");
         t.File("A/B/y", "y");
@@ -278,16 +284,24 @@ class TestUndo : public QObject {
         ProcessList list;
         test::SearchInto(t.Root(), 0, list);
         QCOMPARE(list.Count(), 1);
-        SetSeamHook([&](const char* point, const std::string&) {
-            if (std::string(point) == "raise:moved") {
+        SetSeamHook([&](const char* point, const std::string& at) {
+            if (seam == "raise:moved" && std::string(point) == "raise:moved") {
                 t.File("A/B/late", "late");  // the emptied folder cannot go: the row fails
                 t.File("A/B/x", "twin");     // and x cannot go back
+            }
+            if (seam == "move:entry" && std::string(point) == "move:entry" &&
+                at == t.Path("A/B/y")) {
+                t.File("A/y", "in the way");  // y cannot move up: the row fails
+                t.File("A/B/x", "twin");      // and x cannot go back
             }
         });
         const std::string journal = test::ExecuteJournaled(list);
         SetSeamHook(nullptr);
         QCOMPARE(list.Row(0).result, std::string(kResultFailure));
         QCOMPARE(t.Read("A/x"), std::string("x"));
+        const std::string said = ErrorMessage(*list.Failure(0));
+        QVERIFY2(said.find("元に戻しました") == std::string::npos, said.c_str());
+        QVERIFY2(said.find(t.Path("A/x")) != std::string::npos, said.c_str());
         const UndoResult u = Undo(journal);
         QCOMPARE(u.failed, 1);
         QVERIFY2(u.error.find("x") != std::string::npos, u.error.c_str());

@@ -246,12 +246,15 @@ class Runner {
             return false;
         }
         // Only what the plan (and so the journal) holds moves.
-        std::vector<std::string> inside;
-        if (!ReadNames(before.Get(), inside, err)) {
+        std::vector<DirEntryRaw> listed;
+        if (!ReadEntries(before.Get(), listed, err)) {
             error = RowAccess::Because(path, err);
             return false;
         }
-        std::sort(inside.begin(), inside.end());
+        std::sort(listed.begin(), listed.end(),
+                  [](const DirEntryRaw& a, const DirEntryRaw& b) { return a.name < b.name; });
+        std::vector<std::string> inside;
+        for (const DirEntryRaw& e : listed) inside.push_back(e.name);
         std::string aside;
         if (plan) {
             const auto same = [&](const std::vector<JournalEntry>& entries) {
@@ -331,7 +334,15 @@ class Runner {
         // The first failure of the move is the row's, with the item it happened to.
         if (Error moved = FileOperation(rec)) {
             error = std::move(moved);
-            error.detail += "(移動した分は元に戻しました)";
+            // Said to be back only when every entry is: one can stay out (a case-only twin).
+            std::string stranded;
+            for (const DirEntryRaw& e : listed) {
+                ItemInfo out;
+                if (InfoAt(after.Get(), e.name, out) && out.id.number == e.ino)
+                    stranded += "\n" + AddBackslash(afterPath) + e.name;
+            }
+            error.detail += stranded.empty() ? "(移動した分は元に戻しました)"
+                                             : "\n元に戻せなかった項目:" + stranded;
             PutBackAside(after.Get(), source, name, path, error);
             return false;
         }
