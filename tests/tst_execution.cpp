@@ -377,15 +377,17 @@ class TestExecution : public QObject {
     void chainAfterAFailedRow_data() {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("rules");
-        QTest::addColumn<QString>("fail");     // the row made to fail, and how: a file arrives
-        QTest::addColumn<QStringList>("after"); // results, row by row
+        QTest::addColumn<QString>("fail");       // the row made to fail, and how: a file arrives
+        QTest::addColumn<QStringList>("after");  // results, row by row
         QTest::addColumn<QString>("gone");
         QTest::addColumn<QString>("stays");
-        QTest::newRow("raise over a raise") << 0 << "" << "F1/F2/F3/late" << QStringList{F, S}
-                                            << "F1/F2" << "F1/F3/late";
-        QTest::newRow("nested delete over a delete") << 1 << "nested" << "F1/F2/F3/late"
-                                                     << QStringList{F, F, F} << ""
-                                                     << "F1/F2/F3/late";
+        QTest::newRow("raise over a raise") << 0 << ""
+                                            << "F1/F2/F3/late" << QStringList{F, S} << "F1/F2"
+                                            << "F1/F3/late";
+        QTest::newRow("nested delete over a delete")
+            << 1 << "nested"
+            << "F1/F2/F3/late" << QStringList{F, F, F} << ""
+            << "F1/F2/F3/late";
     }
     void chainAfterAFailedRow() {
         QFETCH(int, mode);

@@ -488,17 +488,30 @@ class TestFileSafety : public QObject {
         QTest::addColumn<QString>("object");
         QTest::addColumn<QString>("change");  // between the search and the run
         QTest::addColumn<QString>("result");  // of J's row; "" when J is no row
-        QTest::newRow("a pipe named like junk") << "fifo" << "" << "";
-        QTest::newRow("a device named like junk") << "device" << "" << "";
-        QTest::newRow("an empty file") << "empty" << "" << S;
-        QTest::newRow("xattrs, an ACL and a hard link") << "linked" << "" << S;
-        QTest::newRow("another user's file") << "owned" << "" << S;
-        QTest::newRow("rewritten, its time set back") << "file" << "rewrite" << F;
-        QTest::newRow("chmod") << "file" << "chmod" << F;
-        QTest::newRow("chown") << "file" << "chown" << F;
-        QTest::newRow("an xattr set") << "file" << "xattr" << F;
-        QTest::newRow("a hard link made") << "file" << "link" << F;
-        QTest::newRow("a file arrives as the folder goes") << "linked" << "arrive" << F;
+        QTest::newRow("a pipe named like junk") << "fifo"
+                                                << ""
+                                                << "";
+        QTest::newRow("a device named like junk") << "device"
+                                                  << ""
+                                                  << "";
+        QTest::newRow("an empty file") << "empty"
+                                       << "" << S;
+        QTest::newRow("xattrs, an ACL and a hard link") << "linked"
+                                                        << "" << S;
+        QTest::newRow("another user's file") << "owned"
+                                             << "" << S;
+        QTest::newRow("rewritten, its time set back") << "file"
+                                                      << "rewrite" << F;
+        QTest::newRow("chmod") << "file"
+                               << "chmod" << F;
+        QTest::newRow("chown") << "file"
+                               << "chown" << F;
+        QTest::newRow("an xattr set") << "file"
+                                      << "xattr" << F;
+        QTest::newRow("a hard link made") << "file"
+                                          << "link" << F;
+        QTest::newRow("a file arrives as the folder goes") << "linked"
+                                                           << "arrive" << F;
     }
     void junkIsMovedNeverCopied() {
         QFETCH(QString, object);
@@ -526,11 +539,11 @@ class TestFileSafety : public QObject {
             QCOMPARE(chown(junk.c_str(), 1001, 1001), 0);
         if (object == "linked") {
             setxattr(junk.c_str(), "user.origin", "camera", 6, 0);
-            const unsigned char acl[] = {2,  0, 0, 0,  1, 0, 6, 0, 0xff, 0xff, 0xff, 0xff,
-                                         2,  0, 4, 0,  0xd2, 4, 0, 0,    // user:1234:r
-                                         4,  0, 4, 0,  0xff, 0xff, 0xff, 0xff,
-                                         16, 0, 4, 0,  0xff, 0xff, 0xff, 0xff,
-                                         32, 0, 4, 0,  0xff, 0xff, 0xff, 0xff};
+            const unsigned char acl[] = {
+                2,    0,    0,    0,    1,    0,    6,    0,    0xff, 0xff, 0xff, 0xff,
+                2,    0,    4,    0,    0xd2, 4,    0,    0,  // user:1234:r
+                4,    0,    4,    0,    0xff, 0xff, 0xff, 0xff, 16,   0,    4,    0,
+                0xff, 0xff, 0xff, 0xff, 32,   0,    4,    0,    0xff, 0xff, 0xff, 0xff};
             setxattr(junk.c_str(), "system.posix_acl_access", acl, sizeof acl, 0);
         }
         // Everything a copy could lose, and the bytes.
@@ -540,13 +553,12 @@ class TestFileSafety : public QObject {
             statx(AT_FDCWD, junk.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &sx);
             char names[1024], value[256];
             // A number can be handed on at once; a birth time is the file's own.
-            std::string out = std::to_string(st.st_ino) + "/" + std::to_string(sx.stx_btime.tv_sec) +
-                              "." + std::to_string(sx.stx_btime.tv_nsec) + " " +
-                              std::to_string(st.st_nlink) +
-                              " " + std::to_string(st.st_mode) + " " +
-                              std::to_string(st.st_uid) + " " + std::to_string(st.st_mtim.tv_sec) +
-                              "." + std::to_string(st.st_mtim.tv_nsec) + " " +
-                              (S_ISREG(st.st_mode) ? t.Read("J/Thumbs.db") : std::string());
+            std::string out =
+                std::to_string(st.st_ino) + "/" + std::to_string(sx.stx_btime.tv_sec) + "." +
+                std::to_string(sx.stx_btime.tv_nsec) + " " + std::to_string(st.st_nlink) + " " +
+                std::to_string(st.st_mode) + " " + std::to_string(st.st_uid) + " " +
+                std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + " " +
+                (S_ISREG(st.st_mode) ? t.Read("J/Thumbs.db") : std::string());
             const ssize_t n = llistxattr(junk.c_str(), names, sizeof names);
             for (ssize_t i = 0; i < n; i += ssize_t(std::strlen(names + i)) + 1) {
                 const ssize_t v = lgetxattr(junk.c_str(), names + i, value, sizeof value);

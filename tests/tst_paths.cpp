@@ -108,10 +108,11 @@ class TestPaths : public QObject {
         QCOMPARE(CheckExcludePattern("x\\"), ExcludeProblem::TrailingBackslash);
         QCOMPARE(CheckExcludePattern("[[:digit:]]*/a?\\[b"), ExcludeProblem::None);
 #if __has_include(<fnmatch.h>)
-        const char* const pieces[] = {"a", "b", "/", "*",  "?",  "[",         "]",         "!",
-                                      "^", "-", "\\", ".", "0", "[:digit:]", "[:alpha:]", "[:foo:]",
-                                      "[.", "[=", "\xff"};
-        const char* const bytes[] = {"a", "b", "/", "0", ".", "-", "]", "[", "\\", "*", "A", "\xff"};
+        const char* const pieces[] = {"a",         "b",       "/",  "*",  "?",   "[", "]",
+                                      "!",         "^",       "-",  "\\", ".",   "0", "[:digit:]",
+                                      "[:alpha:]", "[:foo:]", "[.", "[=", "\xff"};
+        const char* const bytes[] = {"a", "b", "/",  "0", ".", "-",
+                                     "]", "[", "\\", "*", "A", "\xff"};
         std::mt19937 random(20261209);
         int compared = 0;
         for (int n = 0; n < 300000; ++n) {

@@ -86,19 +86,20 @@ class TestUndo : public QObject {
         j.rows = {raise, del};
         j.otherwise = {0};
         const std::string text = FormatJournalPlan(j);
-        QCOMPARE(text, std::string("corvelle-journal 1\n"
-                                   "start /t/ 2049:2:27:5\n"
-                                   "date 2026-12-08T21:00:00\n"
-                                   "row 0 raise /t/C/C /t/C/ 2049:13:27:7:9 2049:14:27:0 493 1000 "
-                                   "100 -3 4 5 6\n"
-                                   "entry C 2049:15:0:0\n"
-                                   "entry a%20b%25 2049:16:0:0\n"
-                                   "otherwise D 2049:20:0:0\n"
-                                   "aside corvelle-raising-1-0\n"
-                                   "row 1 delete /t/%FF/ 2049:17:27:8 448 0 0 1 2 0 0\n"
-                                   "held Thumbs.db 2049:18:27:9 10 11 12 /h/Trash/files 2049:19:27:0\n"
-                                   "junk Thumbs.db 2049:18:27:9 10 420 1 2 3 4 5 6\n"
-                                   "plan 2\n"));
+        QCOMPARE(text,
+                 std::string("corvelle-journal 1\n"
+                             "start /t/ 2049:2:27:5\n"
+                             "date 2026-12-08T21:00:00\n"
+                             "row 0 raise /t/C/C /t/C/ 2049:13:27:7:9 2049:14:27:0 493 1000 "
+                             "100 -3 4 5 6\n"
+                             "entry C 2049:15:0:0\n"
+                             "entry a%20b%25 2049:16:0:0\n"
+                             "otherwise D 2049:20:0:0\n"
+                             "aside corvelle-raising-1-0\n"
+                             "row 1 delete /t/%FF/ 2049:17:27:8 448 0 0 1 2 0 0\n"
+                             "held Thumbs.db 2049:18:27:9 10 11 12 /h/Trash/files 2049:19:27:0\n"
+                             "junk Thumbs.db 2049:18:27:9 10 420 1 2 3 4 5 6\n"
+                             "plan 2\n"));
         RunJournal back;
         QVERIFY(!ParseJournal(text, back));
         QCOMPARE(FormatJournalPlan(back), text);

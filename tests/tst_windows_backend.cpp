@@ -239,7 +239,8 @@ class TestWindowsBackend : public QObject {
                  std::string("Corvelle\\journal"));
         // A read-only RUZO.INI beside the program: written to %APPDATA%, read until then.
         t.File("ro/RUZO.INI", "[Corvelle]\r\n");
-        QVERIFY(SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_READONLY));
+        QVERIFY(
+            SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_READONLY));
         in.programFolder = t.Path("ro");
         l = ChooseFileLocations(in);
         SetFileAttributesW(win::Wide(t.Path("ro\\RUZO.INI")).c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -120,8 +120,7 @@ void DirListBox::Describe(Level& l) {
     for (JunkFile& j : s.junk) {
         ItemInfo ji;
         if (!InfoAt(l.fd.Get(), j.name, ji) || !ji.IsFile() || ji.placeholder ||
-            OtherMount(l.info, ji) ||
-            ji.size > kMaxJunkBytes) {
+            OtherMount(l.info, ji) || ji.size > kMaxJunkBytes) {
             s.folders = 0;
             s.others = 1;
             return;

@@ -186,8 +186,8 @@ std::string FormatJournalPlan(const RunJournal& j) {
             AppendIdField(out, r.afterId);
             AppendMeta(out, r);
             out += '\n';
-            for (const auto& [kind, list] : {std::pair{"entry", &r.entries},
-                                             std::pair{"otherwise", &r.otherwise}}) {
+            for (const auto& [kind, list] :
+                 {std::pair{"entry", &r.entries}, std::pair{"otherwise", &r.otherwise}}) {
                 for (const JournalEntry& e : *list) {
                     out += kind;
                     AppendField(out, e.name);
@@ -224,8 +224,8 @@ std::string FormatJournalPlan(const RunJournal& j) {
                 out += '\n';
                 continue;
             }
-            for (const std::uint64_t n :
-                 {std::uint64_t{k.meta.mode}, std::uint64_t{k.meta.uid}, std::uint64_t{k.meta.gid}}) {
+            for (const std::uint64_t n : {std::uint64_t{k.meta.mode}, std::uint64_t{k.meta.uid},
+                                          std::uint64_t{k.meta.gid}}) {
                 out += ' ';
                 AppendNumber(out, n);
             }

@@ -32,9 +32,9 @@ struct JournalRow {
     // raise: what moves up instead when the row below, which was to fill the folder, failed
     // and left it as the search saw it (empty when no earlier row fills it)
     std::vector<JournalEntry> otherwise;
-    std::string aside;                  // raise: the folder's name while its content moves
-    FolderMeta meta;                    // the removed folder
-    FolderMeta parentMeta;              // its parent's times before the run (0: not known)
+    std::string aside;      // raise: the folder's name while its content moves
+    FolderMeta meta;        // the removed folder
+    FolderMeta parentMeta;  // its parent's times before the run (0: not known)
     // Junk files removed first (a delete row's own, a raise row's after folder's), their
     // contents kept beside the journal.
     std::vector<JunkFile> junk;

@@ -59,7 +59,7 @@ Error HoldJunk(int dir, const std::vector<JunkFile>& junk, HoldingPlace& place,
         std::string name;
         if (!InfoAt(dir, j.name, info) || !StillJunk(info, j)) {
             error = errno == ENOENT || info.id.Known() ? KindError(kErrJunkChanged, base + j.name)
-                                                      : RowAccess::Because(base + j.name, errno);
+                                                       : RowAccess::Because(base + j.name, errno);
         } else if (!(error = MoveToHolding(place, dir, j.name, base + j.name, name))) {
             held.push_back(name);
             Seam("junk:held", base + j.name);

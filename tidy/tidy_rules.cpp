@@ -71,7 +71,8 @@ const char* ExcludeProblemText(ExcludeProblem why, bool japanese) {
         case ExcludeProblem::Empty:
             return say("空です", "it is empty");
         case ExcludeProblem::LeadingSlash:
-            return say("FOLDER からのパスは / で始めません", "paths below FOLDER do not start with /");
+            return say("FOLDER からのパスは / で始めません",
+                       "paths below FOLDER do not start with /");
         case ExcludeProblem::TrailingSlash:
             return say("フォルダは名前で合わせます (末尾の / は不要です)",
                        "folders match by name (no trailing /)");

@@ -102,7 +102,8 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
             } else {
                 pattern = a.substr(10);
             }
-            if (const ExcludeProblem why = CheckExcludePattern(pattern); why != ExcludeProblem::None)
+            if (const ExcludeProblem why = CheckExcludePattern(pattern);
+                why != ExcludeProblem::None)
                 return Usage(err, say("--exclude のパターン '", "--exclude pattern '") + pattern +
                                       "': " + ExcludeProblemText(why, say.ja));
             if (!o.rules.exclude)

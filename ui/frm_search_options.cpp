@@ -151,9 +151,9 @@ void frmSearchOptions::cmdOk_Click() {
     }
     for (const std::string& p : r.exclude ? patterns : std::vector<std::string>{}) {
         if (const ExcludeProblem why = CheckExcludePattern(p); why != ExcludeProblem::None) {
-            MessageService::Show("「" + p + "」は検索しないフォルダに使えません: " +
-                                     ExcludeProblemText(why, true),
-                                 MsgIcon::Exclamation, MsgButtons::Ok);
+            MessageService::Show(
+                "「" + p + "」は検索しないフォルダに使えません: " + ExcludeProblemText(why, true),
+                MsgIcon::Exclamation, MsgButtons::Ok);
             txtExclude->setFocus();
             return;
         }

@@ -83,8 +83,8 @@ UniqueFd OpenFileAt(int dir, const std::string& name);
 // Every entry of an open folder but "." and ".."; false with err set when it cannot be read.
 struct DirEntryRaw {
     std::string name;
-    unsigned char type;  // DT_* as the folder reports it (DT_UNKNOWN possible)
-    std::uint64_t ino;   // as the folder lists it (a mount point's own, not the mounted root's)
+    unsigned char type;   // DT_* as the folder reports it (DT_UNKNOWN possible)
+    std::uint64_t ino;    // as the folder lists it (a mount point's own, not the mounted root's)
     bool hidden = false;  // as the system's file manager hides it by default
     // What the listing says it is: a folder, or nothing at all (then ask the item itself).
     bool ListedAsFolder() const;

@@ -28,8 +28,8 @@ Error OpenHoldingPlace(int dir, const std::string& folderPath, HoldingPlace& pla
 Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace& place);
 // Moves dir's entry `name` (at `path`) into the place by rename, never replacing and never
 // copying; `held` is its name there.
-Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name,
-                    const std::string& path, std::string& held);
+Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const std::string& path,
+                    std::string& held);
 // Moves it back to dir's entry `name`, never replacing; false with errno set.
 bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
                      const std::string& name);

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/os/trash.h"
-#include "platform/os/holding_place.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -16,6 +15,7 @@
 #include "platform/os/file_write.h"
 #include "platform/os/folders.h"
 #include "platform/os/handles.h"
+#include "platform/os/holding_place.h"
 #include "platform/os/local_time.h"
 #include "util/paths.h"
 
@@ -204,7 +204,8 @@ Error FindTrash(int dir, const ItemInfo& folder, const std::string& folderPath,
         if (!top.Valid())
             return SystemError(errno, item);
         if (SystemInternalType(dir) || SystemInternalPath(topPath))
-            return NoTrash(item, topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
+            return NoTrash(item,
+                           topPath + " はシステムのファイルシステムのため、ごみ箱がありません");
         std::string name;
         trash = TopTrash(top.Get(), name, why);
         if (!trash.Valid())
@@ -320,8 +321,8 @@ Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace
     return {};
 }
 
-Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name,
-                    const std::string& path, std::string& held) {
+Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const std::string& path,
+                    std::string& held) {
     if (!place.info.Valid())
         return SystemError(ENOENT, place.path);
     return PutInTrash(place.folder.Get(), place.info.Get(), place.topPrefix, dir, name,

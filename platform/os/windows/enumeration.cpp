@@ -19,7 +19,7 @@ Error EnumerateFolder(const std::string& folder, const std::function<bool(const 
     DirEntry entry;
     const bool ok = ListFolder(dir.Get(), [&](const Listed& l) {
         entry.name = l.name;
-        entry.kind = IsLinkLike(l.attributes, l.tag)              ? EntryKind::Link
+        entry.kind = IsLinkLike(l.attributes, l.tag)             ? EntryKind::Link
                      : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
                                                                  : EntryKind::File;
         entry.hidden = IsHiddenAttribute(l.attributes);

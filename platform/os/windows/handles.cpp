@@ -286,7 +286,7 @@ UniqueFd OpenFolderAt(int dir, const std::string& name) {
 
 bool ReadEntries(int dir, std::vector<DirEntryRaw>& entries, int& err) {
     const bool ok = ListFolder(dir, [&](const Listed& l) {
-        const unsigned char type = IsLinkLike(l.attributes, l.tag)              ? kListedLink
+        const unsigned char type = IsLinkLike(l.attributes, l.tag)             ? kListedLink
                                    : (l.attributes & FILE_ATTRIBUTE_DIRECTORY) ? kListedFolder
                                                                                : kListedFile;
         entries.push_back(DirEntryRaw{l.name, type, l.id, IsHiddenAttribute(l.attributes)});

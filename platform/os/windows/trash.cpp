@@ -109,8 +109,8 @@ Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace
     return {};
 }
 
-Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name,
-                    const std::string& path, std::string& held) {
+Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const std::string& path,
+                    std::string& held) {
     for (int n = 1; n < 10000; ++n) {
         held = n == 1 ? name : name + "." + std::to_string(n);
         if (RenameNoReplace(dir, name, place.folder.Get(), held))
