@@ -436,6 +436,12 @@ class TestTidyWindow : public QObject {
             QCOMPARE(shown.size(), size_t(2));
             QCOMPARE(shown[0].buttons, MsgButtons::OkCancel);
             QVERIFY(shown[0].text.rfind("前回の処理が中断されました。", 0) == 0);
+            // What the run did, not what it planned, and a date a person reads.
+            QVERIFY2(
+                QString::fromStdString(shown[0].text)
+                    .contains(QRegularExpression(
+                        "\\(\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d に開始、1 行中 1 行を処理済み\\)$")),
+                shown[0].text.c_str());
             if (ok) {
                 QCOMPARE(shown[1].text, std::string("Undo完了!"));
             } else {

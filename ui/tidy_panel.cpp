@@ -223,9 +223,18 @@ void TidyPanel::cmdLogSave_Click() {
 
 namespace {
 
-size_t LoadedRows(const std::string& journal) {
+// "2026/12/09 06:57 に開始、3000 行中 218 行を処理済み": what the user can recognise a run by.
+std::string InterruptedRunText(const JournalListing& l) {
     RunJournal j;
-    return LoadJournal(journal, j) ? 0 : j.rows.size();
+    const bool read = !LoadJournal(l.path, j);
+    std::string date = l.journal.date.substr(0, 16);
+    for (char& c : date) c = c == '-' ? '/' : c == 'T' ? ' ' : c;
+    size_t done = 0;
+    for (const auto& [index, mark] : j.done) done += mark == RowMark::Done ? 1 : 0;
+    return l.journal.startPath + "\n(" + date + " に開始、" +
+           (read
+                ? std::to_string(j.rows.size()) + " 行中 " + std::to_string(done) + " 行を処理済み)"
+                : std::string("記録を読めません)"));
 }
 
 // The reasons of rows that could not be put back, a few of them, for one message.
@@ -301,9 +310,8 @@ void TidyPanel::RecoverInterruptedRuns() {
     for (const JournalListing& l : ListJournals()) {
         if (!l.Interrupted())
             continue;
-        const std::string ask = "前回の処理が中断されました。元に戻しますか？\n\n" +
-                                l.journal.startPath + " (" + l.journal.date + ", " +
-                                std::to_string(LoadedRows(l.path)) + " 行)";
+        const std::string ask =
+            "前回の処理が中断されました。元に戻しますか？\n\n" + InterruptedRunText(l);
         if (MessageService::Show(ask, MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok) {
             // Never asked forever: the user may keep the tree as it is.
             const std::string keep =
