@@ -305,7 +305,7 @@ class TestUndo : public QObject {
         QVERIFY2(said.find(t.Path("A/x")) != std::string::npos, said.c_str());
         const UndoResult u = Undo(journal);
         QCOMPARE(u.failed, 1);
-        QVERIFY2(u.error.find("x") != std::string::npos, u.error.c_str());
+        QVERIFY2(u.error.find('x') != std::string::npos, u.error.c_str());
         QCOMPARE(t.Read("A/x"), std::string("x"));
         QCOMPARE(t.Read("A/B/x"), std::string("twin"));
     }

@@ -254,6 +254,7 @@ class Runner {
         std::sort(listed.begin(), listed.end(),
                   [](const DirEntryRaw& a, const DirEntryRaw& b) { return a.name < b.name; });
         std::vector<std::string> inside;
+        inside.reserve(listed.size());
         for (const DirEntryRaw& e : listed) inside.push_back(e.name);
         std::string aside;
         if (plan) {
