@@ -6,6 +6,7 @@
 // came from); on Windows a private folder beside the run journals, on the same volume only.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "platform/os/handles.h"
@@ -19,6 +20,9 @@ struct HoldingPlace {
     std::string path;       // the folder's path: journaled, and named in messages
     FileId id;              // the folder's identity: journaled
     std::string topPrefix;  // a mount's own Trash names items relative to its top
+    // The next free "name.N" to try for a name, so that a run holding ten thousand
+    // "Thumbs.db" tries each number once, not all of them each time.
+    std::map<std::string, int> nextSuffix;
 };
 
 // The holding place for the items of dir's file system; `folderPath` is dir's path.

@@ -226,10 +226,10 @@ Error FindTrash(int dir, const ItemInfo& folder, const std::string& folderPath,
 // claimed and written first.
 Error PutInTrash(int files, int infoDir, const std::string& topPrefix, int dir,
                  const std::string& leaf, const std::string& path, const std::string& item,
-                 std::string& heldName) {
+                 std::string& heldName, int& n, bool durable) {
     const std::string text = "[Trash Info]\nPath=" + TrashPercentEncode(InfoPath(topPrefix, path)) +
                              "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
-    for (int n = 1; n < 10000; ++n) {
+    for (const int last = n + 100000; n < last; ++n) {
         const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
         const std::string infoName = name + ".trashinfo";
         // The info file is claimed first (O_EXCL), written whole, then the item follows.
@@ -240,7 +240,8 @@ Error PutInTrash(int files, int infoDir, const std::string& topPrefix, int dir,
                 continue;
             return SystemError(errno, item);
         }
-        const bool written = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
+        // Held junk needs no durable info file: Undo finds it by identity, not by it.
+        const bool written = WriteAll(fd, text.data(), text.size()) && (!durable || fsync(fd) == 0);
         const bool closed = close(fd) == 0;
         if (!written || !closed) {
             const int err = errno ? errno : EIO;
@@ -249,6 +250,7 @@ Error PutInTrash(int files, int infoDir, const std::string& topPrefix, int dir,
         }
         if (renameat2(dir, leaf.c_str(), files, name.c_str(), RENAME_NOREPLACE) == 0) {
             heldName = name;
+            ++n;
             return {};
         }
         const int err = errno;
@@ -276,8 +278,9 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
     if (Error e = FindTrash(dir, parent, PathParent(path), rawPath, trash))
         return e;
     std::string held;
+    int n = 1;
     return PutInTrash(trash.files.Get(), trash.info.Get(), trash.topPrefix, dir, leaf, path,
-                      rawPath, held);
+                      rawPath, held, n, true);
 }
 
 // Junk held in the Trash: the desktop lists it with where it came from and can restore it,
@@ -325,8 +328,9 @@ Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const
                     std::string& held) {
     if (!place.info.Valid())
         return SystemError(ENOENT, place.path);
+    int& n = place.nextSuffix.try_emplace(name, 1).first->second;
     return PutInTrash(place.folder.Get(), place.info.Get(), place.topPrefix, dir, name,
-                      Absolute(path), path, held);
+                      Absolute(path), path, held, n, false);
 }
 
 bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,

@@ -111,10 +111,13 @@ Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace
 
 Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const std::string& path,
                     std::string& held) {
-    for (int n = 1; n < 10000; ++n) {
+    int& n = place.nextSuffix.try_emplace(name, 1).first->second;
+    for (const int last = n + 100000; n < last; ++n) {
         held = n == 1 ? name : name + "." + std::to_string(n);
-        if (RenameNoReplace(dir, name, place.folder.Get(), held))
+        if (RenameNoReplace(dir, name, place.folder.Get(), held)) {
+            ++n;
             return {};
+        }
         if (errno != EEXIST)
             return SystemError(errno, path);
     }
