@@ -97,7 +97,12 @@ def focused():
 
 # Tab through the window: every stop named, and the cycle comes round.
 order = []
-subprocess.run(["xdotool", "windowactivate", "--sync", window_id], check=False)
+# A busy machine may still be starting the window manager: try again for a while.
+for _ in range(50):
+    if subprocess.run(["xdotool", "windowactivate", "--sync", window_id],
+                      stderr=subprocess.DEVNULL, check=False).returncode == 0:
+        break
+    time.sleep(0.2)
 time.sleep(0.3)
 for _ in range(40):
     subprocess.run(["xdotool", "key", "Tab"], check=True)

@@ -67,7 +67,7 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 # Focus and activation need the window manager up: on a loaded machine it takes a while.
 for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  xprop -root _NET_SUPPORTED 2>/dev/null | grep -q "_NET_ACTIVE_WINDOW" && break
   sleep 0.1
 done
 launcher=
