@@ -104,6 +104,12 @@ for _ in range(50):
         break
     time.sleep(0.2)
 time.sleep(0.3)
+# The program sends focus events only once it has heard that someone listens; on a busy
+# machine that news comes late. Tab until the first event arrives, then start counting.
+end = time.time() + 60
+while not last_focus and time.time() < end:
+    subprocess.run(["xdotool", "key", "Tab"], check=True)
+    focused()
 for _ in range(40):
     subprocess.run(["xdotool", "key", "Tab"], check=True)
     n = focused()
