@@ -322,10 +322,14 @@ class TestExecution : public QObject {
                 t.Dir("J/Thumbs.db");
             }
             if (change == "rewrite-held") {
-                // It waits in the Trash of its file system (on Windows beside the journals).
-                const std::string held =
-                    NamesAreBytes() ? "Trash/files/Thumbs.db" : "Corvelle/kept/Thumbs.db";
-                QVERIFY(state.Exists(held));
+                // It waits in the Trash of its file system, in a folder of the run (on
+                // Windows beside the journals).
+                std::string held;
+                for (const auto& [name, what] :
+                     state.Snapshot(NamesAreBytes() ? "Trash/files" : "Corvelle/kept"))
+                    if (name.ends_with("Thumbs.db"))
+                        held = (NamesAreBytes() ? "Trash/files/" : "Corvelle/kept/") + name;
+                QVERIFY(!held.empty());
                 test::WriteFileBytes(state.Path(held), "THUMBS");
             }
         });
@@ -341,6 +345,9 @@ class TestExecution : public QObject {
         QVERIFY(t.Exists("J") && !t.Exists("E"));
         QCOMPARE(t.Read("J/.DS_Store"), std::string("ds"));
         QVERIFY(test::NoGeneratedNames(t.Snapshot()));
+        // Its junk back, the run's holding place (and its info file) went too.
+        QCOMPARE(state.Snapshot(NamesAreBytes() ? "Trash" : "Corvelle/kept").size(),
+                 size_t(NamesAreBytes() ? 2 : 0));
         if (change.startsWith("rewrite"))
             QCOMPARE(t.Read("J/Thumbs.db"), std::string("THUMBS"));
         const Error* why = list.Failure(0);

@@ -90,6 +90,10 @@ class Runner {
         belowFailed_.emplace(AddBackslash(PathParent(RowPath(row.before))), RowPath(row.before));
     }
     void UseJournal(JournalFile* journal) { journal_ = journal; }
+    // A place that holds nothing now (its rows failed and took their junk back) goes.
+    void ReleasePlaces() {
+        for (auto& [volume, place] : places_) ReleaseHoldingPlace(place);
+    }
 
   private:
     // The entries of the row's folder as the disk has them now, by name.
@@ -123,7 +127,7 @@ class Runner {
         auto it = places_.find(info.id.volume);
         if (it == places_.end()) {
             HoldingPlace place;
-            Error why = OpenHoldingPlace(dir, folder, place);
+            Error why = OpenHoldingPlace(dir, folder, startPath_, place);
             if (why) {
                 error = KindError(kErrJunkNotKept, folder);
                 error.sysErrno = why.sysErrno;
@@ -496,6 +500,7 @@ int ExecuteList(ProcessList& list, const ExecutionUi& ui) {
         if (ui.rowDone)
             ui.rowDone(i);
     }
+    runner.ReleasePlaces();
     if (journaled) {
         journal.Append(FormatRunEnd());
         journal.Sync();

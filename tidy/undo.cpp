@@ -49,6 +49,15 @@ class Undoer {
                 stamp_ += c;
     }
 
+    // A place the run made for its junk goes once Undo has taken everything back.
+    ~Undoer() {
+        for (auto& [path, h] : held_)
+            if (!h.error)
+                ReleaseHoldingPlace(h.place);
+    }
+    Undoer(const Undoer&) = delete;
+    Undoer& operator=(const Undoer&) = delete;
+
     // Finds where the row's folder is, or makes it again (`step.fresh`: its record still
     // has to be made durable). Ready: Finish puts the row back.
     Outcome Begin(const JournalRow& r, RowMark mark, Step& step, Error& error) {

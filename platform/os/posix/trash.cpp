@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "platform/os/file_write.h"
+#include "platform/os/folder_changes.h"
 #include "platform/os/folders.h"
 #include "platform/os/handles.h"
 #include "platform/os/holding_place.h"
@@ -222,17 +223,18 @@ Error FindTrash(int dir, const ItemInfo& folder, const std::string& folderPath,
     return {};
 }
 
-// Moves dir's entry `leaf` (at `path`) into the Trash's files folder by rename, its info file
-// claimed and written first.
-Error PutInTrash(int files, int infoDir, const std::string& topPrefix, int dir,
-                 const std::string& leaf, const std::string& path, const std::string& item,
-                 std::string& heldName, int& n, bool durable) {
+// Claims a name in the Trash for an item called `leaf` (leaf, leaf.2, … from n on): its info
+// file first (O_EXCL) with `path` as where it came from, written whole, then `put(name)` puts
+// the item there (false with errno; EEXIST tries the next name). `claimed` is the name.
+template <class Put>
+Error ClaimInTrash(int infoDir, const std::string& topPrefix, const std::string& leaf,
+                   const std::string& path, const std::string& item, std::string& claimed,
+                   Put put) {
     const std::string text = "[Trash Info]\nPath=" + TrashPercentEncode(InfoPath(topPrefix, path)) +
                              "\nDeletionDate=" + LocalTimeText("%Y-%m-%dT%H:%M:%S") + "\n";
-    for (const int last = n + 100000; n < last; ++n) {
+    for (int n = 1; n <= 100000; ++n) {
         const std::string name = n == 1 ? leaf : leaf + "." + std::to_string(n);
         const std::string infoName = name + ".trashinfo";
-        // The info file is claimed first (O_EXCL), written whole, then the item follows.
         const int fd = openat(infoDir, infoName.c_str(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
@@ -240,17 +242,15 @@ Error PutInTrash(int files, int infoDir, const std::string& topPrefix, int dir,
                 continue;
             return SystemError(errno, item);
         }
-        // Held junk needs no durable info file: Undo finds it by identity, not by it.
-        const bool written = WriteAll(fd, text.data(), text.size()) && (!durable || fsync(fd) == 0);
+        const bool written = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
         const bool closed = close(fd) == 0;
         if (!written || !closed) {
             const int err = errno ? errno : EIO;
             unlinkat(infoDir, infoName.c_str(), 0);
             return SystemError(err, item);
         }
-        if (renameat2(dir, leaf.c_str(), files, name.c_str(), RENAME_NOREPLACE) == 0) {
-            heldName = name;
-            ++n;
+        if (put(name)) {
+            claimed = name;
             return {};
         }
         const int err = errno;
@@ -278,59 +278,78 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& rawPath
     if (Error e = FindTrash(dir, parent, PathParent(path), rawPath, trash))
         return e;
     std::string held;
-    int n = 1;
-    return PutInTrash(trash.files.Get(), trash.info.Get(), trash.topPrefix, dir, leaf, path,
-                      rawPath, held, n, true);
+    return ClaimInTrash(trash.info.Get(), trash.topPrefix, leaf, path, rawPath, held,
+                        [&](const std::string& name) {
+                            return renameat2(dir, leaf.c_str(), trash.files.Get(), name.c_str(),
+                                             RENAME_NOREPLACE) == 0;
+                        });
 }
 
-// Junk held in the Trash: the desktop lists it with where it came from and can restore it,
-// and it is still the very file (a rename on its own file system).
-Error OpenHoldingPlace(int dir, const std::string& folderPath, HoldingPlace& place) {
+// Junk is held in a folder of the run in the Trash: one info file for the run, not one for
+// each of its (perhaps ten thousand) files, and each still the very file (a rename on its own
+// file system). The desktop lists the folder; emptying the Trash lets the junk go.
+Error OpenHoldingPlace(int dir, const std::string& folderPath, const std::string& runFolder,
+                       HoldingPlace& place) {
     ItemInfo folder;
     if (!InfoOf(dir, folder))
         return SystemError(errno, folderPath);
     TrashOf trash;
     if (Error e = FindTrash(dir, folder, Absolute(folderPath), folderPath, trash))
         return e;
+    const std::string base = "Corvelle の不要ファイル " + LocalTimeText("%Y-%m-%d %H.%M.%S");
+    std::string leaf;
+    if (Error e = ClaimInTrash(trash.info.Get(), trash.topPrefix, base,
+                               AddBackslash(Absolute(runFolder)) + base, folderPath, leaf,
+                               [&](const std::string& name) {
+                                   return mkdirat(trash.files.Get(), name.c_str(), 0700) == 0;
+                               }))
+        return e;
+    std::string why;
     ItemInfo info;
-    if (!InfoOf(trash.files.Get(), info))
-        return SystemError(errno, trash.filesPath);
-    place.folder = std::move(trash.files);
-    place.info = std::move(trash.info);
-    place.path = trash.filesPath;
+    place.folder = OwnFolderAt(trash.files.Get(), leaf, false, why);
+    if (!place.folder.Valid() || !InfoOf(place.folder.Get(), info)) {
+        const int err = errno ? errno : EACCES;
+        RemoveEmptyFolderAt(trash.files.Get(), leaf);
+        unlinkat(trash.info.Get(), (leaf + ".trashinfo").c_str(), 0);
+        return NoTrash(folderPath, trash.filesPath + "/" + why, err);
+    }
+    place.path = AddBackslash(trash.filesPath) + leaf;
     place.id = info.id;
-    place.topPrefix = trash.topPrefix;
+    place.parent = std::move(trash.files);
+    place.leaf = leaf;
+    place.parentInfo = std::move(trash.info);
     return {};
 }
 
+// A place a journal names: the run's folder in a Trash (or, from earlier versions, the
+// Trash's files folder itself, whose items have info files of their own).
 Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace& place) {
     place = HoldingPlace{};
     std::string leaf;
-    const UniqueFd trash = OpenParentOf(path, leaf);
+    UniqueFd parent = OpenParentOf(path, leaf);
     std::string why;
-    UniqueFd files = trash.Valid() ? OwnFolderAt(trash.Get(), leaf, false, why) : UniqueFd();
+    UniqueFd folder = parent.Valid() ? OwnFolderAt(parent.Get(), leaf, false, why) : UniqueFd();
     ItemInfo info;
-    if (!files.Valid() || !InfoOf(files.Get(), info)) {
+    if (!folder.Valid() || !InfoOf(folder.Get(), info)) {
         Error e = KindError(kErrJournalNotOwn, path);
         e.sysErrno = errno;
         return e;
     }
     if (info.id != id)
         return KindError(kErrFolderReplaced, path);
-    place.folder = std::move(files);
-    place.info = OwnFolderAt(trash.Get(), "info", false, why);  // none: nothing to forget
+    place.folder = std::move(folder);
     place.path = path;
     place.id = id;
+    if (leaf == "files") {
+        place.info = OwnFolderAt(parent.Get(), "info", false, why);  // none: nothing to forget
+    } else {
+        const UniqueFd trash(openat(parent.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        place.parentInfo =
+            trash.Valid() ? OwnFolderAt(trash.Get(), "info", false, why) : UniqueFd();
+        place.parent = std::move(parent);
+        place.leaf = leaf;
+    }
     return {};
-}
-
-Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const std::string& path,
-                    std::string& held) {
-    if (!place.info.Valid())
-        return SystemError(ENOENT, place.path);
-    int& n = place.nextSuffix.try_emplace(name, 1).first->second;
-    return PutInTrash(place.folder.Get(), place.info.Get(), place.topPrefix, dir, name,
-                      Absolute(path), path, held, n, false);
 }
 
 bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
@@ -340,6 +359,14 @@ bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
     if (place.info.Valid())
         unlinkat(place.info.Get(), (held + ".trashinfo").c_str(), 0);
     return true;
+}
+
+void ReleaseHoldingPlace(HoldingPlace& place) {
+    if (!place.parent.Valid() || !RemoveEmptyFolderAt(place.parent.Get(), place.leaf))
+        return;
+    if (place.parentInfo.Valid())
+        unlinkat(place.parentInfo.Get(), (place.leaf + ".trashinfo").c_str(), 0);
+    place.parent.Reset();
 }
 
 }  // namespace corvelle

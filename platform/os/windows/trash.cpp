@@ -72,7 +72,8 @@ Error MoveToTrashAt(int dir, const std::string& leaf, const std::string& path) {
 
 // The recycle bin takes items by copy where it likes: junk is held in a private folder beside
 // the run journals instead, and only for items on that folder's own volume.
-Error OpenHoldingPlace(int dir, const std::string& folderPath, HoldingPlace& place) {
+Error OpenHoldingPlace(int dir, const std::string& folderPath, const std::string&,
+                       HoldingPlace& place) {
     ItemInfo folder, info;
     if (!InfoOf(dir, folder))
         return SystemError(errno, folderPath);
@@ -109,24 +110,12 @@ Error ReopenHoldingPlace(const std::string& path, const FileId& id, HoldingPlace
     return {};
 }
 
-Error MoveToHolding(HoldingPlace& place, int dir, const std::string& name, const std::string& path,
-                    std::string& held) {
-    int& n = place.nextSuffix.try_emplace(name, 1).first->second;
-    for (const int last = n + 100000; n < last; ++n) {
-        held = n == 1 ? name : name + "." + std::to_string(n);
-        if (RenameNoReplace(dir, name, place.folder.Get(), held)) {
-            ++n;
-            return {};
-        }
-        if (errno != EEXIST)
-            return SystemError(errno, path);
-    }
-    return SystemError(EEXIST, path);
-}
-
 bool MoveFromHolding(HoldingPlace& place, const std::string& held, int dir,
                      const std::string& name) {
     return RenameNoReplace(place.folder.Get(), held, dir, name);
 }
+
+// The place is shared by the runs (a private folder of the user's): it stays.
+void ReleaseHoldingPlace(HoldingPlace&) {}
 
 }  // namespace corvelle
