@@ -316,8 +316,8 @@ class TestWindowsBackend : public QObject {
             const UniqueFd q = OpenFolderAt(root.Get(), "q");
             QVERIFY(InfoAt(p.Get(), "j", j) && InfoAt(q.Get(), "j2", j2));
         }
-        win::SetReparseHook([&](std::uint64_t n) -> DWORD {
-            return n == j.id.number || n == j2.id.number ? tag : 0;
+        win::SetReparseHook([&](std::uint64_t n) {
+            return win::SeenAs{n == j.id.number || n == j2.id.number ? DWORD{tag} : 0};
         });
         ItemInfo seen;
         const UniqueFd q = OpenFolderAt(root.Get(), "q");
@@ -349,6 +349,50 @@ class TestWindowsBackend : public QObject {
         rec.fFlags = FOF_NOCONFIRMATION;
         FileOperation(rec);
         QCOMPARE(t.Exists("p/j/inside.txt"), link);
+    }
+
+    // A cloud file that is only a name until read: never junk, moved by rename without a
+    // word, and copied (which downloads it) only when the user says so.
+    void placeholdersAreNeverReadUnasked_data() {
+        QTest::addColumn<int>("func");
+        QTest::addColumn<int>("answer");  // FileOpUi::Answer
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("arrives");
+        using A = FileOpUi::Answer;
+        QTest::newRow("copy, yes") << int(FO_COPY) << int(A::Yes) << true << true;
+        QTest::newRow("copy, no") << int(FO_COPY) << int(A::No) << true << false;
+        QTest::newRow("copy, cancel") << int(FO_COPY) << int(A::Cancel) << true << false;
+        QTest::newRow("move on its volume") << int(FO_MOVE) << int(A::No) << false << true;
+    }
+    void placeholdersAreNeverReadUnasked() {
+        QFETCH(int, func);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, arrives);
+        test::TestDir t;
+        t.File("f/Thumbs.db", "online only");
+        test::TestDir to;
+        ItemInfo cloud;
+        const UniqueFd f = OpenFolderPath(t.Path("f"));
+        QVERIFY(InfoAt(f.Get(), "Thumbs.db", cloud));
+        win::SetReparseHook([&](std::uint64_t n) {
+            return win::SeenAs{n == cloud.id.number ? 0x9000601Au : 0,
+                               n == cloud.id.number ? DWORD{0x00400000} : 0};
+        });
+        ProcessList list;
+        test::SearchInto(t.Root(), 1, list, true, test::Rules("junk"));
+        QCOMPARE(list.Count(), 0);  // f is not empty: its Thumbs.db is not junk
+        test::ScriptedFileOpUi ui;
+        ui.answers.push_back(FileOpUi::Answer(answer));
+        FileOpRecord rec;
+        rec.wFunc = static_cast<unsigned>(func);
+        rec.pFrom = t.Path("f/Thumbs.db");
+        rec.pTo = to.Root();
+        FileOperation(rec);
+        QCOMPARE(ui.asked.empty(), !asked);
+        QCOMPARE(to.Exists("Thumbs.db"), arrives);
+        QCOMPARE(t.Exists("f/Thumbs.db"), unsigned(func) == FO_COPY || !arrives);
+        QVERIFY(ui.errors.empty());
     }
 };
 

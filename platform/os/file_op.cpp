@@ -29,11 +29,21 @@ int ReadFailureFor(const std::string& sourcePath) {
 bool Context::Confirm(const std::string& target, bool merge) {
     if ((rec_.fFlags & FOF_NOCONFIRMATION) || yesToAll_)
         return true;
-    switch (ui_.AskReplace(target, merge)) {
+    return Take(ui_.AskReplace(target, merge), yesToAll_);
+}
+
+bool Context::ConfirmDownload(const std::string& item) {
+    if ((rec_.fFlags & FOF_NOCONFIRMATION) || downloadAll_)
+        return true;
+    return Take(ui_.AskDownload(item), downloadAll_);
+}
+
+bool Context::Take(FileOpUi::Answer answer, bool& toAll) {
+    switch (answer) {
         case FileOpUi::Answer::Yes:
             return true;
         case FileOpUi::Answer::YesToAll:
-            yesToAll_ = true;
+            toAll = true;
             return true;
         case FileOpUi::Answer::No:
             skipped_ = true;

@@ -64,6 +64,8 @@ class FileOpUi {
     virtual void ShowError(const Error& error) = 0;
     // The destination folder of a copy or move is missing: make it?
     virtual bool AskCreateFolder(const std::string& folder) { return !folder.empty(); }
+    // The item is a cloud file that is only a name until read: copying it downloads it. Go on?
+    virtual Answer AskDownload(const std::string&) { return Answer::No; }
     // The item has no Trash (the error says why): delete it for good? Default: no.
     virtual bool AskDeletePermanently(const Error&) { return false; }
     // Called often while working; false when the user pressed Cancel. Bytes copied so far of

@@ -23,6 +23,8 @@ class Context {
 
     // true to go ahead with replacing (or merging into) target.
     bool Confirm(const std::string& target, bool merge);
+    // true to go ahead with copying a cloud file that only its reading downloads.
+    bool ConfirmDownload(const std::string& item);
     void Fail(const std::string& item, int err);
     void FailWith(const std::string& item, const std::string& reason, int code);
     void Fail(Error error);
@@ -46,7 +48,10 @@ class Context {
   private:
     const FileOpRecord& rec_;
     FileOpUi& ui_;
+    // An answer taken: true to go ahead; "to all" remembered in toAll.
+    bool Take(FileOpUi::Answer answer, bool& toAll);
     bool yesToAll_ = false;
+    bool downloadAll_ = false;
     bool cancelled_ = false;
     bool skipped_ = false;
     Error first_;

@@ -18,12 +18,19 @@ class QtFileOpUi : public FileOpUi {
   public:
     Answer AskReplace(const std::string& target, bool merge) override {
         const QString name = PathToQString(target);
-        const QString text =
-            merge ? QStringLiteral(
-                        "フォルダ「%1」は既にあります。\n"
-                        "中身をまとめますか？")
-                        .arg(name)
-                  : QStringLiteral("「%1」は既にあります。\n置き換えますか？").arg(name);
+        return Ask(merge ? QStringLiteral("フォルダ「%1」は既にあります。\n"
+                                          "中身をまとめますか？")
+                               .arg(name)
+                         : QStringLiteral("「%1」は既にあります。\n置き換えますか？").arg(name));
+    }
+
+    Answer AskDownload(const std::string& item) override {
+        return Ask(QStringLiteral("「%1」はクラウド上にだけあるファイルです。\n"
+                                  "コピーするとダウンロードされます。続けますか？")
+                       .arg(PathToQString(item)));
+    }
+
+    static Answer Ask(const QString& text) {
         QMessageBox box(
             QMessageBox::Question, QString::fromUtf8(kProgramTitle), text,
             QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::Cancel,

@@ -24,8 +24,10 @@ class ScriptedFileOpUi : public FileOpUi {
     int progressCalls = 0;
     std::function<void(int call)> onProgress;
 
-    Answer AskReplace(const std::string& target, bool) override {
-        asked.push_back(target);
+    Answer AskReplace(const std::string& target, bool) override { return Next(target); }
+    Answer AskDownload(const std::string& item) override { return Next("download " + item); }
+    Answer Next(const std::string& asking) {
+        asked.push_back(asking);
         if (answers.empty())
             return Answer::No;
         const Answer a = answers.front();

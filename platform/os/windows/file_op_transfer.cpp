@@ -272,6 +272,9 @@ bool TransferEntry(Context& ctx, int srcDir, const std::string& srcPath, const s
     if (st.IsDir())
         return TransferFolder(ctx, srcDir, srcPath, name, st, dstDir, dstPath, dstName, move,
                               false);
+    // Reading a cloud file that is only a name downloads it: the user says so first.
+    if (st.placeholder && !ctx.ConfirmDownload(srcPath))
+        return false;
     const bool copied = st.IsLink() ? !exists && CopyLink(ctx, srcPath, dstPath)
                                     : CopyOneFile(ctx, srcDir, srcPath, name, st, dstDir, dstPath,
                                                   dstName, exists, move);

@@ -272,22 +272,24 @@ bool RenameAt(int fromDir, const std::string& from, int toDir, const std::string
 
 namespace {
 
-std::function<DWORD(std::uint64_t)>& ReparseHook() {
-    static std::function<DWORD(std::uint64_t)> hook;
+std::function<SeenAs(std::uint64_t)>& ReparseHook() {
+    static std::function<SeenAs(std::uint64_t)> hook;
     return hook;
 }
 
 }  // namespace
 
-void SetReparseHook(std::function<DWORD(std::uint64_t)> hook) {
+void SetReparseHook(std::function<SeenAs(std::uint64_t)> hook) {
     ReparseHook() = std::move(hook);
 }
 
 DWORD SeenAttributes(DWORD attributes, std::uint64_t number, DWORD& tag) {
     if (ReparseHook()) {
-        if (const DWORD seen = ReparseHook()(number)) {
+        const SeenAs seen = ReparseHook()(number);
+        attributes |= seen.attributes;
+        if (seen.tag) {
             attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-            tag = seen;
+            tag = seen.tag;
         }
     }
     return attributes;

@@ -99,10 +99,14 @@ inline bool IsHiddenAttribute(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
-// Test seam: the items the hook names (by file number) are seen as reparse points with the
-// tag it gives (0: as the system says), as Wine makes none a Windows program could see.
-// SeenAttributes applies it to what the system said.
-void SetReparseHook(std::function<DWORD(std::uint64_t number)> hook);
+// Test seam: the items the hook names (by file number) are seen with more attributes and as
+// reparse points with the tag it gives (0: as the system says), as Wine makes no reparse point
+// or cloud file a Windows program could see. SeenAttributes applies it to what the system said.
+struct SeenAs {
+    DWORD tag = 0;
+    DWORD attributes = 0;
+};
+void SetReparseHook(std::function<SeenAs(std::uint64_t number)> hook);
 DWORD SeenAttributes(DWORD attributes, std::uint64_t number, DWORD& tag);
 
 }  // namespace corvelle::win
