@@ -75,11 +75,29 @@ std::uint32_t KindOf(DWORD attributes, DWORD tag) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFolderKind : kFileKind;
 }
 
-// A folder handle that is not a reparse point: the one way down.
+// What the open item is, from its attributes and reparse tag alone: its identity is not
+// asked (under Wine that costs a round trip to the mount manager for every folder walked).
+// The reparse seam names items by number, so there the whole record is read.
+bool KindOfHandle(int fd, std::uint32_t& kind) {
+    if (ReparseHookSet()) {
+        ItemInfo info;
+        if (!InfoOf(fd, info))
+            return false;
+        kind = info.mode & kKindMask;
+        return true;
+    }
+    FILE_ATTRIBUTE_TAG_INFO tagInfo;
+    if (!GetFileInformationByHandleEx(H(fd), FileAttributeTagInfo, &tagInfo, sizeof tagInfo))
+        return Fail();
+    kind = KindOf(tagInfo.FileAttributes, tagInfo.ReparseTag);
+    return true;
+}
+
+// A folder handle that is not a link, junction or mount point: the one way down.
 UniqueFd CheckedFolder(int fd) {
     UniqueFd h(fd);
     ItemInfo info;
-    if (!h.Valid() || !InfoOf(h.Get(), info))
+    if (!h.Valid() || !KindOfHandle(h.Get(), info.mode))
         return UniqueFd();
     if (info.IsLink()) {
         errno = ELOOP;
@@ -300,12 +318,15 @@ bool ReadFreshEntries(int dir, std::vector<DirEntryRaw>& entries, int& err, bool
     return ReadEntries(dir, entries, err);
 }
 
+// Another volume is reached only through a mount point, a name surrogate that is never
+// entered: a folder opened from its parent is on the parent's volume, with nothing to compare
+// (under Wine each identity costs a round trip to the mount manager).
 FileSystemTraits TraitsOfSystem(int) {
-    return {};
+    return {false, true};
 }
 
 UniqueFd OpenSubFolder(int dir, const std::string& name) {
-    return OpenSubFolderComparing(dir, name);
+    return OpenFolderAt(dir, name);
 }
 
 bool FolderWithin(int inner, const FileId& outer) {

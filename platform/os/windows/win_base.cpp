@@ -283,6 +283,10 @@ void SetReparseHook(std::function<SeenAs(std::uint64_t)> hook) {
     ReparseHook() = std::move(hook);
 }
 
+bool ReparseHookSet() {
+    return static_cast<bool>(ReparseHook());
+}
+
 DWORD SeenAttributes(DWORD attributes, std::uint64_t number, DWORD& tag) {
     if (ReparseHook()) {
         const SeenAs seen = ReparseHook()(number);

@@ -107,6 +107,7 @@ struct SeenAs {
     DWORD attributes = 0;
 };
 void SetReparseHook(std::function<SeenAs(std::uint64_t number)> hook);
+bool ReparseHookSet();
 DWORD SeenAttributes(DWORD attributes, std::uint64_t number, DWORD& tag);
 
 }  // namespace corvelle::win
