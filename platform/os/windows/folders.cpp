@@ -94,6 +94,10 @@ namespace {
 UINT g_consoleCodePage = 0;
 
 void RestoreConsoleCodePage() {
+    // Handlers run before the streams' last flush: what is still buffered goes out in UTF-8
+    // first.
+    std::fflush(stdout);
+    std::fflush(stderr);
     if (g_consoleCodePage != 0)
         SetConsoleOutputCP(g_consoleCodePage);
 }
