@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "platform/os/test_seam.h"
@@ -17,6 +18,7 @@
 #include "tests/support/tidy_run.h"
 #include "tidy/process_list.h"
 #include "tidy/tidy_tool.h"
+#include "util/error.h"
 
 using namespace corvelle;
 
@@ -105,8 +107,9 @@ class TestTool : public QObject {
         QCOMPARE(test::RunTool({"--mode", "empty", "--json", t.Root()}, &out), 0);
         const QByteArray b64 = Pipe("jq -r '.before_bytes // (.before | @base64)'", out).trimmed();
         QCOMPARE(QByteArray::fromBase64(b64), QByteArray::fromStdString(expected));
-        QCOMPARE(Pipe("jq -r '.kind + \" \" + (.error | tostring)'", out),
-                 QByteArray("delete null\n"));
+        QCOMPARE(
+            Pipe("jq -r '.kind + \" \" + (.error | tostring) + \" \" + (.code | tostring)'", out),
+            QByteArray("delete null null\n"));
     }
 
     // Rows of several kinds, and failures, in JSON: kind, result and error as they are.
@@ -121,9 +124,22 @@ class TestTool : public QObject {
         std::string out, err;
         QCOMPARE(test::RunTool({"--json", "--execute", t.Root()}, &out, &err), 1);
         SetSeamHook(nullptr);
-        QCOMPARE(Pipe("jq -r '[.kind, .result, (.error != null)] | @tsv'", out),
-                 QByteArray("raise\t") + kResultFailure + "\ttrue\n");
+        QCOMPARE(Pipe("jq -r '[.kind, .result, (.error != null), .code] | @tsv'", out),
+                 QByteArray("raise\t") + kResultFailure + "\ttrue\tsibling-appeared\n");
         QVERIFY(Pipe("jq -r .error", out).contains(QByteArray::fromStdString(t.Path("A"))));
+        // Scripts branch on the code: one of its own for every kind, the system's name for
+        // a system error, whatever the language of the texts.
+        std::set<std::string> tokens;
+        for (int kind = kErrOutsideStart; kind < kErrKindsEnd; ++kind) {
+            const std::string token = ErrorToken(KindError(kind, "/x"));
+            QVERIFY2(!token.empty() && token.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") ==
+                                           std::string::npos,
+                     token.c_str());
+            tokens.insert(token);
+        }
+        QCOMPARE(tokens.size(), size_t(kErrKindsEnd - kErrOutsideStart));
+        QCOMPARE(ErrorToken(SystemError(EACCES, "/x")), std::string("EACCES"));
+        QCOMPARE(ErrorToken(Error{}), std::string());
     }
 
     // The first row reaches a pipe while the walk is held after it: nothing waits for the end.

@@ -186,8 +186,7 @@ class RowPrinter {
     RowPrinter(FILE* out, RowFormat format)
         : out_(out), format_(format), streamed_(IsStreamed(out)) {}
     void Print(const ProcessRow& row) {
-        const std::string error = row.failure ? ErrorMessage(row.failure) : std::string();
-        const std::string text = FormatToolRow(row, format_, error);
+        const std::string text = FormatToolRow(row, format_);
         std::fwrite(text.data(), 1, text.size(), out_);
         if (streamed_)
             std::fflush(out_);
@@ -477,7 +476,10 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err, boo
         }
         return MsgAnswer::Ok;
     });
-    NoWindowFileOpUi fileOpUi;
+    // A move that fails within a row is the row's failure, printed once with the row.
+    class RowsSayItFileOpUi : public NoWindowFileOpUi {
+        void ShowError(const Error&) override {}
+    } fileOpUi;
     SetFileOpUi(&fileOpUi);
     const int status =
         o.undo.empty() ? Run(o, out, err, say, unreadable) : Undo(o.undo, o, out, err);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tidy/process_list.h"
+#include "util/error.h"
 #include "util/utf8.h"
 
 namespace corvelle {
@@ -89,7 +90,7 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-std::string FormatToolRow(const ProcessRow& row, RowFormat format, const std::string& error) {
+std::string FormatToolRow(const ProcessRow& row, RowFormat format) {
     switch (format) {
         case RowFormat::Csv:
             return CsvField(row.before) + ',' + CsvField(row.after) + ',' + CsvField(row.result) +
@@ -105,7 +106,9 @@ std::string FormatToolRow(const ProcessRow& row, RowFormat format, const std::st
     JsonName(out, "after", row.after);
     out += std::string(",\"kind\":\"") + (row.IsDeleteRow() ? "delete" : "raise") + "\"";
     out += ",\"result\":" + JsonString(row.result);
-    out += ",\"error\":" + (error.empty() ? std::string("null") : JsonString(error));
+    // The reason for people, and its token for scripts to branch on.
+    out += ",\"error\":" + (row.failure ? JsonString(ErrorMessage(row.failure)) : "null");
+    out += ",\"code\":" + (row.failure ? JsonString(ErrorToken(row.failure)) : "null");
     if (!row.junk.empty()) {
         // The junk files the row removes first (only with the junk rule).
         std::string names, bytes;

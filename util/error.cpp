@@ -3,59 +3,109 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace corvelle {
 
-std::string SystemErrorText(int err) {
-    switch (err) {
-        case ENOENT:
-            return "ファイルまたはフォルダが見つかりません";
-        case EACCES:
-            return "アクセスが拒否されました";
-        case EPERM:
-            return "この操作は許可されていません";
-        case EEXIST:
-            return "同じ名前のファイルまたはフォルダが既にあります";
-        case ENOTEMPTY:
-            return "フォルダが空ではありません";
-        case ENOTDIR:
-            return "フォルダではありません";
-        case EISDIR:
-            return "フォルダです";
-        case ENOSPC:
-            return "ディスクの空き領域が足りません";
+namespace {
+
+// The system errors a file tool meets: their token (the C library's name) and their text for
+// the window (Japanese whatever the locale; Windows' C library knows only English).
+struct SystemErrorName {
+    int err;
+    const char* token;
+    const char* japanese;
+};
+constexpr SystemErrorName kSystemErrors[] = {
+    {ENOENT, "ENOENT", "ファイルまたはフォルダが見つかりません"},
+    {EACCES, "EACCES", "アクセスが拒否されました"},
+    {EPERM, "EPERM", "この操作は許可されていません"},
+    {EEXIST, "EEXIST", "同じ名前のファイルまたはフォルダが既にあります"},
+    {ENOTEMPTY, "ENOTEMPTY", "フォルダが空ではありません"},
+    {ENOTDIR, "ENOTDIR", "フォルダではありません"},
+    {EISDIR, "EISDIR", "フォルダです"},
+    {ENOSPC, "ENOSPC", "ディスクの空き領域が足りません"},
 #ifdef EDQUOT  // not a code every C library has
-        case EDQUOT:
-            return "ディスクの使用量の上限を超えました";
+    {EDQUOT, "EDQUOT", "ディスクの使用量の上限を超えました"},
 #endif
-        case EROFS:
-            return "読み取り専用のファイルシステムです";
-        case EBUSY:
-            return "使用中です";
-        case EXDEV:
-            return "別のドライブ(ファイルシステム)にまたがっています";
-        case ELOOP:
-            return "リンクの参照が多すぎるか、リンクをたどれません";
-        case ENAMETOOLONG:
-            return "名前またはパスが長すぎます";
-        case EIO:
-            return "入出力エラーが発生しました";
-        case EINVAL:
-            return "名前または操作が正しくありません";
-        case ETXTBSY:
-            return "実行中のプログラムのファイルです";
-        case EMLINK:
-            return "リンクの数が多すぎます";
-        case ECANCELED:
-            return "取り消されました";
-        case EAGAIN:
-            return "項目が途中で変わりました。もう一度お試しください";
-        default:
-            return std::strerror(err);
-    }
+    {EROFS, "EROFS", "読み取り専用のファイルシステムです"},
+    {EBUSY, "EBUSY", "使用中です"},
+    {EXDEV, "EXDEV", "別のドライブ(ファイルシステム)にまたがっています"},
+    {ELOOP, "ELOOP", "リンクの参照が多すぎるか、リンクをたどれません"},
+    {ENAMETOOLONG, "ENAMETOOLONG", "名前またはパスが長すぎます"},
+    {EIO, "EIO", "入出力エラーが発生しました"},
+    {EINVAL, "EINVAL", "名前または操作が正しくありません"},
+    {ETXTBSY, "ETXTBSY", "実行中のプログラムのファイルです"},
+    {EMLINK, "EMLINK", "リンクの数が多すぎます"},
+    {ECANCELED, "ECANCELED", "取り消されました"},
+    {EAGAIN, "EAGAIN", "項目が途中で変わりました。もう一度お試しください"},
+};
+
+const SystemErrorName* SystemErrorNamed(int err) {
+    for (const SystemErrorName& n : kSystemErrors)
+        if (n.err == err)
+            return &n;
+    return nullptr;
+}
+
+// The kinds of failure of a tidy run and its Undo: a token for scripts, a text for people.
+struct KindName {
+    int number;
+    const char* token;
+    const char* japanese;
+};
+constexpr KindName kKinds[] = {
+    {kErrOutsideStart, "outside-start", "検索したフォルダの外です"},
+    {kErrFolderReplaced, "folder-replaced", "検索の後で別のフォルダに置き換えられました"},
+    {kErrItemReplaced, "item-replaced", "検索の後で別の項目に置き換えられました"},
+    {kErrReplacedByLink, "replaced-by-link", "フォルダがリンクかファイルに置き換えられています"},
+    {kErrOtherMount, "other-mount", "別のファイルシステム(マウント)を越えられません"},
+    {kErrNotFromSearch, "not-from-search", "検索で見つけた行ではありません"},
+    {kErrAfterNotParent, "after-not-parent", "変更後のフォルダが変更前の親ではありません"},
+    {kErrSiblingAppeared, "sibling-appeared", "ほかの項目が増えたため処理しません"},
+    {kErrChangedSincePlan, "changed-after-plan", "計画の後で中身が変わったため処理しません"},
+    {kErrNotUndoable, "not-undoable", "元に戻す処理の記録がありません。"},
+    {kErrNothingToPutBack, "nothing-to-put-back", "元に戻す項目が見つかりません"},
+    {kErrNameTaken, "name-taken", "同じ名前の項目があるため元に戻せません"},
+    {kErrPartlyPutBack, "partly-put-back", "一部を元に戻せませんでした"},
+    {kErrOtherFolderJournal, "other-folder-journal", "この記録は別のフォルダのものです"},
+    {kErrNotAJournal, "not-a-journal", "Corvelle の処理記録ではありません"},
+    {kErrJournalDamaged, "journal-damaged", "記録ファイルが壊れています"},
+    {kErrJournalNotOwn, "journal-not-own",
+     "この記録はこのユーザーだけのものではないため使えません"},
+    {kErrJournalTooLarge, "journal-too-large", "記録ファイルが大きすぎます"},
+    {kErrUndoRunning, "undo-running", "この処理の Undo がほかで実行中です"},
+    {kErrUnplannedEntry, "unplanned-entry", "計画にない項目があるため処理しません"},
+    {kErrNoTrash, "no-trash", "ごみ箱に移せません"},
+    {kErrJunkChanged, "junk-changed", "検索の後で変わった不要ファイルがあるため処理しません"},
+    {kErrJunkNotKept, "junk-not-kept",
+     "不要ファイルを元に戻せるように退避できないため処理しません"},
+    {kErrRowBelowFailed, "row-below-failed", "中の行が失敗したため処理しません"},
+};
+constexpr bool InOrder() {
+    for (size_t i = 0; i < std::size(kKinds); ++i)
+        if (kKinds[i].number != kErrOutsideStart + static_cast<int>(i))
+            return false;
+    return std::size(kKinds) == kErrKindsEnd - kErrOutsideStart;
+}
+static_assert(InOrder(), "every kind named, in the order of their numbers");
+
+const KindName* KindNamed(int number) {
+    if (number < kErrOutsideStart || number >= kErrKindsEnd)
+        return nullptr;
+    return &kKinds[number - kErrOutsideStart];
+}
+
+}  // namespace
+
+std::string SystemErrorText(int err) {
+    const SystemErrorName* n = SystemErrorNamed(err);
+    return n ? n->japanese : std::strerror(err);
 }
 
 std::string ErrorText(int number) {
+    if (const KindName* k = KindNamed(number))
+        return k->japanese;
     switch (number) {
         case kErrInvalidCall:
             return "プロシージャの呼び出し、または引数が不正です。";
@@ -81,54 +131,6 @@ std::string ErrorText(int number) {
             return "デバイス I/O エラーです。";
         case kErrNoSuchElement:
             return "コントロール配列の要素が存在しません。";
-        case kErrOutsideStart:
-            return "検索したフォルダの外です";
-        case kErrFolderReplaced:
-            return "検索の後で別のフォルダに置き換えられました";
-        case kErrItemReplaced:
-            return "検索の後で別の項目に置き換えられました";
-        case kErrReplacedByLink:
-            return "フォルダがリンクかファイルに置き換えられています";
-        case kErrOtherMount:
-            return "別のファイルシステム(マウント)を越えられません";
-        case kErrNotFromSearch:
-            return "検索で見つけた行ではありません";
-        case kErrAfterNotParent:
-            return "変更後のフォルダが変更前の親ではありません";
-        case kErrSiblingAppeared:
-            return "ほかの項目が増えたため処理しません";
-        case kErrChangedSincePlan:
-            return "計画の後で中身が変わったため処理しません";
-        case kErrNotUndoable:
-            return "元に戻す処理の記録がありません。";
-        case kErrNothingToPutBack:
-            return "元に戻す項目が見つかりません";
-        case kErrNameTaken:
-            return "同じ名前の項目があるため元に戻せません";
-        case kErrPartlyPutBack:
-            return "一部を元に戻せませんでした";
-        case kErrOtherFolderJournal:
-            return "この記録は別のフォルダのものです";
-        case kErrNotAJournal:
-            return "Corvelle の処理記録ではありません";
-        case kErrJournalDamaged:
-            return "記録ファイルが壊れています";
-        case kErrJournalNotOwn:
-            return "この記録はこのユーザーだけのものではないため使えません";
-        case kErrJournalTooLarge:
-            return "記録ファイルが大きすぎます";
-        case kErrUndoRunning:
-            return "この処理の Undo がほかで実行中です";
-        case kErrUnplannedEntry:
-            return "計画にない項目があるため処理しません";
-        case kErrNoTrash:
-            return "ごみ箱に移せません";
-        case kErrJunkChanged:
-            return "検索の後で変わった不要ファイルがあるため処理しません";
-        case kErrJunkNotKept:
-            return "不要ファイルを元に戻せるように退避できないため処理しません";
-        case kErrRowBelowFailed:
-            return "中の行が失敗したため処理しません";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }
@@ -181,6 +183,18 @@ Error SystemError(int err, const std::string& path) {
     e.sysErrno = err;
     e.path = path;
     return e;
+}
+
+std::string ErrorToken(const Error& e) {
+    if (!e)
+        return {};
+    if (const KindName* k = KindNamed(e.number))
+        return k->token;
+    if (e.sysErrno != 0) {
+        const SystemErrorName* n = SystemErrorNamed(e.sysErrno);
+        return n ? n->token : "errno-" + std::to_string(e.sysErrno);
+    }
+    return "error-" + std::to_string(e.number);
 }
 
 std::string ErrorCause(const Error& e) {

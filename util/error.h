@@ -79,6 +79,10 @@ Error SystemError(int err, const std::string& path = {});
 // own text, any other the system's.
 std::string SystemErrorText(int err);
 
+// For scripts: a stable token of what failed, whatever the language ("" when nothing did): the
+// kind ("changed-after-plan", "name-taken", …), else the system's name for its error
+// ("EACCES", …; "errno-N" for one without a name here), else "error-N".
+std::string ErrorToken(const Error& e);
 // For people: "<operation>できませんでした: <cause>", without the item.
 std::string ErrorCause(const Error& e);
 // For people: "<path>: " and the cause, then the detail.
