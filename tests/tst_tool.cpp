@@ -256,19 +256,27 @@ class TestTool : public QObject {
     // Its own words follow the locale; the journal line scripts read does not.
     void messagesInTheUsersLanguage_data() {
         QTest::addColumn<QString>("lang");
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("says");
-        QTest::newRow("Japanese") << "ja_JP.UTF-8" << QStringLiteral("不明なオプションです");
-        QTest::newRow("English") << "C.UTF-8" << QStringLiteral("unknown option");
+        const QStringList bogus{"--bogus"}, missing{"--undo", "/nonexistent.journal"};
+        QTest::newRow("Japanese") << "ja_JP.UTF-8" << bogus
+                                  << QStringLiteral("不明なオプションです");
+        QTest::newRow("English") << "C.UTF-8" << bogus << QStringLiteral("unknown option");
+        QTest::newRow("Japanese cause")
+            << "ja_JP.UTF-8" << missing << QStringLiteral("ファイルまたはフォルダが見つかりません");
+        QTest::newRow("English cause")
+            << "C.UTF-8" << missing << QStringLiteral("No such file or directory");
     }
     void messagesInTheUsersLanguage() {
         QFETCH(QString, lang);
+        QFETCH(QStringList, args);
         QFETCH(QString, says);
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("LANGUAGE");
         env.insert("LC_ALL", lang);
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(CORVELLE_TIDY_BIN), {"--bogus"});
+        p.start(QStringLiteral(CORVELLE_TIDY_BIN), args);
         QVERIFY(p.waitForFinished());
         QCOMPARE(p.exitCode(), 2);
         QVERIFY2(QString::fromUtf8(p.readAllStandardError()).contains(says), qPrintable(lang));

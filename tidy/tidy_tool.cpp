@@ -183,10 +183,10 @@ int Parse(const std::vector<std::string>& args, Options& o, FILE* out, FILE* err
 // they come (a pipe sees them at once); into a file they go in large writes.
 class RowPrinter {
   public:
-    RowPrinter(FILE* out, RowFormat format)
-        : out_(out), format_(format), streamed_(IsStreamed(out)) {}
+    RowPrinter(FILE* out, RowFormat format, bool japanese)
+        : out_(out), format_(format), japanese_(japanese), streamed_(IsStreamed(out)) {}
     void Print(const ProcessRow& row) {
-        const std::string text = FormatToolRow(row, format_);
+        const std::string text = FormatToolRow(row, format_, japanese_);
         std::fwrite(text.data(), 1, text.size(), out_);
         if (streamed_)
             std::fflush(out_);
@@ -199,6 +199,7 @@ class RowPrinter {
   private:
     FILE* out_;
     RowFormat format_;
+    bool japanese_;
     bool streamed_;
     int printed_ = 0;
 };
@@ -252,7 +253,7 @@ int ListJournalsTo(FILE* out, const Words& say) {
     for (const JournalListing& l : ListJournals(true)) {
         if (l.error) {
             std::fprintf(out, "%s\t(%s: %s)\n", l.path.c_str(), say("使えません", "refused"),
-                         ErrorMessage(l.error).c_str());
+                         ErrorMessageIn(l.error, say.ja).c_str());
             continue;
         }
         const RunJournal& j = l.journal;
@@ -263,23 +264,23 @@ int ListJournalsTo(FILE* out, const Words& say) {
     return 0;
 }
 
-int Undo(const std::string& path, const Options& o, FILE* out, FILE* err) {
+int Undo(const std::string& path, const Options& o, FILE* out, FILE* err, const Words& say) {
     ProcessList rows;
     rows.Init();
-    RowPrinter printer(out, o.format);
+    RowPrinter printer(out, o.format, say.ja);
     UndoUi ui;
     ui.row = [&](const JournalRow& r, bool ok, const Error& e) {
         const int at = rows.Append(r.before, r.raise ? r.after : kDeleteMarker);
         rows.SetResult(at, ok ? kUndoSuccess : kUndoFailure);
         rows.SetFailure(at, ok ? Error{} : e);
         if (!ok)
-            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(e).c_str());
+            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessageIn(e, say.ja).c_str());
         printer.PrintUpTo(rows, at);
     };
     Error error;
     const int failed = UndoJournal(path, ui, error);
     if (failed < 0) {
-        std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(error).c_str());
+        std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessageIn(error, say.ja).c_str());
         return 2;
     }
     return failed ? 1 : 0;
@@ -315,7 +316,7 @@ int Run(const Options& o, FILE* out, FILE* err, const Words& say, int& unreadabl
     settings.Rules = o.rules;
     ProcessList list;
     list.Init();
-    RowPrinter printer(out, o.format);
+    RowPrinter printer(out, o.format, say.ja);
     // A preview prints each row as the walk finds it, and keeps none unless for the log.
     if (!o.execute)
         list.PassRowsTo([&](const ProcessRow& row) { printer.Print(row); }, !o.log.empty());
@@ -338,7 +339,7 @@ int Run(const Options& o, FILE* out, FILE* err, const Words& say, int& unreadabl
             std::fflush(err);
         };
         eu.failed = [&](int, const Error& e) {
-            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(e).c_str());
+            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessageIn(e, say.ja).c_str());
         };
         eu.rowDone = [&](int row) { printer.PrintUpTo(list, row); };
         failed = ExecuteList(list, eu);
@@ -458,7 +459,7 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err, boo
         return ListJournalsTo(out, say);
     if (!o.forget.empty()) {
         if (const Error error = ForgetJournal(o.forget)) {
-            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessage(error).c_str());
+            std::fprintf(err, "corvelle-tidy: %s\n", ErrorMessageIn(error, say.ja).c_str());
             return 2;
         }
         return 0;
@@ -482,7 +483,7 @@ int TidyToolMain(const std::vector<std::string>& args, FILE* out, FILE* err, boo
     } fileOpUi;
     SetFileOpUi(&fileOpUi);
     const int status =
-        o.undo.empty() ? Run(o, out, err, say, unreadable) : Undo(o.undo, o, out, err);
+        o.undo.empty() ? Run(o, out, err, say, unreadable) : Undo(o.undo, o, out, err, say);
     SetFileOpUi(nullptr);
     MessageService::SetBackend(nullptr);
     return status;

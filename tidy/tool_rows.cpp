@@ -90,7 +90,7 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-std::string FormatToolRow(const ProcessRow& row, RowFormat format) {
+std::string FormatToolRow(const ProcessRow& row, RowFormat format, bool japanese) {
     switch (format) {
         case RowFormat::Csv:
             return CsvField(row.before) + ',' + CsvField(row.after) + ',' + CsvField(row.result) +
@@ -107,7 +107,8 @@ std::string FormatToolRow(const ProcessRow& row, RowFormat format) {
     out += std::string(",\"kind\":\"") + (row.IsDeleteRow() ? "delete" : "raise") + "\"";
     out += ",\"result\":" + JsonString(row.result);
     // The reason for people, and its token for scripts to branch on.
-    out += ",\"error\":" + (row.failure ? JsonString(ErrorMessage(row.failure)) : "null");
+    out +=
+        ",\"error\":" + (row.failure ? JsonString(ErrorMessageIn(row.failure, japanese)) : "null");
     out += ",\"code\":" + (row.failure ? JsonString(ErrorToken(row.failure)) : "null");
     if (!row.junk.empty()) {
         // The junk files the row removes first (only with the junk rule).

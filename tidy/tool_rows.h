@@ -15,9 +15,9 @@ enum class RowFormat { Csv, Null, Json };
 // double quotes, inner quotes doubled); "before\0after\0result\0"; or one JSON object and
 // "\n". Names are written as the bytes they are; in JSON a name that is not UTF-8 is written
 // with U+FFFD for each bad byte and its bytes follow in base64 as "before_bytes" or
-// "after_bytes". In JSON "error" is the row's failure for people and "code" its token
-// (both null for none).
-std::string FormatToolRow(const ProcessRow& row, RowFormat format);
+// "after_bytes". In JSON "error" is the row's failure for people (in Japanese or English) and
+// "code" its token (both null for none).
+std::string FormatToolRow(const ProcessRow& row, RowFormat format, bool japanese);
 
 // Base64 (RFC 4648, with padding).
 std::string Base64(const std::string& bytes);

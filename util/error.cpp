@@ -53,34 +53,54 @@ struct KindName {
     int number;
     const char* token;
     const char* japanese;
+    const char* english;
 };
 constexpr KindName kKinds[] = {
-    {kErrOutsideStart, "outside-start", "検索したフォルダの外です"},
-    {kErrFolderReplaced, "folder-replaced", "検索の後で別のフォルダに置き換えられました"},
-    {kErrItemReplaced, "item-replaced", "検索の後で別の項目に置き換えられました"},
-    {kErrReplacedByLink, "replaced-by-link", "フォルダがリンクかファイルに置き換えられています"},
-    {kErrOtherMount, "other-mount", "別のファイルシステム(マウント)を越えられません"},
-    {kErrNotFromSearch, "not-from-search", "検索で見つけた行ではありません"},
-    {kErrAfterNotParent, "after-not-parent", "変更後のフォルダが変更前の親ではありません"},
-    {kErrSiblingAppeared, "sibling-appeared", "ほかの項目が増えたため処理しません"},
-    {kErrChangedSincePlan, "changed-after-plan", "計画の後で中身が変わったため処理しません"},
-    {kErrNotUndoable, "not-undoable", "元に戻す処理の記録がありません。"},
-    {kErrNothingToPutBack, "nothing-to-put-back", "元に戻す項目が見つかりません"},
-    {kErrNameTaken, "name-taken", "同じ名前の項目があるため元に戻せません"},
-    {kErrPartlyPutBack, "partly-put-back", "一部を元に戻せませんでした"},
-    {kErrOtherFolderJournal, "other-folder-journal", "この記録は別のフォルダのものです"},
-    {kErrNotAJournal, "not-a-journal", "Corvelle の処理記録ではありません"},
-    {kErrJournalDamaged, "journal-damaged", "記録ファイルが壊れています"},
-    {kErrJournalNotOwn, "journal-not-own",
-     "この記録はこのユーザーだけのものではないため使えません"},
-    {kErrJournalTooLarge, "journal-too-large", "記録ファイルが大きすぎます"},
-    {kErrUndoRunning, "undo-running", "この処理の Undo がほかで実行中です"},
-    {kErrUnplannedEntry, "unplanned-entry", "計画にない項目があるため処理しません"},
-    {kErrNoTrash, "no-trash", "ごみ箱に移せません"},
-    {kErrJunkChanged, "junk-changed", "検索の後で変わった不要ファイルがあるため処理しません"},
-    {kErrJunkNotKept, "junk-not-kept",
-     "不要ファイルを元に戻せるように退避できないため処理しません"},
-    {kErrRowBelowFailed, "row-below-failed", "中の行が失敗したため処理しません"},
+    {kErrOutsideStart, "outside-start", "検索したフォルダの外です", "outside the folder searched"},
+    {kErrFolderReplaced, "folder-replaced", "検索の後で別のフォルダに置き換えられました",
+     "replaced by another folder after the search"},
+    {kErrItemReplaced, "item-replaced", "検索の後で別の項目に置き換えられました",
+     "replaced by another item after the search"},
+    {kErrReplacedByLink, "replaced-by-link", "フォルダがリンクかファイルに置き換えられています",
+     "the folder was replaced by a link or a file"},
+    {kErrOtherMount, "other-mount", "別のファイルシステム(マウント)を越えられません",
+     "another file system is mounted there"},
+    {kErrNotFromSearch, "not-from-search", "検索で見つけた行ではありません",
+     "not a row found by a search"},
+    {kErrAfterNotParent, "after-not-parent", "変更後のフォルダが変更前の親ではありません",
+     "the folder after is not the parent of the folder before"},
+    {kErrSiblingAppeared, "sibling-appeared", "ほかの項目が増えたため処理しません",
+     "left alone: more items arrived"},
+    {kErrChangedSincePlan, "changed-after-plan", "計画の後で中身が変わったため処理しません",
+     "left alone: its contents changed after the plan"},
+    {kErrNotUndoable, "not-undoable", "元に戻す処理の記録がありません。",
+     "nothing recorded to put back"},
+    {kErrNothingToPutBack, "nothing-to-put-back", "元に戻す項目が見つかりません",
+     "none of its items were found to put back"},
+    {kErrNameTaken, "name-taken", "同じ名前の項目があるため元に戻せません",
+     "cannot put back: another item has the name"},
+    {kErrPartlyPutBack, "partly-put-back", "一部を元に戻せませんでした",
+     "only part of it could be put back"},
+    {kErrOtherFolderJournal, "other-folder-journal", "この記録は別のフォルダのものです",
+     "this journal belongs to another folder"},
+    {kErrNotAJournal, "not-a-journal", "Corvelle の処理記録ではありません",
+     "not a Corvelle journal"},
+    {kErrJournalDamaged, "journal-damaged", "記録ファイルが壊れています", "the journal is damaged"},
+    {kErrJournalNotOwn, "journal-not-own", "この記録はこのユーザーだけのものではないため使えません",
+     "the journal is not this user's alone"},
+    {kErrJournalTooLarge, "journal-too-large", "記録ファイルが大きすぎます",
+     "the journal is too large"},
+    {kErrUndoRunning, "undo-running", "この処理の Undo がほかで実行中です",
+     "another Undo of this run is going on"},
+    {kErrUnplannedEntry, "unplanned-entry", "計画にない項目があるため処理しません",
+     "left alone: it holds an item the plan does not"},
+    {kErrNoTrash, "no-trash", "ごみ箱に移せません", "cannot be moved to the Trash"},
+    {kErrJunkChanged, "junk-changed", "検索の後で変わった不要ファイルがあるため処理しません",
+     "left alone: a junk file changed after the search"},
+    {kErrJunkNotKept, "junk-not-kept", "不要ファイルを元に戻せるように退避できないため処理しません",
+     "left alone: its junk files cannot be kept for Undo"},
+    {kErrRowBelowFailed, "row-below-failed", "中の行が失敗したため処理しません",
+     "left alone: a row inside it failed"},
 };
 constexpr bool InOrder() {
     for (size_t i = 0; i < std::size(kKinds); ++i)
@@ -195,6 +215,19 @@ std::string ErrorToken(const Error& e) {
         return n ? n->token : "errno-" + std::to_string(e.sysErrno);
     }
     return "error-" + std::to_string(e.number);
+}
+
+std::string ErrorMessageIn(const Error& e, bool japanese) {
+    if (japanese)
+        return ErrorMessage(e);
+    std::string cause;
+    if (const KindName* k = KindNamed(e.number))
+        cause = k->english;
+    else if (e.sysErrno != 0)
+        cause = std::strerror(e.sysErrno);
+    else
+        cause = "error " + std::to_string(e.number);
+    return (e.path.empty() ? std::string() : e.path + ": ") + cause + e.detail;
 }
 
 std::string ErrorCause(const Error& e) {

@@ -87,5 +87,8 @@ std::string ErrorToken(const Error& e);
 std::string ErrorCause(const Error& e);
 // For people: "<path>: " and the cause, then the detail.
 std::string ErrorMessage(const Error& e);
+// The same in Japanese or in English (the C library's words for a system error; the detail
+// as it stands).
+std::string ErrorMessageIn(const Error& e, bool japanese);
 
 }  // namespace corvelle
